@@ -1,0 +1,4 @@
+#include "engine/ComponentSpans.h"
+namespace engine {
+void FindComponentSpans(const Box&, std::vector<ComponentBox>& spans) { spans.clear(); }
+}  // namespace engine

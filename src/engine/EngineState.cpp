@@ -1,0 +1,48 @@
+// Definitions of the engine's process-wide state (see EngineState.h).
+#include "engine/EngineState.h"
+
+namespace engine {
+
+RunJob Job;
+
+std::vector<uint8_t> ScanBits;
+std::vector<uint8_t> PageBits;
+int32_t PageWidth = 0;
+int32_t PageHeight = 0;
+int32_t RowBytes = 0;
+uint8_t InkValue = 1;
+
+BlockList BandBlocks;
+BlockList* LineBlocks = nullptr;
+std::vector<BlockList*> PageLines;
+std::vector<int32_t> LineIndents;
+CharBlock* PrevBlock = nullptr;
+
+bool UseContext = true;
+bool StopRequested = false;
+bool LearningMode = false;
+bool SupervisorMode = false;
+bool LibraryChanged = false;
+bool SkipLearning = false;
+
+int32_t SizeSum = 0;
+int32_t SizeCount = 0;
+int32_t LineAvgTop = 0;
+int32_t LineAvgBottom = 0;
+int32_t BandBottom = 0;
+int32_t GoodCount = 0;
+int32_t DoubtCount = 0;
+
+int32_t PointX[kPointStackSize];
+int32_t PointY[kPointStackSize];
+int32_t StackTop = kStackEmpty;
+int32_t LogTop = 0;
+
+uint8_t InkValueOf(const platform::Bitmap& bitmap) {
+  const auto& palette = bitmap.Palette();
+  return (palette.empty() || palette[0].Red == 0) ? 0 : 1;
+}
+
+CharBlock* NewBlock() { return new CharBlock{}; }
+
+}  // namespace engine

@@ -1,0 +1,5 @@
+#include "engine/LookAlikeRules.h"
+namespace engine {
+void ApplyLookAlikeRules(CharBlock&) {}
+void PreferCandidate(CharBlock&, CharCode, CharCode) {}
+}  // namespace engine

@@ -1,0 +1,1 @@
+// placeholder translation unit until the imaging code arrives

@@ -1,0 +1,33 @@
+// The learning dialogue after each line of a run in learning mode.
+#pragma once
+
+#include <string>
+
+#include "engine/EngineRecords.h"
+
+namespace library {
+
+// Results of the library window shown modally.
+enum class WindowResult { Retry, No };
+
+// The windows the dialogue opens; the desktop program binds them to its
+// input box and library window, tests script them.
+class LearningWindows {
+ public:
+  virtual ~LearningWindows() = default;
+  // Shows the input box ("请输入(-1表示结束,-2改变模式)") and returns its text.
+  virtual std::string AskBlockNumber() = 0;
+  // Shows the library window modally for LibraryWindow().Block.
+  virtual WindowResult ShowLibraryWindow() = 0;
+};
+
+// The windows in force; by default the input box answers empty (no
+// interactive teaching) and the library window returns Retry.
+LearningWindows& Windows();
+void SetLearningWindows(LearningWindows* windows);
+
+void LearningDialogue(engine::BlockList& lineBlocks);
+// The index ruler label of block k for a block text of `textBytes` bytes.
+std::string RulerLabel(int32_t k, int32_t textBytes);
+
+}  // namespace library

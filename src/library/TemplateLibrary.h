@@ -1,0 +1,45 @@
+// The template library: 32 tables, one per feature word, each mapping every
+// feature index to a list of character indices; loaded from and saved to
+// ZEZID.D00 … ZEZID.D31 in the program folder.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "library/CharIndex.h"
+
+namespace library {
+
+constexpr int32_t kTableCount = 32;
+constexpr int32_t kFeatureIndexCount = 15625;
+
+// The list of a table at a feature index: character indices ended by 0, or
+// nullptr when the table has no list there.
+const CharIndex* LibraryList(int32_t table, int32_t featureIndex);
+
+// Progress of loading: called with the table number before each table; the
+// bar's range is 0 … 31.
+using LoadProgress = std::function<void(int32_t position)>;
+
+// The folder holding the library files and Word.Dat (the program folder).
+void SetProgramFolder(const std::string& folder);
+const std::string& ProgramFolder();
+// The folder of the running executable.
+std::string ExecutableFolder();
+
+// Loads the 32 tables. With a progress callback a folder without any
+// "ZEZID.D0*" file gives an empty library; without one it is a failure.
+bool LoadLibrary(const LoadProgress* progress);
+// Writes the tables back when `write`, and releases the library in any case.
+bool SaveLibrary(bool write);
+
+// Number of lists and of entries of a table (for statistics).
+struct TableStats {
+  int32_t Lists = 0;
+  int64_t Entries = 0;
+  int32_t LongestList = 0;
+};
+TableStats StatsOfTable(int32_t table);
+
+}  // namespace library

@@ -24,6 +24,7 @@ bool LearningMode = false;
 bool SupervisorMode = false;
 bool LibraryChanged = false;
 bool SkipLearning = false;
+bool LineCorrectionEnabled = true;
 
 int32_t SizeSum = 0;
 int32_t SizeCount = 0;

@@ -72,6 +72,9 @@ extern bool LearningMode;
 extern bool SupervisorMode;
 extern bool LibraryChanged;
 extern bool SkipLearning;
+// The line correction (splits, merges, contextual corrections) is on; the
+// command line can switch it off to measure what it brings.
+extern bool LineCorrectionEnabled;
 
 // Counters of the run.
 extern int32_t SizeSum;

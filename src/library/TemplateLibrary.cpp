@@ -7,5 +7,6 @@ const std::string& ProgramFolder() { return folder; }
 std::string ExecutableFolder() { return "."; }
 bool LoadLibrary(const LoadProgress*) { return true; }
 bool SaveLibrary(bool) { return true; }
+void ClearLibrary() {}
 TableStats StatsOfTable(int32_t) { return {}; }
 }  // namespace library

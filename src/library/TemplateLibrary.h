@@ -33,6 +33,8 @@ std::string ExecutableFolder();
 bool LoadLibrary(const LoadProgress* progress);
 // Writes the tables back when `write`, and releases the library in any case.
 bool SaveLibrary(bool write);
+// Makes every table empty (as a fresh installation without library files).
+void ClearLibrary();
 
 // Number of lists and of entries of a table (for statistics).
 struct TableStats {

@@ -1,19 +1,342 @@
+// Operations on the result lists: the overlap and column merges that turn the
+// components of a band into character blocks (keeping the parts each block is
+// made of), absorbing a block as a sub-block, releasing blocks and lines, and
+// turning a finished line into text.
+//
+// The text of a line is the first candidate of each block with spaces where
+// the gap to the previous block is wider than 0.3 of their reference widths,
+// and an indentation taken from the earlier line whose first block is best
+// aligned with this one. Every character position gets a character-map entry:
+// the block for a character, nil for a space.
 #include "engine/ResultList.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "engine/EngineState.h"
+#include "engine/PageLayout.h"
+#include "engine/Rounding.h"
+#include "library/LearningDialogue.h"
+
 namespace engine {
-void MergeOverlapping(BlockList&, int32_t, int32_t&) {}
-void MergeColumns(BlockList&) {}
-void UnionBox(CharBlock&, const CharBlock&) {}
-void UnionBox(Box&, const Box&) {}
-void AbsorbBlock(BlockList&, int32_t, int32_t) {}
+
+namespace {
+
+constexpr uint8_t kFullWidthLead = 0xA3;
+constexpr uint8_t kFullWidthOffset = 0x80;
+constexpr uint8_t kDoubleByteStart = 0x80;
+constexpr CharCode kRightQuote = MakeCode(0xA1, 0xAF);  // ’
+
+// Sizes outside [rnd(0.2 m), 3 m] of the line's mean m do not count for the
+// space unit.
+constexpr int32_t kSpaceUnitMaxFactor = 3;
+constexpr int64_t kSpaceUnitMinTenths = 2;
+// A gap wider than 0.3 of the two reference widths is a space.
+constexpr int64_t kSpaceGapTenths = 3;
+
+BlockPart PartOf(const CharBlock& block, uint8_t mode) {
+  return BlockPart{block.Left, block.Right, block.Top, block.Bottom, mode};
+}
+
+bool Within(int32_t low, int32_t value, int32_t high) {
+  return low <= value && value <= high;
+}
+
+// The four tests of the overlap merge, in order; each applies when an edge
+// of one box lies in the columns of the other, and then needs an overlap of
+// the rows unless the mode asks for columns only.
+bool Touches(const CharBlock& q, const CharBlock& r, int32_t mode) {
+  const bool qRowsInR = mode != 0 || Within(r.Top, q.Top, r.Bottom) || Within(r.Top, q.Bottom, r.Bottom);
+  const bool rRowsInQ = mode != 0 || Within(q.Top, r.Top, q.Bottom) || Within(q.Top, r.Bottom, q.Bottom);
+  if (Within(r.Left, q.Left, r.Right) && qRowsInR) return true;
+  if (Within(r.Left, q.Right, r.Right) && qRowsInR) return true;
+  if (Within(q.Left, r.Left, q.Right) && rRowsInQ) return true;
+  return Within(q.Left, r.Right, q.Right) && rRowsInQ;
+}
+
+void AppendPart(CharBlock& block, const BlockPart& part) {
+  if (block.PartCount < kMaxParts) block.Parts[block.PartCount++] = part;
+}
+
+// Merges r into q: q's own box becomes its first part when it has none, and
+// r contributes its parts or, without parts, its box.
+void JoinParts(CharBlock& q, const CharBlock& r, int32_t mode) {
+  const uint8_t mergeMode = static_cast<uint8_t>(mode);
+  if (q.PartCount == 0) {
+    q.Parts[0] = PartOf(q, mergeMode);
+    q.PartCount = 1;
+  }
+  UnionBox(q, r);
+  if (r.PartCount > 0) {
+    for (int32_t i = 0; i < r.PartCount; ++i) AppendPart(q, r.Parts[i]);
+  } else {
+    AppendPart(q, PartOf(r, mergeMode));
+  }
+}
+
+// The text of a block: its first candidate, one double-byte character or one
+// or two ASCII characters; no text for code 0.
+std::string CandidateText(const CharBlock& block) {
+  const CharCode code = block.Codes[0];
+  const uint8_t lead = LeadByte(code);
+  const uint8_t trail = TrailByte(code);
+  std::string text;
+  if (lead == 0) return text;
+  text.push_back(static_cast<char>(lead));
+  if (trail != 0) text.push_back(static_cast<char>(trail));
+  return text;
+}
+
+int32_t SpaceUnitOf(const BlockList& line) {
+  int64_t sum = 0;
+  int32_t count = 0;
+  for (const CharBlock* block : line) {
+    if (!IsConfident(*block)) continue;
+    sum += CharSize(*block).Size;
+    ++count;
+  }
+  if (count == 0) return 0;
+  const int64_t mean = sum / count;
+  const int64_t low = RoundHalfEvenDiv(kSpaceUnitMinTenths * mean, 10);
+  const int64_t high = kSpaceUnitMaxFactor * mean;
+  sum = 0;
+  count = 0;
+  for (const CharBlock* block : line) {
+    if (!IsConfident(*block)) continue;
+    const int32_t size = CharSize(*block).Size;
+    if (size > high || size < low) continue;
+    sum += size;
+    ++count;
+  }
+  return count == 0 ? 0 : static_cast<int32_t>(sum / count);
+}
+
+// Spaces for a gap between two blocks of the given reference widths; 0 when
+// the gap is not wider than the threshold.
+int32_t SpacesForGap(int32_t gap, int32_t refWidthA, int32_t refWidthB, int32_t spaceUnit) {
+  const int32_t threshold =
+      static_cast<int32_t>(RoundHalfEvenDiv(kSpaceGapTenths * (int64_t{refWidthA} + refWidthB), 10));
+  if (threshold >= gap) return 0;
+  const int32_t unit = std::max(threshold, spaceUnit);
+  if (unit == 0) return 1;
+  return std::max(1, gap / unit);
+}
+
+// The indentation of a line beginning with `first`: that of the earlier line
+// whose first block is nearest in Left (the earliest on a tie), widened or
+// narrowed by the spaces of the gap between the two first blocks.
+int32_t IndentFor(const CharBlock& first, int32_t spaceUnit) {
+  const CharBlock* nearest = nullptr;
+  size_t nearestLine = 0;
+  int64_t nearestDistance = 0;
+  for (size_t i = 0; i < PageLines.size() && i < LineIndents.size(); ++i) {
+    if (PageLines[i]->empty()) continue;
+    const CharBlock* f = PageLines[i]->front();
+    const int64_t distance = std::llabs(int64_t{f->Left} - first.Left);
+    if (nearest == nullptr || distance < nearestDistance) {
+      nearest = f;
+      nearestLine = i;
+      nearestDistance = distance;
+    }
+  }
+  if (nearest == nullptr) return 0;
+  int32_t indent = LineIndents[nearestLine];
+  if (nearest->Right < first.Left) {
+    indent += SpacesForGap(first.Left - nearest->Right + 1, nearest->RefWidth, first.RefWidth, spaceUnit);
+  } else if (nearest->Left > first.Right) {
+    indent -= SpacesForGap(nearest->Left - first.Right + 1, nearest->RefWidth, first.RefWidth, spaceUnit);
+    indent = std::max(indent, 0);
+  }
+  return indent;
+}
+
+// One entry per character: nil for a space, the block otherwise; the second
+// byte of a double-byte character adds none.
+void AppendCharMapEntries(const std::string& text, CharBlock* block) {
+  if (Job.CharMap == nullptr) return;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const uint8_t byte = static_cast<uint8_t>(text[i]);
+    if (byte == ' ') {
+      Job.CharMap->push_back(nullptr);
+      continue;
+    }
+    Job.CharMap->push_back(block);
+    if (byte >= kDoubleByteStart) ++i;
+  }
+}
+
+// The block's ruler label right-aligned in a field as wide as its text.
+std::string RulerField(int32_t k, const std::string& text) {
+  const int32_t width = static_cast<int32_t>(text.size());
+  std::string label = library::RulerLabel(k, width);
+  if (static_cast<int32_t>(label.size()) < width) label.insert(0, width - label.size(), ' ');
+  return label;
+}
+
+}  // namespace
+
+void UnionBox(Box& destination, const Box& source) {
+  destination.Left = std::min(destination.Left, source.Left);
+  destination.Right = std::max(destination.Right, source.Right);
+  destination.Top = std::min(destination.Top, source.Top);
+  destination.Bottom = std::max(destination.Bottom, source.Bottom);
+}
+
+void UnionBox(CharBlock& destination, const CharBlock& source) {
+  Box box = BoxOf(destination);
+  UnionBox(box, BoxOf(source));
+  SetBox(destination, box);
+}
+
+void MergeOverlapping(BlockList& list, int32_t mode, int32_t& index) {
+  CharBlock* q = list[index];
+  size_t j = static_cast<size_t>(index) + 1;
+  while (j < list.size()) {
+    if (j == static_cast<size_t>(index)) {
+      ++j;
+      continue;
+    }
+    CharBlock* r = list[j];
+    if (Touches(*q, *r, mode)) {
+      JoinParts(*q, *r, mode);
+      FreeBlock(r);
+      list.erase(list.begin() + static_cast<std::ptrdiff_t>(j));
+      if (j < static_cast<size_t>(index)) --index;
+      j = 0;  // q has grown: start again from the front
+    } else if (r->Left > q->Right) {
+      break;  // ordered by Left: no later block can touch
+    } else {
+      ++j;
+    }
+  }
+}
+
+void MergeColumns(BlockList& list) {
+  for (int32_t index = 0; index < static_cast<int32_t>(list.size()); ++index)
+    MergeOverlapping(list, 1, index);
+}
+
+void AbsorbBlock(BlockList& list, int32_t keepIndex, int32_t dropIndex) {
+  CharBlock& keep = *list[keepIndex];
+  CharBlock* drop = list[dropIndex];
+  if (keep.SubBlockCount == 0) {
+    SubBlock& own = keep.SubBlocks[0];
+    own.Left = keep.Left;
+    own.Right = keep.Right;
+    own.Top = keep.Top;
+    own.Bottom = keep.Bottom;
+    own.PartCount = keep.PartCount;
+    std::copy_n(keep.Parts, kMaxParts, own.Parts);
+    keep.SubBlockCount = 1;
+  }
+  for (int32_t i = 0; i < drop->SubBlockCount && keep.SubBlockCount < kMaxSubBlocks; ++i) {
+    keep.SubBlocks[keep.SubBlockCount++] = drop->SubBlocks[i];
+  }
+  UnionBox(keep, *drop);
+  FreeBlock(drop);
+  list.erase(list.begin() + dropIndex);
+}
+
 void FreeBlock(CharBlock* block) {
-  if (PrevBlock == block) PrevBlock = nullptr;
+  if (block == nullptr) return;
+  if (block == PrevBlock) PrevBlock = nullptr;
   delete block;
 }
-void FreePageLines() {}
-void CharMapInsert(int32_t, int32_t, CharBlock*) {}
-EmittedLine EmitLine() { return {}; }
-int32_t AsciiWidth(uint8_t, bool) { return 100; }
-int32_t RefWidth(const CharCode*, int32_t width) { return width; }
+
+void FreePageLines() {
+  for (BlockList* line : PageLines) {
+    for (CharBlock* block : *line) FreeBlock(block);
+    delete line;
+  }
+  LineIndents.clear();
+  PageLines.clear();
+}
+
+void CharMapInsert(int32_t position, int32_t count, CharBlock* value) {
+  if (Job.CharMap == nullptr || count <= 0) return;
+  CharMapList& map = *Job.CharMap;
+  const size_t at = static_cast<size_t>(std::max(position, 0));
+  if (at > map.size()) map.resize(at, nullptr);
+  map.insert(map.begin() + static_cast<std::ptrdiff_t>(at), static_cast<size_t>(count), value);
+}
+
+EmittedLine EmitLine() {
+  EmittedLine line;
+  if (LineBlocks == nullptr) return line;
+  const BlockList& blocks = *LineBlocks;
+  const int32_t spaceUnit = SpaceUnitOf(blocks);
+  for (size_t i = 0; i < blocks.size(); ++i) {
+    CharBlock& b = *blocks[i];
+    b.RefWidth = RefWidth(b.Codes, b.Right - b.Left + 1);
+    int32_t spaces = 0;
+    if (i > 0) {
+      const CharBlock& a = *blocks[i - 1];
+      spaces = SpacesForGap(b.Left - a.Right + 1, a.RefWidth, b.RefWidth, spaceUnit);
+    } else {
+      line.Indent = IndentFor(b, spaceUnit);
+      spaces = line.Indent;
+    }
+    const std::string text = std::string(static_cast<size_t>(spaces), ' ') + CandidateText(b);
+    AppendCharMapEntries(text, &b);
+    line.Text += text;
+    if (LearningMode) line.Ruler += RulerField(static_cast<int32_t>(i), text);
+  }
+  return line;
+}
+
+int32_t AsciiWidth(uint8_t c, bool narrowDigits) {
+  switch (c) {
+    case '!':
+    case '.':
+    case ':':
+      return 28;
+    case ',':
+      return 35;
+    case '1':
+      return narrowDigits ? 30 : 40;
+    case '(':
+    case ')':
+    case ';':
+    case 'I':
+    case '[':
+    case ']':
+    case 'l':
+    case '{':
+    case '}':
+      return 40;
+    case 'j':
+      return 52;
+    case 't':
+      return 60;
+    case 'm':
+    case 'w':
+      return 170;
+    case 'M':
+    case 'W':
+      return 190;
+    default:
+      break;
+  }
+  if (narrowDigits && c >= '0' && c <= '9') return 70;
+  if (c >= 'A' && c <= 'Z') return 180;
+  return 100;
+}
+
+int32_t RefWidth(const CharCode* codes, int32_t width) {
+  constexpr bool kNarrowDigits = true;
+  constexpr int64_t kPercent = 100;
+  const CharCode code = codes[0];
+  const uint8_t lead = LeadByte(code);
+  const uint8_t trail = TrailByte(code);
+  auto scaled = [&](int32_t relativeWidth) {
+    return static_cast<int32_t>(RoundHalfEvenDiv(kPercent * width, relativeWidth));
+  };
+  if (trail == 0) return scaled(AsciiWidth(lead, kNarrowDigits));
+  if (lead == kFullWidthLead)
+    return scaled(AsciiWidth(static_cast<uint8_t>(trail - kFullWidthOffset), kNarrowDigits));
+  if (code == kRightQuote) return scaled(AsciiWidth(',', kNarrowDigits));
+  if (lead >= kDoubleByteStart) return width;
+  return scaled(AsciiWidth(lead, kNarrowDigits) + AsciiWidth(trail, kNarrowDigits));
+}
+
 }  // namespace engine

@@ -1,13 +1,323 @@
+// Character cell normalisation and the 32 feature words of a cell.
+//
+// A block's box is sampled into a 48 × 48 grid (after masking the strokes of
+// a neighbour it was cut off, and trimming to its ink). The grid is measured
+// from its four sides: for every line the depth at which ink is first met in
+// three overlapping depth bands, and the number of strokes crossed along
+// columns and rows. Six samples of one measured row make a feature word; the
+// depth samples are smoothed against their neighbours and quantised to 0 … 4.
+// The stored library was built from exactly these values, so sample
+// positions, rounding, smoothing order and tie rules are reproduced exactly.
 #include "engine/CellFeatures.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "engine/EngineState.h"
+#include "engine/Rounding.h"
+
 namespace engine {
+
 uint8_t CellGrid[kCellSize][kCellSize];
 int32_t EdgeProfile[14][kCellSize];
 int32_t FeatureDigits[kFeatureWords][6];
-void TrimRows(Box&) {}
-void TrimColumns(Box&) {}
-void MaskNeighbourStrokes(uint8_t, const OuterBox&) {}
-void RestoreMaskedPixels() {}
-void NormaliseCell(const CharBlock&) {}
-void ComputeFeatures() {}
-void PackFeatures(CharBlock&) {}
+
+namespace {
+
+// --- masking --------------------------------------------------------------
+
+// Log starts of the maskings not yet restored, innermost last. Maskings nest
+// only around a block split and its trial cells, so a few levels suffice;
+// deeper levels fold into the enclosing one (restored with it).
+constexpr int32_t kMaxMaskingDepth = 16;
+int32_t MaskLogStart[kMaxMaskingDepth];
+int32_t MaskingDepth = 0;
+int32_t FoldedMaskings = 0;
+
+// The fill stops when fewer than this many slots remain between log and stack.
+constexpr int32_t kMinFreeSlots = 10;
+
+bool StrictlyInside(const OuterBox& outer, int32_t x, int32_t y) {
+  return outer.Left < x && x < outer.Right && outer.Top < y && y < outer.Bottom;
+}
+
+void PushInkOfColumn(int32_t x, const OuterBox& outer) {
+  const int32_t top = std::max(Job.Top, outer.Top);
+  const int32_t bottom = std::min(outer.Bottom, Job.Bottom);
+  for (int32_t y = top; y <= bottom; ++y) {
+    if (IsInk(x, y)) PushPoint(x, y);
+  }
+}
+
+// Pixels still on the stack when the fill stops early were masked when they
+// were pushed but never reached the log; they are moved into the log so that
+// the restore brings them back too. Seeds (outside the box) were not masked
+// and are dropped. The stack lies above the log, so copying upward in index
+// order never overwrites an entry not yet copied.
+void LogPendingStackPixels(const OuterBox& outer) {
+  for (int32_t i = StackTop + 1; i <= kStackEmpty; ++i) {
+    if (StrictlyInside(outer, PointX[i], PointY[i])) AppendToLog(PointX[i], PointY[i]);
+  }
+  StackTop = kStackEmpty;
+}
+
+// --- edge profile -----------------------------------------------------------
+
+constexpr int32_t kNoInk = 14;  // a band without ink
+constexpr int32_t kBandLength = 14;
+constexpr int32_t kBandCount = 3;
+constexpr int32_t kBandStart[kBandCount] = {0, 8, 16};
+constexpr int32_t kDirections = 4;
+constexpr int32_t kColumnCrossingsRow = 12;
+constexpr int32_t kRowCrossingsRow = 13;
+constexpr int32_t kMaxCrossings = 4;
+
+int32_t BandValue(const uint8_t* line, int32_t start) {
+  for (int32_t p = start; p < start + kBandLength; ++p) {
+    if (line[p]) return p - start;
+  }
+  return kNoInk;
+}
+
+// Runs of ink along the line, minus one, limited to 0 … 4.
+int32_t Crossings(const uint8_t* line) {
+  int32_t runs = 0;
+  uint8_t previous = 0;
+  for (int32_t p = 0; p < kCellSize; ++p) {
+    if (line[p] && !previous) ++runs;
+    previous = line[p];
+  }
+  return std::clamp(runs - 1, 0, kMaxCrossings);
+}
+
+// `line` holds the cells of one line in scan order, position 0 at the edge.
+void MeasureLine(const uint8_t* line, int32_t direction, int32_t lineNo) {
+  for (int32_t band = 0; band < kBandCount; ++band) {
+    EdgeProfile[band * kDirections + direction][lineNo] = BandValue(line, kBandStart[band]);
+  }
+}
+
+void MeasureEdgeProfile() {
+  uint8_t line[kCellSize];
+  for (int32_t c = 0; c < kCellSize; ++c) {
+    const uint8_t* column = CellGrid[c];
+    MeasureLine(column, 0, c);
+    EdgeProfile[kColumnCrossingsRow][c] = Crossings(column);
+    for (int32_t p = 0; p < kCellSize; ++p) line[p] = column[kCellSize - 1 - p];
+    MeasureLine(line, 2, kCellSize - 1 - c);
+  }
+  for (int32_t r = 0; r < kCellSize; ++r) {
+    for (int32_t p = 0; p < kCellSize; ++p) line[p] = CellGrid[kCellSize - 1 - p][r];
+    MeasureLine(line, 1, r);
+    EdgeProfile[kRowCrossingsRow][r] = Crossings(line);
+    for (int32_t p = 0; p < kCellSize; ++p) line[p] = CellGrid[p][r];
+    MeasureLine(line, 3, kCellSize - 1 - r);
+  }
+}
+
+void SampleGrid(const Box& box) {
+  // The steps are single precision; positions are computed from them in
+  // extended precision and rounded half to even.
+  const float stepX = static_cast<float>(static_cast<long double>(box.Right - box.Left) / kCellSize);
+  const float stepY = static_cast<float>(static_cast<long double>(box.Bottom - box.Top) / kCellSize);
+  int32_t rowOf[kCellSize];
+  for (int32_t j = 0; j < kCellSize; ++j) {
+    rowOf[j] = static_cast<int32_t>(RoundHalfEven(static_cast<long double>(j) * stepY + box.Top));
+  }
+  for (int32_t i = 0; i < kCellSize; ++i) {
+    const int32_t x = static_cast<int32_t>(RoundHalfEven(static_cast<long double>(i) * stepX)) + box.Left;
+    for (int32_t j = 0; j < kCellSize; ++j) CellGrid[i][j] = IsInk(x, rowOf[j]) ? 1 : 0;
+  }
+}
+
+// --- feature words ----------------------------------------------------------
+
+constexpr int32_t kDigits = 6;
+constexpr int32_t kSampleStride = 4;
+constexpr int32_t kDepthWords = 28;
+constexpr int32_t kFirstHalfStart = 1;
+constexpr int32_t kSecondHalfStart = 25;
+constexpr int32_t kMiddleStart = 13;
+
+struct WordSource {
+  int32_t Row;
+  int32_t Start;
+};
+
+// Words 0 … 7: band 0 of the four sides, two halves each; 8 … 11: band 0 of
+// the four sides, the middle; 12 … 19 and 20 … 27: bands 1 and 2, two halves
+// each; 28 … 31: column and row crossings, two halves each.
+WordSource SourceOfWord(int32_t w) {
+  const int32_t half = (w % 2 == 0) ? kFirstHalfStart : kSecondHalfStart;
+  if (w < 8) return {w / 2, half};
+  if (w < 12) return {w - 8, kMiddleStart};
+  if (w < 20) return {4 + (w - 12) / 2, half};
+  if (w < 28) return {8 + (w - 20) / 2, half};
+  return {kColumnCrossingsRow + (w - 28) / 2, half};
+}
+
+int32_t Quantise(int32_t depth) {
+  if (depth <= 2) return 0;
+  if (depth <= 5) return 1;
+  if (depth <= 9) return 2;
+  if (depth <= 13) return 3;
+  return 4;
+}
+
+// Replaces each sample, in order, by the value among its own line and the
+// lines i − 1, i + 1, i + 2 that differs most from the previous (already
+// replaced) and the next sample. Ties keep the own line, then prefer i + 1
+// over i − 1, and i ± 1 over i + 2.
+void SmoothSamples(const int32_t* P, int32_t s, int32_t* v) {
+  int32_t prev = (s >= kSampleStride) ? P[s - kSampleStride] : 0;
+  int32_t next = 0;
+  for (int32_t k = 0; k < kDigits; ++k) {
+    const int32_t i = s + kSampleStride * k;
+    if (k > 0) prev = v[k - 1];
+    if (k < kDigits - 1) {
+      next = v[k + 1];
+    } else if (s + kSampleStride * kDigits < kCellSize) {
+      // The last sample of a start-1 or start-13 word compares with the line
+      // after it, in place of the previous sample; next stays as it was.
+      prev = P[s + kSampleStride * kDigits];
+    } else {
+      next = 0;
+    }
+    auto cost = [&](int32_t x) { return std::abs(x - prev) + std::abs(x - next); };
+    const int32_t c0 = cost(v[k]);
+    const int32_t cA = cost(P[i - 1]);
+    const int32_t cB = cost(P[i + 1]);
+    const int32_t cC = cost(P[i + 2]);
+    if (std::max(cA, cB) > c0) {
+      if (cA > cB) {
+        v[k] = (cC > cA) ? P[i + 2] : P[i - 1];
+      } else {
+        v[k] = (cC > cB) ? P[i + 2] : P[i + 1];
+      }
+    } else if (cC > c0) {
+      v[k] = P[i + 2];
+    }
+  }
+}
+
+}  // namespace
+
+void TrimRows(Box& box) {
+  auto rowHasInk = [&](int32_t y) {
+    for (int32_t x = box.Left; x <= box.Right; ++x) {
+      if (IsInk(x, y)) return true;
+    }
+    return false;
+  };
+  for (int32_t y = box.Top; y <= box.Bottom; ++y) {
+    if (!rowHasInk(y)) continue;
+    box.Top = y;
+    for (int32_t b = box.Bottom; b >= box.Top; --b) {
+      if (rowHasInk(b)) {
+        box.Bottom = b;
+        break;
+      }
+    }
+    return;
+  }
+}
+
+void TrimColumns(Box& box) {
+  auto columnHasInk = [&](int32_t x) {
+    for (int32_t y = box.Top; y <= box.Bottom; ++y) {
+      if (IsInk(x, y)) return true;
+    }
+    return false;
+  };
+  for (int32_t x = box.Left; x <= box.Right; ++x) {
+    if (!columnHasInk(x)) continue;
+    box.Left = x;
+    for (int32_t r = box.Right; r >= box.Left; --r) {
+      if (columnHasInk(r)) {
+        box.Right = r;
+        break;
+      }
+    }
+    return;
+  }
+}
+
+void MaskNeighbourStrokes(uint8_t sides, const OuterBox& outer) {
+  StackTop = kStackEmpty;
+  if (MaskingDepth == 0) LogTop = 0;
+  if (MaskingDepth < kMaxMaskingDepth) {
+    MaskLogStart[MaskingDepth++] = LogTop;
+  } else {
+    ++FoldedMaskings;
+  }
+
+  if ((sides & kCutLeft) && outer.Left >= Job.Left) PushInkOfColumn(outer.Left, outer);
+  if ((sides & kCutRight) && outer.Right <= Job.Right) PushInkOfColumn(outer.Right, outer);
+
+  static constexpr int32_t kNeighbourDx[8] = {-1, 0, 1, 1, 1, 0, -1, -1};
+  static constexpr int32_t kNeighbourDy[8] = {-1, -1, -1, 0, 1, 1, 1, 0};
+  while (StackTop != kStackEmpty) {
+    int32_t x, y;
+    PopPoint(x, y);
+    if (StrictlyInside(outer, x, y)) AppendToLog(x, y);
+    for (int32_t n = 0; n < 8; ++n) {
+      const int32_t nx = x + kNeighbourDx[n];
+      const int32_t ny = y + kNeighbourDy[n];
+      if (StrictlyInside(outer, nx, ny) && IsInk(nx, ny)) {
+        PushPoint(nx, ny);
+        MaskPagePixel(nx, ny);
+      }
+    }
+    if (LogTop >= StackTop - kMinFreeSlots) {
+      LogPendingStackPixels(outer);
+      break;
+    }
+  }
+}
+
+void RestoreMaskedPixels() {
+  if (FoldedMaskings > 0) {  // restored with the enclosing masking
+    --FoldedMaskings;
+    return;
+  }
+  if (MaskingDepth == 0) return;  // nothing is masked; the log is not ours
+  const int32_t start = MaskLogStart[--MaskingDepth];
+  while (LogTop > start) {
+    --LogTop;
+    UnmaskPagePixel(PointX[LogTop], PointY[LogTop]);
+  }
+}
+
+void NormaliseCell(const CharBlock& block) {
+  Box box = BoxOf(block);
+  if (block.CutSides != 0) {
+    MaskNeighbourStrokes(block.CutSides, {block.Left - 1, block.Top - 1, block.Right + 1, block.Bottom + 1});
+    TrimColumns(box);
+    TrimRows(box);
+  }
+  SampleGrid(box);
+  MeasureEdgeProfile();
+  if (block.CutSides != 0) RestoreMaskedPixels();
+}
+
+void ComputeFeatures() {
+  for (int32_t w = 0; w < kFeatureWords; ++w) {
+    const WordSource source = SourceOfWord(w);
+    const int32_t* P = EdgeProfile[source.Row];
+    int32_t* v = FeatureDigits[w];
+    for (int32_t k = 0; k < kDigits; ++k) v[k] = P[source.Start + kSampleStride * k];
+    if (w >= kDepthWords) continue;  // crossings are 0 … 4 already
+    SmoothSamples(P, source.Start, v);
+    for (int32_t k = 0; k < kDigits; ++k) v[k] = Quantise(v[k]);
+  }
+}
+
+void PackFeatures(CharBlock& block) {
+  for (int32_t w = 0; w < kFeatureWords; ++w) {
+    int32_t word = 0;
+    for (int32_t k = 0; k < kDigits; ++k) word = word * 10 + FeatureDigits[w][k];
+    block.Features[w] = word;
+  }
+}
+
 }  // namespace engine

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,11 @@ bool IsRefusedEntry(int32_t table, engine::CharCode code, int32_t featureIndex);
 
 extern platform::Answer RefusalAnswer;
 
+// Ends the program at once (the Yes answer of the refusal question); std::exit
+// by default, replaceable so that tests can see the call.
+using ProgramExit = std::function<void(int32_t status)>;
+void SetProgramExit(ProgramExit exitFunction);
+
 // The state of the library window (its fields and the texts of its
 // controls), without the window: the desktop program shows it, learning from
 // a file uses it unseen.
@@ -30,11 +36,11 @@ struct DisplayModel {
   bool IsLearningView = false;
   platform::Answer ForceAnswer = platform::Answer::None;
 
-  std::string Edit2;                       // character to teach (GBK)
-  std::string Edit3;                       // all candidates (GBK)
-  std::vector<std::string> FeatureLines;   // ListBox1: 32 lines
-  std::vector<std::string> History;        // ComboBox1, newest first (GBK)
-  std::string Caption;
+  std::string Edit2;                      // character to teach (GBK)
+  std::string Edit3;                      // all candidates (GBK)
+  std::vector<std::string> FeatureLines;  // ListBox1: 32 lines (GBK)
+  std::vector<std::string> History;       // ComboBox1, newest first (GBK)
+  std::string Caption;                    // UTF-8
 
   void ShowHandler();
   void LearnCharacter();

@@ -17,7 +17,8 @@ class LearningWindows {
   virtual ~LearningWindows() = default;
   // Shows the input box ("请输入(-1表示结束,-2改变模式)") and returns its text.
   virtual std::string AskBlockNumber() = 0;
-  // Shows the library window modally for LibraryWindow().Block.
+  // Shows the library window modally for LibraryWindow().Block; the dialogue
+  // has already set the window's fields and run its show handler.
   virtual WindowResult ShowLibraryWindow() = 0;
 };
 

@@ -1,12 +1,233 @@
+// The template library in memory and its files ZEZID.D00 … ZEZID.D31.
+//
+// Every table keeps one slot per feature index (see ListSlot); the classifier
+// reads a slot's values up to the terminator. A file is an index of 15625
+// little-endian 32-bit offsets, a filler byte, and the slots one after another
+// in feature-index order; an offset counts from the filler byte, so the first
+// slot is at 1 and 0 means "no list". Loading checks every offset and list
+// against the file before anything is used; saving writes each table to a
+// temporary file beside the old one and renames it over it when complete.
 #include "library/TemplateLibrary.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/UiHooks.h"
+
 namespace library {
-namespace { std::string folder = "."; }
-const CharIndex* LibraryList(int32_t, int32_t) { return nullptr; }
-void SetProgramFolder(const std::string& f) { folder = f; }
-const std::string& ProgramFolder() { return folder; }
-std::string ExecutableFolder() { return "."; }
-bool LoadLibrary(const LoadProgress*) { return true; }
-bool SaveLibrary(bool) { return true; }
-void ClearLibrary() {}
-TableStats StatsOfTable(int32_t) { return {}; }
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr size_t kIndexBytes = kFeatureIndexCount * sizeof(uint32_t);  // 62500
+constexpr size_t kSlotGroupBytes = kSlotGroupValues * sizeof(CharIndex);
+constexpr uint8_t kFillerByte = 0;
+constexpr const char* kFileNameFormat = "ZEZID.D%.2d";
+constexpr const char* kFirstTenPrefix = "ZEZID.D0";  // the files of tables 0 … 9
+
+using Table = std::vector<ListSlot>;
+
+std::vector<Table>& Tables() {
+  static std::vector<Table> tables(kTableCount, Table(kFeatureIndexCount));
+  return tables;
+}
+
+std::string& FolderSetting() {
+  static std::string folder = ExecutableFolder();
+  return folder;
+}
+
+std::string TableFileName(int32_t table) {
+  char name[16];
+  std::snprintf(name, sizeof name, kFileNameFormat, table);
+  return name;
+}
+
+fs::path TablePath(int32_t table) {
+  return fs::path(ProgramFolder()) / TableFileName(table);
+}
+
+uint32_t ReadLe32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+         static_cast<uint32_t>(p[3]) << 24;
+}
+uint16_t ReadLe16(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
+void WriteLe32(uint8_t* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+void WriteLe16(std::vector<uint8_t>& out, uint16_t v) {
+  out.push_back(static_cast<uint8_t>(v));
+  out.push_back(static_cast<uint8_t>(v >> 8));
+}
+
+bool AnyFirstTenFile(const std::string& folder) {
+  std::error_code error;
+  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    if (it->path().filename().string().starts_with(kFirstTenPrefix) && !it->is_directory(error)) return true;
+  }
+  return false;
+}
+
+bool ReadWholeFile(std::FILE* file, std::vector<uint8_t>& bytes) {
+  uint8_t buffer[65536];
+  size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+    bytes.insert(bytes.end(), buffer, buffer + got);
+  return !std::ferror(file);
+}
+
+// One list of a loaded block: the slot must start on a slot boundary inside
+// the block and its terminator must lie inside the block; every value must be
+// a character index, since the classifier counts votes by index.
+bool ReadList(const uint8_t* block, size_t blockSize, uint32_t offset, ListSlot& slot) {
+  if (offset >= blockSize || (offset - 1) % kSlotGroupBytes != 0) return false;
+  std::vector<CharIndex> values;
+  for (size_t pos = offset; pos + 1 < blockSize; pos += sizeof(CharIndex)) {
+    const uint16_t value = ReadLe16(block + pos);
+    if (value == 0) {
+      slot.assign(SlotValuesFor(values.size()), 0);
+      std::copy(values.begin(), values.end(), slot.begin());
+      return true;
+    }
+    if (value > kMaxCharIndex) return false;
+    values.push_back(value);
+  }
+  return false;
+}
+
+// Parses a table file image; false for a file that is short or inconsistent.
+bool ParseTable(const std::vector<uint8_t>& bytes, Table& table) {
+  if (bytes.size() < kIndexBytes) return false;
+  const uint8_t* block = bytes.data() + kIndexBytes;
+  const size_t blockSize = bytes.size() - kIndexBytes;
+  for (int32_t i = 0; i < kFeatureIndexCount; ++i) {
+    const uint32_t offset = ReadLe32(bytes.data() + i * sizeof(uint32_t));
+    if (offset != 0 && !ReadList(block, blockSize, offset, table[i])) return false;
+  }
+  return true;
+}
+
+// Returns false for a file that exists but cannot be used; a file that
+// cannot be opened leaves the table empty.
+bool LoadTable(int32_t t, Table& table) {
+  std::FILE* file = std::fopen(TablePath(t).c_str(), "rb");
+  if (!file) return true;
+  std::vector<uint8_t> bytes;
+  const bool read = ReadWholeFile(file, bytes);
+  std::fclose(file);
+  return read && ParseTable(bytes, table);
+}
+
+std::vector<uint8_t> TableImage(const Table& table) {
+  std::vector<uint8_t> image(kIndexBytes, 0);
+  image.push_back(kFillerByte);
+  uint32_t offset = 1;
+  for (int32_t i = 0; i < kFeatureIndexCount; ++i) {
+    const ListSlot& slot = table[i];
+    if (slot.empty()) continue;
+    const size_t values = SlotValuesFor(ListLength(slot));
+    for (size_t k = 0; k < values; ++k) WriteLe16(image, k < slot.size() ? slot[k] : 0);
+    WriteLe32(image.data() + i * sizeof(uint32_t), offset);
+    offset += static_cast<uint32_t>(values * sizeof(CharIndex));
+  }
+  return image;
+}
+
+// Writes the image to a temporary file beside `path` and renames it over the
+// old file, so that a failed write leaves the old file as it was.
+bool ReplaceFile(const fs::path& path, const std::vector<uint8_t>& image) {
+  const fs::path temporary = path.string() + ".tmp";
+  std::FILE* file = std::fopen(temporary.c_str(), "wb");
+  if (!file) {
+    platform::ShowNotice("保存出错!");
+    return false;
+  }
+  const bool written = std::fwrite(image.data(), 1, image.size(), file) == image.size();
+  const bool closed = std::fclose(file) == 0;
+  std::error_code error;
+  if (written && closed) {
+    fs::rename(temporary, path, error);
+    if (!error) return true;
+    platform::ShowNotice("保存出错!");
+  }
+  fs::remove(temporary, error);
+  return false;
+}
+
+}  // namespace
+
+size_t ListLength(const ListSlot& slot) {
+  size_t n = 0;
+  while (n < slot.size() && slot[n] != 0) ++n;
+  return n;
+}
+
+ListSlot& LibrarySlot(int32_t table, int32_t featureIndex) {
+  return Tables()[table][featureIndex];
+}
+
+const CharIndex* LibraryList(int32_t table, int32_t featureIndex) {
+  const ListSlot& slot = Tables()[table][featureIndex];
+  return slot.empty() ? nullptr : slot.data();
+}
+
+void SetProgramFolder(const std::string& folder) {
+  FolderSetting() = folder;
+}
+const std::string& ProgramFolder() {
+  return FolderSetting();
+}
+
+std::string ExecutableFolder() {
+  std::error_code error;
+  const fs::path executable = fs::read_symlink("/proc/self/exe", error);
+  return error ? std::string(".") : executable.parent_path().string();
+}
+
+bool LoadLibrary(const LoadProgress* progress) {
+  ClearLibrary();
+  if (progress) (*progress)(0);
+  if (!AnyFirstTenFile(ProgramFolder())) return progress != nullptr;
+  std::vector<Table> loaded(kTableCount, Table(kFeatureIndexCount));
+  for (int32_t t = 0; t < kTableCount; ++t) {
+    if (progress) (*progress)(t);
+    if (!LoadTable(t, loaded[t])) return false;
+  }
+  Tables() = std::move(loaded);
+  return true;
+}
+
+bool SaveLibrary(bool write) {
+  if (write) {
+    for (int32_t t = 0; t < kTableCount; ++t) {
+      if (!ReplaceFile(TablePath(t), TableImage(Tables()[t]))) return false;
+    }
+  }
+  ClearLibrary();
+  return true;
+}
+
+void ClearLibrary() {
+  for (Table& table : Tables()) {
+    for (ListSlot& slot : table) ListSlot().swap(slot);
+  }
+}
+
+TableStats StatsOfTable(int32_t table) {
+  TableStats stats;
+  for (const ListSlot& slot : Tables()[table]) {
+    if (slot.empty()) continue;
+    const int32_t length = static_cast<int32_t>(ListLength(slot));
+    ++stats.Lists;
+    stats.Entries += length;
+    stats.LongestList = std::max(stats.LongestList, length);
+  }
+  return stats;
+}
+
 }  // namespace library

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "library/CharIndex.h"
 
@@ -17,6 +18,21 @@ constexpr int32_t kFeatureIndexCount = 15625;
 // The list of a table at a feature index: character indices ended by 0, or
 // nullptr when the table has no list there.
 const CharIndex* LibraryList(int32_t table, int32_t featureIndex);
+
+// The slot of a list as it is kept in memory and in the files: the list's
+// values, the terminator 0 and zero padding, a whole number of groups of six
+// values (12 bytes). An empty vector means that the table has no list there;
+// a present but empty list is one group of six zeros.
+using ListSlot = std::vector<CharIndex>;
+constexpr size_t kSlotGroupValues = 6;
+// The slot size, in values, for a list of `length` characters.
+constexpr size_t SlotValuesFor(size_t length) {
+  return (length / kSlotGroupValues + 1) * kSlotGroupValues;
+}
+// Number of characters in a list (values before the terminator).
+size_t ListLength(const ListSlot& slot);
+// The slot of a table at a feature index, for the list operations of learning.
+ListSlot& LibrarySlot(int32_t table, int32_t featureIndex);
 
 // Progress of loading: called with the table number before each table; the
 // bar's range is 0 … 31.

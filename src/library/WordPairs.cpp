@@ -1,9 +1,124 @@
+// The character-pair file "Word.Dat", held whole in memory.
+//
+// The file opens with 65536 little-endian 32-bit entries, one per 16-bit
+// character code; a non-zero entry is the byte offset of the character's
+// record plus the code itself. A record is a predecessor list (count word,
+// count − 1 transformed codes) followed by a successor list (count word,
+// count − 1 character indices). The whole file is checked on loading so that
+// every record a lookup returns lies completely inside the data.
+//
+// Records start at any byte offset, but lookups return 16-bit words, so the
+// data is kept as words twice: from byte 0 and, when some record starts at
+// an odd offset, from byte 1.
 #include "library/WordPairs.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+
+#include "library/TemplateLibrary.h"
+
 namespace library {
-bool LoadWordPairs() { return true; }
-bool LoadWordPairsFrom(const std::string&) { return true; }
-bool SetWordPairData(std::vector<uint8_t>) { return true; }
-const uint16_t* WordPairRecord(engine::CharCode) { return nullptr; }
-engine::CharCode DecodePredecessor(uint16_t) { return 0; }
-uint16_t EncodePredecessor(engine::CharCode) { return 0; }
+
+namespace {
+
+constexpr size_t kCodeCount = 65536;
+constexpr int kPredecessorRotation = 3;
+constexpr uint16_t kPredecessorMask = 0xFFFF;
+
+struct WordPairImage {
+  std::vector<uint32_t> Index;      // record offset per code, 0 = no record
+  std::vector<uint16_t> EvenWords;  // the file's words from byte 0
+  std::vector<uint16_t> OddWords;   // the file's words from byte 1
+};
+
+WordPairImage& Image() {
+  static WordPairImage image;
+  return image;
+}
+
+uint16_t WordAt(const std::vector<uint8_t>& data, size_t offset) {
+  return static_cast<uint16_t>(data[offset] | data[offset + 1] << 8);
+}
+
+std::vector<uint16_t> WordsFrom(const std::vector<uint8_t>& data, size_t start) {
+  std::vector<uint16_t> words;
+  words.reserve(data.size() / 2);
+  for (size_t offset = start; offset + 1 < data.size(); offset += 2) words.push_back(WordAt(data, offset));
+  return words;
+}
+
+// Both count words and all entries of the record at `offset` lie inside the
+// data (a count of 0 or 1 is an empty list that still has its count word).
+bool RecordFits(const std::vector<uint8_t>& data, size_t offset) {
+  const size_t size = data.size();
+  if (offset < kWordPairIndexBytes || offset + 2 > size) return false;
+  const size_t predecessors = WordAt(data, offset);
+  const size_t successorStart = offset + 2 * predecessors;
+  if (successorStart + 2 > size) return false;
+  const size_t successors = std::max<size_t>(WordAt(data, successorStart), 1);
+  return successorStart + 2 * successors <= size;
+}
+
+}  // namespace
+
+bool SetWordPairData(std::vector<uint8_t> data) {
+  Image() = WordPairImage{};
+  if (data.size() < kWordPairIndexBytes) return false;
+  std::vector<uint32_t> index(kCodeCount, 0);
+  bool anyOdd = false;
+  for (size_t code = 0; code < kCodeCount; ++code) {
+    const size_t at = code * sizeof(uint32_t);
+    const uint32_t entry =
+        static_cast<uint32_t>(WordAt(data, at)) | static_cast<uint32_t>(WordAt(data, at + 2)) << 16;
+    if (entry == 0) continue;
+    if (entry < code || !RecordFits(data, entry - code)) return false;
+    index[code] = static_cast<uint32_t>(entry - code);
+    anyOdd = anyOdd || (index[code] & 1) != 0;
+  }
+  WordPairImage image;
+  image.Index = std::move(index);
+  image.EvenWords = WordsFrom(data, 0);
+  if (anyOdd) image.OddWords = WordsFrom(data, 1);
+  Image() = std::move(image);
+  return true;
+}
+
+bool LoadWordPairsFrom(const std::string& path) {
+  Image() = WordPairImage{};
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return false;
+  std::vector<uint8_t> data;
+  uint8_t buffer[65536];
+  size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+    data.insert(data.end(), buffer, buffer + got);
+  const bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  return !failed && SetWordPairData(std::move(data));
+}
+
+bool LoadWordPairs() {
+  return LoadWordPairsFrom((std::filesystem::path(ProgramFolder()) / "Word.Dat").string());
+}
+
+const uint16_t* WordPairRecord(engine::CharCode code) {
+  const WordPairImage& image = Image();
+  if (image.Index.empty()) return nullptr;
+  const uint32_t offset = image.Index[code];
+  if (offset == 0) return nullptr;
+  return (offset & 1) ? image.OddWords.data() + offset / 2 : image.EvenWords.data() + offset / 2;
+}
+
+engine::CharCode DecodePredecessor(uint16_t value) {
+  const uint16_t v = value ^ kPredecessorMask;
+  return static_cast<engine::CharCode>((v >> kPredecessorRotation) | (v << (16 - kPredecessorRotation)));
+}
+
+uint16_t EncodePredecessor(engine::CharCode code) {
+  const uint16_t rotated =
+      static_cast<uint16_t>((code << kPredecessorRotation) | (code >> (16 - kPredecessorRotation)));
+  return rotated ^ kPredecessorMask;
+}
+
 }  // namespace library

@@ -1,0 +1,147 @@
+// Library files: exact bytes of saved tables, the loading rules, rejection of
+// damaged files, and saving that never loses the old files.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "library/Learning.h"
+#include "library/TemplateLibrary.h"
+#include "support/LibraryFixtures.h"
+
+using testing_support::ReadBytes;
+using testing_support::WriteBytes;
+
+namespace {
+
+constexpr size_t kIndexBytes = 62500;
+constexpr size_t kSlots = kIndexBytes + 1;  // after the filler byte
+
+// A table file whose index names one list at `offset` for feature index 7.
+std::vector<uint8_t> TableFile(uint32_t offset, const std::vector<uint16_t>& values) {
+  std::vector<uint8_t> bytes(kSlots, 0);
+  for (int i = 0; i < 4; ++i) bytes[7 * 4 + i] = static_cast<uint8_t>(offset >> (8 * i));
+  for (uint16_t v : values)
+    bytes.insert(bytes.end(), {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8)});
+  return bytes;
+}
+
+class TemplateLibraryTest : public testing_support::LibraryTest {
+ protected:
+  // Appends the characters of index 283, 284, … to a list.
+  void AddRun(int32_t table, int32_t featureIndex, int32_t count) {
+    for (int32_t k = 0; k < count; ++k)
+      library::LibraryAdd(table, featureIndex, library::IndexToCode(283 + k));
+  }
+  std::string TablePath(int32_t t) {
+    char name[16];
+    std::snprintf(name, sizeof name, "ZEZID.D%.2d", t);
+    return folder.File(name);
+  }
+};
+
+}  // namespace
+
+TEST_F(TemplateLibraryTest, SavedTablesAreByteExactAndLoadBack) {
+  AddRun(0, 3, 5);                                                   // 5 characters: one 12-byte slot
+  AddRun(0, 10, 6);                                                  // 6 characters: 24 bytes
+  library::LibrarySlot(0, 20).assign(library::kSlotGroupValues, 0);  // present, empty
+  ASSERT_TRUE(library::SaveLibrary(true));
+  EXPECT_EQ(library::LibraryList(0, 3), nullptr);  // saving releases the library
+
+  std::vector<uint8_t> expected(kSlots, 0);
+  for (auto [index, offset] : {std::pair{3, 1}, {10, 13}, {20, 37}}) expected[index * 4] = offset;
+  for (int k = 0; k < 5; ++k) expected.insert(expected.end(), {static_cast<uint8_t>(27 + k), 1});
+  expected.insert(expected.end(), 2, 0);
+  for (int k = 0; k < 6; ++k) expected.insert(expected.end(), {static_cast<uint8_t>(27 + k), 1});
+  expected.insert(expected.end(), 12 + 12, 0);
+  EXPECT_EQ(ReadBytes(TablePath(0)), expected);
+  EXPECT_EQ(ReadBytes(TablePath(31)), std::vector<uint8_t>(kSlots, 0));
+  EXPECT_FALSE(std::filesystem::exists(TablePath(0) + ".tmp"));
+
+  std::vector<int32_t> positions;
+  const library::LoadProgress progress = [&](int32_t position) { positions.push_back(position); };
+  ASSERT_TRUE(library::LoadLibrary(&progress));
+  EXPECT_EQ(positions.back(), 31);
+  const library::CharIndex* list = library::LibraryList(0, 10);
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list[5], 288);
+  EXPECT_EQ(list[6], 0);
+  ASSERT_NE(library::LibraryList(0, 20), nullptr);
+  EXPECT_EQ(library::LibraryList(0, 20)[0], 0);
+  const library::TableStats stats = library::StatsOfTable(0);
+  EXPECT_EQ(stats.Lists, 3);
+  EXPECT_EQ(stats.Entries, 11);
+  EXPECT_EQ(stats.LongestList, 6);
+
+  // A loaded list goes on growing in 12-byte steps: 12 characters take 36 bytes.
+  AddRun(0, 10, 6);
+  ASSERT_TRUE(library::SaveLibrary(true));
+  EXPECT_EQ(ReadBytes(TablePath(0)).size(), kSlots + 12 + 36 + 12);
+}
+
+TEST_F(TemplateLibraryTest, OnlyTheFirstTenFileNamesDecideAboutAnEmptyLibrary) {
+  AddRun(12, 9, 3);
+  ASSERT_TRUE(library::SaveLibrary(true));
+  for (int32_t t = 0; t < 10; ++t) std::filesystem::remove(TablePath(t));
+  const library::LoadProgress progress = [](int32_t) {};
+  ASSERT_TRUE(library::LoadLibrary(&progress));
+  EXPECT_EQ(library::LibraryList(12, 9), nullptr);
+  EXPECT_FALSE(library::LoadLibrary(nullptr));
+
+  // One of the first ten present (index and filler only): the rest loads,
+  // missing tables stay empty.
+  WriteBytes(TablePath(4), std::vector<uint8_t>(kSlots, 0));
+  ASSERT_TRUE(library::LoadLibrary(nullptr));
+  EXPECT_EQ(library::StatsOfTable(12).Entries, 3);
+  EXPECT_EQ(library::StatsOfTable(4).Lists, 0);
+}
+
+TEST_F(TemplateLibraryTest, DamagedFilesAreRejected) {
+  WriteBytes(TablePath(3), TableFile(1, {283, 0, 0, 0, 0, 0}));
+  ASSERT_TRUE(library::LoadLibrary(nullptr));
+  std::vector<uint8_t> halfValue = TableFile(1, {283});
+  halfValue.push_back(0);
+  const std::pair<const char*, std::vector<uint8_t>> cases[] = {
+      {"index cut short", std::vector<uint8_t>(kIndexBytes - 1, 0)},
+      {"offset past the block", TableFile(13, {283, 0, 0, 0, 0, 0})},
+      {"huge offset", TableFile(0xFFFFFFFDu, {283, 0, 0, 0, 0, 0})},
+      {"offset off a slot boundary", TableFile(3, {283, 0, 0, 0, 0, 0, 0})},
+      {"no terminator in the block", TableFile(1, {283, 284, 285})},
+      {"block ends inside a value", halfValue},
+      {"value that is no character index", TableFile(1, {15887, 0, 0, 0, 0, 0})},
+  };
+  for (const auto& [what, bytes] : cases) {
+    WriteBytes(TablePath(3), bytes);
+    EXPECT_FALSE(library::LoadLibrary(nullptr)) << what;
+    EXPECT_EQ(library::LibraryList(3, 7), nullptr) << what;
+  }
+}
+
+TEST_F(TemplateLibraryTest, SavingNeverLosesTheOldFiles) {
+  AddRun(2, 100, 3);
+  ASSERT_TRUE(library::SaveLibrary(true));
+  const auto before = ReadBytes(TablePath(2));
+  const auto time = std::filesystem::last_write_time(TablePath(2));
+  ASSERT_TRUE(library::LoadLibrary(nullptr));
+  AddRun(2, 200, 9);
+  EXPECT_TRUE(library::SaveLibrary(false));
+  EXPECT_EQ(std::filesystem::last_write_time(TablePath(2)), time);
+  EXPECT_TRUE(ui.Messages.empty());
+
+  ASSERT_TRUE(library::LoadLibrary(nullptr));
+  AddRun(2, 200, 9);
+  // The temporary file cannot be created where a folder of its name stands.
+  std::filesystem::create_directory(TablePath(2) + ".tmp");
+  EXPECT_FALSE(library::SaveLibrary(true));
+  ASSERT_EQ(ui.Messages.size(), 1u);
+  EXPECT_EQ(ui.Messages[0].Text, "保存出错!");
+  EXPECT_EQ(ReadBytes(TablePath(2)), before);
+  // The library is still in memory and is saved once the way is clear.
+  std::filesystem::remove(TablePath(2) + ".tmp");
+  EXPECT_TRUE(library::SaveLibrary(true));
+  EXPECT_EQ(ReadBytes(TablePath(2)).size(), kSlots + 12 + 24);
+}
+
+TEST(ProgramFolder, ExecutableFolderHoldsTheTestProgram) {
+  EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(library::ExecutableFolder()) / "test_library"));
+}

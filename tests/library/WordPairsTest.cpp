@@ -1,0 +1,73 @@
+// Word.Dat: record lookup, the predecessor transform, and rejection of files
+// whose index or records do not fit.
+#include <gtest/gtest.h>
+
+#include "library/WordPairs.h"
+#include "support/LibraryFixtures.h"
+
+using library::kWordPairIndexBytes;
+
+namespace {
+
+constexpr engine::CharCode kZhong = engine::MakeCode(0xD6, 0xD0);  // 中
+constexpr engine::CharCode kGuo = engine::MakeCode(0xB9, 0xFA);    // 国
+
+// A file with one record for 中 right after the index and `pad` bytes.
+std::vector<uint8_t> OneRecordFile(const std::vector<uint16_t>& record, size_t pad = 0) {
+  std::vector<uint8_t> data(kWordPairIndexBytes + pad, 0);
+  const uint32_t entry = static_cast<uint32_t>(data.size() + kZhong);
+  for (int i = 0; i < 4; ++i) data[kZhong * 4u + i] = static_cast<uint8_t>(entry >> (8 * i));
+  for (uint16_t w : record) data.insert(data.end(), {static_cast<uint8_t>(w), static_cast<uint8_t>(w >> 8)});
+  return data;
+}
+
+}  // namespace
+
+TEST(WordPairs, TransformAndLookupAtEvenAndOddOffsets) {
+  for (uint32_t v = 0; v < 65536; ++v) {
+    ASSERT_EQ(library::DecodePredecessor(library::EncodePredecessor(static_cast<uint16_t>(v))), v);
+  }
+  EXPECT_EQ(library::EncodePredecessor(0x8001), 0xFFF3);  // rotate left by 3, complement
+
+  for (size_t pad : {0, 1}) {
+    ASSERT_TRUE(
+        library::SetWordPairData(OneRecordFile({2, library::EncodePredecessor(kGuo), 3, 4000, 4001}, pad)));
+    const uint16_t* record = library::WordPairRecord(kZhong);
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(library::DecodePredecessor(record[1]), kGuo);
+    EXPECT_EQ(record[2], 3);
+    EXPECT_EQ(record[4], 4001);
+    EXPECT_EQ(library::WordPairRecord(kGuo), nullptr);
+  }
+}
+
+TEST(WordPairs, InconsistentFilesAreRejected) {
+  std::vector<uint8_t> entryBelowCode(kWordPairIndexBytes + 4, 0);
+  entryBelowCode[kZhong * 4u] = 1;
+  std::vector<uint8_t> oddCut = OneRecordFile({1}, 1);
+  oddCut.pop_back();
+  const std::pair<const char*, std::vector<uint8_t>> cases[] = {
+      {"index cut short", std::vector<uint8_t>(kWordPairIndexBytes - 1, 0)},
+      {"entry smaller than the code", entryBelowCode},
+      {"record offset at the end", OneRecordFile({})},
+      {"predecessors past the end", OneRecordFile({5, 1, 2})},
+      {"successor count word missing", OneRecordFile({2, 1})},
+      {"successors past the end", OneRecordFile({1, 4, 7})},
+      {"odd record cut inside a word", oddCut},
+  };
+  testing_support::ScratchFolder folder;
+  for (const auto& [what, data] : cases) {
+    ASSERT_TRUE(library::SetWordPairData(OneRecordFile({1, 1})));
+    EXPECT_FALSE(library::SetWordPairData(data)) << what;
+    EXPECT_EQ(library::WordPairRecord(kZhong), nullptr) << what;
+    testing_support::WriteBytes(folder.File("Word.Dat"), data);
+    EXPECT_FALSE(library::LoadWordPairsFrom(folder.File("Word.Dat"))) << what;
+  }
+  EXPECT_FALSE(library::LoadWordPairsFrom(folder.File("missing")));
+  // Count words of 0 and 1 are empty lists; an index of zeros has no context.
+  EXPECT_TRUE(library::SetWordPairData(OneRecordFile({0})));
+  EXPECT_TRUE(library::SetWordPairData(OneRecordFile({1, 0})));
+  testing_support::WriteBytes(folder.File("Word.Dat"), std::vector<uint8_t>(kWordPairIndexBytes, 0));
+  EXPECT_TRUE(library::LoadWordPairsFrom(folder.File("Word.Dat")));
+  EXPECT_EQ(library::WordPairRecord(kZhong), nullptr);
+}

@@ -1,0 +1,63 @@
+// Shared helpers for the library and result-file tests (see LibraryFixtures.h).
+#include "support/LibraryFixtures.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "engine/EngineState.h"
+#include "library/Learning.h"
+#include "library/TemplateLibrary.h"
+#include "platform/Encoding.h"
+
+namespace testing_support {
+
+ScratchFolder::ScratchFolder() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "pellar-lib-XXXXXX").string();
+  path_ = mkdtemp(pattern.data()) ? pattern : std::string();
+}
+
+ScratchFolder::~ScratchFolder() {
+  std::error_code error;
+  if (!path_.empty()) std::filesystem::remove_all(path_, error);
+}
+
+std::vector<uint8_t> ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string Gbk(const std::string& utf8) {
+  return platform::Utf8ToGbk(utf8);
+}
+
+void LibraryTest::SetUp() {
+  ASSERT_FALSE(folder.Path().empty());
+  library::SetProgramFolder(folder.Path());
+  library::ClearLibrary();
+  library::RefusalAnswer = platform::Answer::None;
+  library::LibraryWindow() = library::DisplayModel{};
+  library::SetProgramExit([this](int32_t) { ++exitCalls; });
+  engine::LearningMode = true;
+  engine::LibraryChanged = false;
+  engine::StopRequested = false;
+  engine::SkipLearning = false;
+  platform::SetUi(&ui);
+}
+
+void LibraryTest::TearDown() {
+  platform::SetUi(nullptr);
+  library::ClearLibrary();
+  engine::LearningMode = false;
+  engine::LibraryChanged = false;
+  engine::StopRequested = false;
+  engine::SkipLearning = false;
+}
+
+}  // namespace testing_support

@@ -1,0 +1,44 @@
+// Shared helpers for the library and result-file tests: a scratch folder,
+// whole-file reads and writes, and a fixture that resets the library state
+// and records the messages shown.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/UiHooks.h"
+
+namespace testing_support {
+
+// A fresh folder under the system's temporary folder, removed afterwards.
+class ScratchFolder {
+ public:
+  ScratchFolder();
+  ~ScratchFolder();
+  const std::string& Path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+std::vector<uint8_t> ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+std::string Gbk(const std::string& utf8);
+
+// Empty library in a scratch program folder, headless messages, learning
+// mode on, the process-wide answers and the library window reset.
+class LibraryTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  ScratchFolder folder;
+  platform::HeadlessUi ui;
+  int32_t exitCalls = 0;
+};
+
+}  // namespace testing_support

@@ -7,8 +7,25 @@
 
 namespace engine {
 
+// Shape class of the ASCII character(s) of codes[0]; −1 is reserved for a
+// letter whose case is still to be decided.
+constexpr int32_t kCaseUndecided = -1;
 int32_t GlyphClass(const CharCode* codes);
 void CorrectAmbiguous(int32_t index);
 void ResolveLetterCase();
+
+// Helpers over *LineBlocks, exposed for the tests.
+int32_t NearestNonDash(int32_t index);
+// The two search cursors of NearestLetterOrDigit, kept between its calls.
+struct NeighbourCursors {
+  int32_t Index;  // the block whose neighbours are searched
+  int32_t Left;   // next position to look at on the left
+  int32_t Right;  // next position to look at on the right
+};
+NeighbourCursors StartNeighbourSearch(int32_t index);
+int32_t NearestLetterOrDigit(NeighbourCursors& cursors);
+int32_t NeighbourKind(int32_t index);
+int32_t DigitLetterKind(bool takeFirst, CharCode code);
+int32_t CaseReference(int32_t mask, int32_t index);
 
 }  // namespace engine

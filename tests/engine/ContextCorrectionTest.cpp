@@ -1,0 +1,306 @@
+// Contextual correction of look-alike characters and of letter case, on
+// small constructed lines.
+#include <gtest/gtest.h>
+
+#include "engine/ContextCorrection.h"
+#include "engine/EngineState.h"
+#include "support/CorrectionFixtures.h"
+
+namespace {
+
+using correction_test::TestLine;
+using engine::AsciiCode;
+using engine::AsciiPairCode;
+using engine::Box;
+using engine::CharCode;
+using engine::MakeCode;
+
+constexpr CharCode kHanzi = MakeCode(0xD6, 0xD0);           // 中
+constexpr CharCode kFullComma = MakeCode(0xA3, 0xAC);       // ，
+constexpr CharCode kRightQuote = MakeCode(0xA1, 0xAF);      // ’
+constexpr CharCode kFullPeriod = MakeCode(0xA3, 0xAE);      // ．
+constexpr CharCode kMiddleDot = MakeCode(0xA1, 0xA4);       // ·
+constexpr CharCode kBullet = MakeCode(0xA1, 0xF1);          // ●
+constexpr CharCode kInfinity = MakeCode(0xA1, 0xDE);        // ∞
+constexpr CharCode kChinesePeriod = MakeCode(0xA1, 0xA3);   // 。
+constexpr CharCode kFullO = MakeCode(0xA3, 0xCF);           // Ｏ
+constexpr CharCode kFullZero = MakeCode(0xA3, 0xB0);        // ０
+constexpr CharCode kFullOne = MakeCode(0xA3, 0xB1);         // １
+constexpr CharCode kFullTwo = MakeCode(0xA3, 0xB2);         // ２
+constexpr CharCode kFullA = MakeCode(0xA3, 0xC1);           // Ａ
+constexpr CharCode kFullC = MakeCode(0xA3, 0xC3);           // Ｃ
+constexpr CharCode kFullSmallU = MakeCode(0xA3, 0xF5);      // ｕ
+constexpr CharCode kFullUnderscore = MakeCode(0xA3, 0xDF);  // ＿
+constexpr CharCode kEmDash = MakeCode(0xA1, 0xAA);          // —
+constexpr CharCode kHanziOne = MakeCode(0xD2, 0xBB);        // 一
+constexpr int32_t kGood = 60;
+
+// Line metrics of the constructed lines: characters from row 10 to row 30.
+class ContextCorrectionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    engine::LineAvgTop = 10;
+    engine::LineAvgBottom = 30;
+  }
+  void CorrectAll() {
+    for (int32_t i = 0; i < static_cast<int32_t>(line.size()); ++i) engine::CorrectAmbiguous(i);
+  }
+  // A block of one character cell per 25 columns: cell k spans 25k .. 25k + 20.
+  engine::CharBlock* AddAt(int32_t cell, int32_t top, int32_t bottom, CharCode code, int32_t score = kGood) {
+    return line.Add(Box{25 * cell, 25 * cell + 20, top, bottom}, code, score);
+  }
+  TestLine line;
+};
+
+int32_t ClassOf(CharCode code) {
+  const CharCode codes[2] = {code, 0};
+  return engine::GlyphClass(codes);
+}
+
+TEST(GlyphClassTest, TableAndCombinations) {
+  EXPECT_EQ(ClassOf(AsciiCode('0')), 0x20);
+  EXPECT_EQ(ClassOf(AsciiCode(',')), 0x20);
+  EXPECT_EQ(ClassOf(AsciiCode('A')), 0x0A);
+  EXPECT_EQ(ClassOf(AsciiCode('7')), 0x0A);
+  EXPECT_EQ(ClassOf(AsciiCode('k')), 0x0A);
+  EXPECT_EQ(ClassOf(AsciiCode('t')), 0x0C);
+  EXPECT_EQ(ClassOf(AsciiCode('y')), 0x18);
+  EXPECT_EQ(ClassOf(AsciiCode('{')), 0x1A);
+  EXPECT_EQ(ClassOf(AsciiCode('x')), 0x08);
+  EXPECT_EQ(ClassOf(AsciiPairCode('a', 'g')), 0x18);
+  EXPECT_EQ(ClassOf(AsciiPairCode('a', '-')), 0);  // any other byte spoils the pair
+  EXPECT_EQ(ClassOf(kChinesePeriod), 0x20);
+  EXPECT_EQ(ClassOf(kHanzi), 0);
+  EXPECT_EQ(ClassOf(0), 0);
+}
+
+TEST(DigitLetterKindTest, PicksTheByteNearestTheBlock) {
+  EXPECT_EQ(engine::DigitLetterKind(false, MakeCode(0xA3, 0xB5)), 1);  // ５
+  EXPECT_EQ(engine::DigitLetterKind(false, AsciiPairCode('1', 'a')), 2);
+  EXPECT_EQ(engine::DigitLetterKind(true, AsciiPairCode('1', 'a')), 0);
+  EXPECT_EQ(engine::DigitLetterKind(true, AsciiCode('l')), 0);
+  EXPECT_EQ(engine::DigitLetterKind(true, AsciiCode('O')), 0);
+  EXPECT_EQ(engine::DigitLetterKind(true, AsciiCode('o')), 2);
+  EXPECT_EQ(engine::DigitLetterKind(true, kHanzi), 0);
+}
+
+TEST_F(ContextCorrectionTest, DoubleZeroFollowsItsNeighbours) {
+  AddAt(0, 10, 30, AsciiCode('3'));
+  AddAt(1, 10, 30, AsciiPairCode('o', 'o'));
+  AddAt(2, 10, 30, AsciiCode('4'));
+  AddAt(4, 15, 30, AsciiCode('a'));
+  AddAt(5, 15, 30, AsciiPairCode('0', '0'));
+  line[4].Codes[1] = kHanzi;
+  AddAt(6, 15, 30, AsciiCode('b'));
+  AddAt(8, 10, 30, kInfinity);  // nearest letter or digit: b on the left
+  CorrectAll();
+  EXPECT_EQ(line[1].Codes[0], AsciiPairCode('0', '0'));
+  EXPECT_EQ(line[4].Codes[0], AsciiPairCode('o', 'o'));
+  EXPECT_EQ(line[4].Codes[1], kHanzi);  // overwritten, not replaced
+  EXPECT_EQ(line[6].Codes[0], AsciiPairCode('o', 'o'));
+}
+
+TEST_F(ContextCorrectionTest, CommaLowQuoteHigh) {
+  AddAt(0, 10, 30, kHanzi);
+  line.Add(Box{22, 26, 24, 34}, kRightQuote, kGood, kFullComma, 50);  // top 24 below the middle 20
+  AddAt(1, 10, 30, kHanzi);
+  line.Add(Box{47, 51, 8, 14}, kFullComma, kGood, kRightQuote, 50);  // wholly above 20
+  CorrectAll();
+  EXPECT_EQ(line[1].Codes[0], kFullComma);
+  EXPECT_EQ(line[1].Codes[1], 0);
+  EXPECT_EQ(line[3].Codes[0], kRightQuote);
+  EXPECT_EQ(line[3].Codes[1], 0);
+}
+
+TEST_F(ContextCorrectionTest, TiedCommaWithPeriodSecondBecomesPeriod) {
+  AddAt(0, 10, 30, kHanzi);
+  line.Add(Box{22, 25, 27, 30}, kFullComma, 50, kFullPeriod, 50);
+  CorrectAll();
+  EXPECT_EQ(line[1].Codes[0], AsciiCode('.'));
+}
+
+TEST_F(ContextCorrectionTest, DotsByHeightAndSize) {
+  line.Add(Box{0, 3, 20, 23}, kFullPeriod, kGood, kMiddleDot, 50);  // alone in the line
+  CorrectAll();
+  EXPECT_EQ(line[0].Codes[0], AsciiCode('.'));
+  EXPECT_EQ(line[0].Codes[1], 0);
+
+  TestLine dots;
+  dots.Add(Box{0, 20, 10, 30}, kHanzi, kGood);
+  dots.Add(Box{23, 26, 18, 21}, kBullet, kGood);  // small, at mid-height
+  dots.Add(Box{40, 60, 10, 30}, kHanzi, kGood);
+  dots.Add(Box{70, 79, 15, 24}, kMiddleDot, kGood);  // about half the line height
+  dots.Add(Box{90, 110, 10, 30}, kHanzi, kGood);
+  dots.Add(Box{112, 114, 27, 29}, kMiddleDot, kGood);  // low: a period
+  for (int32_t i = 0; i < 6; ++i) engine::CorrectAmbiguous(i);
+  EXPECT_EQ(dots[1].Codes[0], kMiddleDot);
+  EXPECT_EQ(dots[3].Codes[0], kBullet);
+  EXPECT_EQ(dots[5].Codes[0], AsciiCode('.'));
+}
+
+TEST_F(ContextCorrectionTest, DashesByHeightAndScript) {
+  // Rows above 26 are the lowest fifth of the line 10..30.
+  AddAt(0, 15, 30, AsciiCode('a'));
+  AddAt(1, 27, 30, kEmDash);  // low, 20 wide, 3 high
+  AddAt(2, 15, 30, AsciiCode('b'));
+  line.Add(Box{80, 100, 28, 29}, kHanziOne, kGood);  // more than 8 times as wide as high
+  AddAt(5, 15, 30, AsciiCode('c'));
+  AddAt(6, 19, 21, kFullUnderscore);  // mid-height next to Latin
+  AddAt(7, 15, 30, AsciiCode('d'));
+  CorrectAll();
+  EXPECT_EQ(line[1].Codes[0], AsciiCode('_'));
+  EXPECT_EQ(line[3].Codes[0], AsciiPairCode('_', '_'));
+  EXPECT_EQ(line[5].Codes[0], AsciiCode('-'));
+
+  TestLine chinese;
+  chinese.Add(Box{0, 20, 10, 30}, kHanzi, kGood);
+  chinese.Add(Box{25, 45, 28, 29}, kEmDash, kGood, kHanzi, 40);
+  chinese.Add(Box{60, 80, 10, 30}, kHanzi, kGood);
+  chinese.Add(Box{85, 105, 19, 21}, kFullUnderscore, kGood, kHanzi, 40);
+  chinese.Add(Box{120, 140, 10, 30}, kHanzi, kGood);
+  for (int32_t i = 0; i < 5; ++i) engine::CorrectAmbiguous(i);
+  EXPECT_EQ(chinese[1].Codes[0], kFullUnderscore);
+  EXPECT_EQ(chinese[1].Codes[1], 0);
+  EXPECT_EQ(chinese[3].Codes[0], kHanziOne);
+  EXPECT_EQ(chinese[3].Codes[1], 0);
+}
+
+TEST_F(ContextCorrectionTest, RoundBlockAfterHigherHanziIsChinesePeriod) {
+  AddAt(0, 10, 30, kHanzi);
+  line.Add(Box{22, 28, 24, 30}, kFullO, kGood, kFullZero, 50);  // top 24 below the middle 20
+  CorrectAll();
+  EXPECT_EQ(line[1].Codes[0], kChinesePeriod);
+  EXPECT_EQ(line[1].Codes[1], 0);
+  EXPECT_EQ(line[1].GlyphClass, 0x20);
+}
+
+TEST_F(ContextCorrectionTest, RoundBlockByShapeAndNeighbours) {
+  AddAt(0, 10, 30, AsciiCode('7'));
+  AddAt(1, 10, 30, kFullO);  // 20 wide, 20 high: round, so the letter
+  AddAt(3, 10, 30, AsciiCode('5'));
+  line.Add(Box{100, 110, 10, 30}, kFullO, kGood);  // narrow, after a digit
+  CorrectAll();
+  EXPECT_EQ(line[1].Codes[0], AsciiCode('O'));
+  EXPECT_EQ(line[1].GlyphClass, engine::kCaseUndecided);
+  EXPECT_EQ(line[3].Codes[0], AsciiCode('0'));
+
+  // At the start of a line the full-width characters to the right decide.
+  TestLine digits;
+  digits.Add(Box{0, 10, 10, 30}, kFullO, kGood);
+  digits.Add(Box{15, 25, 10, 30}, kFullOne, kGood);
+  digits.Add(Box{30, 40, 10, 30}, kFullTwo, kGood);
+  engine::CorrectAmbiguous(0);
+  EXPECT_EQ(digits[0].Codes[0], AsciiCode('0'));
+  TestLine letters;
+  letters.Add(Box{0, 10, 10, 30}, kFullZero, kGood);
+  letters.Add(Box{15, 25, 10, 30}, kFullA, kGood);
+  engine::CorrectAmbiguous(0);
+  EXPECT_EQ(letters[0].Codes[0], AsciiCode('O'));
+}
+
+TEST_F(ContextCorrectionTest, FullWidthOneByNeighbours) {
+  AddAt(0, 10, 30, AsciiCode('2'));
+  AddAt(1, 10, 30, kFullOne);
+  AddAt(3, 15, 30, AsciiCode('a'));
+  AddAt(4, 10, 30, kFullOne);
+  AddAt(5, 15, 30, AsciiCode('e'));
+  AddAt(7, 10, 30, kHanzi);
+  AddAt(8, 10, 30, MakeCode(0xA3, 0xEC));  // ｌ between hanzi: stays the letter
+  AddAt(9, 10, 30, kHanzi);
+  CorrectAll();
+  EXPECT_EQ(line[1].Codes[0], AsciiCode('1'));
+  EXPECT_EQ(line[3].Codes[0], AsciiCode('l'));
+  EXPECT_EQ(line[6].Codes[0], AsciiCode('l'));
+}
+
+TEST_F(ContextCorrectionTest, LetterCaseFromNeighbourOfSameHeight) {
+  AddAt(0, 20, 30, AsciiCode('a'));
+  AddAt(1, 20, 30, kFullC);
+  AddAt(2, 20, 30, AsciiCode('e'));
+  AddAt(4, 10, 30, AsciiCode('b'));
+  AddAt(5, 10, 30, kFullC);
+  AddAt(7, 20, 30, kFullSmallU);
+  CorrectAll();
+  EXPECT_EQ(line[1].GlyphClass, engine::kCaseUndecided);
+  EXPECT_EQ(line[4].Codes[0], AsciiCode('C'));
+  EXPECT_EQ(line[5].Codes[0], AsciiCode('u'));
+  EXPECT_EQ(line[5].GlyphClass, 0x08);
+  engine::ResolveLetterCase();
+  EXPECT_EQ(line[1].Codes[0], AsciiCode('c'));
+  EXPECT_EQ(line[4].Codes[0], AsciiCode('C'));  // tall b beside it, same height
+  EXPECT_EQ(line[5].Codes[0], AsciiCode('u'));
+}
+
+// The rules' fractions of the reference height compare exactly.
+TEST_F(ContextCorrectionTest, LetterCaseThresholdsAreExact) {
+  // Reference '[' (tall with descender), top 10, height 20: lower from
+  // top 12 = 10 + 0.1 × 20 on.
+  line.Add(Box{0, 10, 10, 29}, AsciiCode('['), kGood);
+  line.Add(Box{15, 25, 12, 29}, AsciiCode('S'), kGood)->GlyphClass = engine::kCaseUndecided;
+  line.Add(Box{30, 40, 11, 29}, AsciiCode('s'), kGood)->GlyphClass = engine::kCaseUndecided;
+  line[0].GlyphClass = 0x1A;
+  engine::ResolveLetterCase();
+  EXPECT_EQ(line[1].Codes[0], AsciiCode('s'));
+  EXPECT_EQ(line[2].Codes[0], AsciiCode('S'));
+
+  // Reference 'a' (body only), height 20: lower while pH < 1.15 × 20 = 23.
+  TestLine body;
+  body.Add(Box{0, 10, 10, 29}, AsciiCode('a'), kGood)->GlyphClass = 0x08;
+  body.Add(Box{15, 25, 10, 31}, AsciiCode('V'), kGood)->GlyphClass = engine::kCaseUndecided;  // 22 high
+  body.Add(Box{30, 40, 10, 32}, AsciiCode('v'), kGood)->GlyphClass = engine::kCaseUndecided;  // 23 high
+  engine::ResolveLetterCase();
+  EXPECT_EQ(body[1].Codes[0], AsciiCode('v'));
+  EXPECT_EQ(body[2].Codes[0], AsciiCode('V'));
+}
+
+TEST_F(ContextCorrectionTest, LetterCaseWithoutReferenceUsesLineHeight) {
+  AddAt(0, 10, 30, kHanzi);
+  AddAt(1, 10, 30, AsciiCode('w'))->GlyphClass = engine::kCaseUndecided;  // 20 > 10: upper
+  AddAt(2, 24, 30, AsciiCode('X'))->GlyphClass = engine::kCaseUndecided;  // 6: unchanged
+  engine::ResolveLetterCase();
+  EXPECT_EQ(line[1].Codes[0], AsciiCode('W'));
+  EXPECT_EQ(line[2].Codes[0], AsciiCode('X'));
+}
+
+TEST_F(ContextCorrectionTest, CaseReferenceCrossesChineseOnlyWhenNeitherSideFindsOne) {
+  AddAt(0, 10, 30, AsciiCode('b'))->GlyphClass = 0x0A;
+  AddAt(1, 10, 30, kHanzi);
+  AddAt(2, 10, 30, AsciiCode('S'))->GlyphClass = engine::kCaseUndecided;
+  AddAt(3, 10, 30, AsciiCode('x'))->GlyphClass = 0x08;
+  EXPECT_EQ(engine::CaseReference(0x08, 2), 3);  // the first search on the left stops at the hanzi
+  EXPECT_EQ(engine::CaseReference(0x02, 2), 0);  // nothing on either side: the second search crosses it
+  line[3].Scores[0] = 46;                        // no longer confident
+  EXPECT_EQ(engine::CaseReference(0x08, 2), 0);
+  EXPECT_EQ(engine::CaseReference(0x04, 2), -1);
+}
+
+TEST_F(ContextCorrectionTest, NearestNonDashSkipsDashesAndPrefersTheLeftOnlyWhenCloser) {
+  line.Add(Box{0, 10, 10, 30}, kHanzi, kGood);
+  line.Add(Box{12, 20, 20, 21}, kHanziOne, kGood);
+  line.Add(Box{22, 30, 10, 30}, AsciiCode('a'), kGood);  // index 2
+  line.Add(Box{32, 40, 10, 30}, AsciiCode('b'), kGood);
+  EXPECT_EQ(engine::NearestNonDash(2), 3);  // gaps 22 − 20 = 2 and 32 − 30 = 2: a tie goes right
+  line[3].Left = 33;
+  line[3].Right = 41;
+  EXPECT_EQ(engine::NearestNonDash(2), 0);
+  EXPECT_EQ(engine::NearestNonDash(3), 2);
+  TestLine alone;
+  alone.Add(Box{0, 10, 10, 30}, kHanzi, kGood);
+  EXPECT_EQ(engine::NearestNonDash(0), -1);
+}
+
+TEST_F(ContextCorrectionTest, NearestLetterOrDigitWalksOutwardOnBothSides) {
+  AddAt(0, 10, 30, AsciiCode('a'))->GlyphClass = 0x08;
+  AddAt(1, 10, 30, AsciiCode('b'), 40)->GlyphClass = 0x0A;  // not confident: skipped
+  AddAt(2, 10, 30, AsciiCode('c'));                         // the block searched from
+  AddAt(3, 10, 30, MakeCode(0xA3, 0xE4));                   // ｄ
+  AddAt(4, 10, 30, kHanzi);
+  AddAt(5, 10, 30, AsciiCode('e'));
+  engine::NeighbourCursors cursors = engine::StartNeighbourSearch(2);
+  EXPECT_EQ(engine::NearestLetterOrDigit(cursors), 3);
+  EXPECT_EQ(line[3].GlyphClass, 0x0A);  // computed from the ASCII equivalent
+  EXPECT_EQ(engine::NearestLetterOrDigit(cursors), 0);
+  EXPECT_EQ(engine::NearestLetterOrDigit(cursors), -1);  // the hanzi ends the right side
+}
+
+}  // namespace

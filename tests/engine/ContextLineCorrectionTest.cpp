@@ -1,0 +1,84 @@
+// The line corrections end to end: a rendered page of Chinese mixed with
+// Latin words, digits, look-alike letters and punctuation is taught to an
+// empty library from its own ground truth and recognised again with and
+// without the corrections; the corrections must lower the character error
+// rate.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "cli/PageRenderer.h"
+#include "engine/Classifier.h"
+#include "engine/RecognitionRun.h"
+#include "engine/ResultList.h"
+#include "library/WordPairs.h"
+#include "platform/Encoding.h"
+#include "support/CorrectionFixtures.h"
+#include "support/LibraryFixtures.h"
+
+namespace {
+
+constexpr const char* kFont = "/usr/share/fonts/truetype/arphic-gbsn00lp/gbsn00lp.ttf";
+
+class LineCorrectionEndToEndTest : public testing_support::LibraryTest {
+ protected:
+  void TearDown() override {
+    engine::FreePageLines();
+    engine::LineCorrectionEnabled = true;
+    testing_support::LibraryTest::TearDown();
+  }
+  // Recognises the document and returns the pane's text (GBK).
+  std::string Recognise(engine::RecognitionDocument& document, bool corrections) {
+    engine::LineCorrectionEnabled = corrections;
+    EXPECT_TRUE(engine::FenXi(document));
+    return pane.Text();
+  }
+  platform::HeadlessPane pane;
+};
+
+TEST_F(LineCorrectionEndToEndTest, CorrectionsLowerTheErrorRateOfMixedText) {
+  if (!std::filesystem::exists(kFont)) GTEST_SKIP() << "font missing: " << kFont;
+  training::RenderOptions options;
+  options.Font.Path = kFont;
+  options.PageWidth = 1600;
+  options.PageHeight = 800;
+  options.Margin = 60;
+  std::vector<training::RenderedPage> pages;
+  std::string error;
+  ASSERT_TRUE(training::RenderText({"我们使用Linux系统和Python语言，版本号是3.10，编号O1与l0不同。",
+                                    "他说：“明天见！”然后离开了……文件名是data_file_2024。",
+                                    "共有1024个用户，其中100人来自Beijing和Shanghai，OK。"},
+                                   options, pages, &error))
+      << error;
+  ASSERT_FALSE(pages.empty());
+  training::RenderedPage& page = pages[0];
+  const std::string fileName = folder.File("mixed.bmp");
+  ASSERT_TRUE(training::WriteGroundTruth(fileName + ".RED", page));
+  std::string truth;
+  for (const training::RenderedChar& c : page.Chars) truth += c.Gbk;
+
+  library::SetWordPairData(std::vector<uint8_t>(library::kWordPairIndexBytes, 0));
+  engine::BuildShapeLists();
+  engine::CharMapList charMap;
+  engine::RecognitionDocument document;
+  document.PageBitmap = &page.Page;
+  document.CharMap = &charMap;
+  document.Pane = &pane;
+  document.FileName = fileName;
+  ASSERT_TRUE(engine::FenXi(document));  // learning mode: taught from the ".RED" file
+  engine::LearningMode = false;
+
+  const std::string plain = Recognise(document, false);
+  const std::string corrected = Recognise(document, true);
+
+  const size_t length = correction_test::CharacterCount(truth);
+  const size_t plainErrors = correction_test::CharacterErrors(truth, plain);
+  const size_t correctedErrors = correction_test::CharacterErrors(truth, corrected);
+  std::printf("%zu characters: %zu errors without the line corrections, %zu with them\n", length, plainErrors,
+              correctedErrors);
+  EXPECT_LT(correctedErrors, plainErrors)
+      << "without: " << platform::GbkToUtf8(plain) << "\nwith: " << platform::GbkToUtf8(corrected);
+}
+
+}  // namespace

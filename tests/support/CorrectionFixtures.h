@@ -1,0 +1,69 @@
+// Test helpers for the line corrections: a page bitmap drawn with
+// rectangles, a line of blocks installed as engine::LineBlocks, and a
+// scripted classifier for the trial recognitions of splits and merges.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/EngineRecords.h"
+
+namespace correction_test {
+
+// A white page of the given size (ink bit 1) that is the whole job region.
+void MakeBlankPage(int32_t width, int32_t height);
+// Inks the inclusive rectangle.
+void FillRect(int32_t left, int32_t top, int32_t right, int32_t bottom);
+
+// What the scripted classifier answers for a trial whose box and range mode
+// satisfy Matches; the first matching rule wins, no match reads nothing.
+struct TrialRule {
+  std::function<bool(const engine::CharBlock& trial, int32_t rangeMode)> Matches;
+  engine::CharCode Code;
+  int32_t Score;
+};
+
+struct SeenTrial {
+  engine::Box Box;
+  int32_t RangeMode;
+};
+
+// A line of blocks owned by the test, installed as engine::LineBlocks for
+// its lifetime; also removes the scripted classifier at the end.
+class TestLine {
+ public:
+  TestLine();
+  ~TestLine();
+  TestLine(const TestLine&) = delete;
+  TestLine& operator=(const TestLine&) = delete;
+
+  engine::CharBlock* Add(const engine::Box& box, engine::CharCode code, int32_t score,
+                         engine::CharCode second = 0, int32_t secondScore = 0);
+  engine::BlockList& Blocks() { return blocks_; }
+  engine::CharBlock& operator[](size_t i) { return *blocks_[i]; }
+  size_t size() const { return blocks_.size(); }
+
+  void Script(std::vector<TrialRule> rules);
+  const std::vector<SeenTrial>& Trials() const;
+
+ private:
+  engine::BlockList blocks_;
+};
+
+// Matchers for TrialRule.
+std::function<bool(const engine::CharBlock&, int32_t)> BoxIs(int32_t left, int32_t right);
+std::function<bool(const engine::CharBlock&, int32_t)> LeftIs(int32_t left);
+std::function<bool(const engine::CharBlock&, int32_t)> RightIs(int32_t right);
+std::function<bool(const engine::CharBlock&, int32_t)> Any();
+
+// Character errors of GBK text `read` against GBK text `truth` (Levenshtein
+// distance over characters), normalised as the project's scorer does:
+// white space is dropped and full-width ASCII forms count as ASCII, except
+// the Chinese punctuation ！（），：；？.
+size_t CharacterErrors(const std::string& truth, const std::string& read);
+// The number of characters of GBK text under the same normalisation.
+size_t CharacterCount(const std::string& text);
+
+}  // namespace correction_test

@@ -1,0 +1,17 @@
+// Page-image writers by extension (see PageWriters.h).
+#include "formats/PageWriters.h"
+
+#include "formats/FileIo.h"
+#include "formats/JpegCodec.h"
+#include "formats/TiffWriter.h"
+
+namespace formats {
+
+bool SavePageImage(const std::string& path, const platform::Bitmap& bitmap) {
+  const std::string extension = LowerExtension(path);
+  if (extension == ".tif" || extension == ".tiff") return WriteTiffFile(path, bitmap);
+  if (extension == ".jpg" || extension == ".jpeg") return WriteJpegFile(path, bitmap);
+  return !bitmap.Empty() && platform::WriteBmpFile(path, bitmap);
+}
+
+}  // namespace formats

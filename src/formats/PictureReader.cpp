@@ -1,0 +1,113 @@
+// The multi-format picture reader (see PictureReader.h): a table from
+// extension to decoder. GraphicsMagick coders are always named explicitly,
+// so a file is only ever decoded as the format its extension promises.
+#include "formats/PictureReader.h"
+
+#include <vector>
+
+#include "formats/FileIo.h"
+#include "formats/JpegCodec.h"
+#include "formats/MagickReader.h"
+#include "formats/PsdReader.h"
+
+namespace formats {
+namespace {
+
+enum class Decoder { Magick, Wmf, Psd, Bmp, Jpeg, Emf };
+
+struct Route {
+  const char* Extension;
+  Decoder How;
+  const char* Coder;  // GraphicsMagick coder for the Magick decoders
+};
+
+constexpr Route kRoutes[] = {
+    {".pcx", Decoder::Magick, "PCX"},   {".pcc", Decoder::Magick, "PCX"}, {".tif", Decoder::Magick, "TIFF"},
+    {".tiff", Decoder::Magick, "TIFF"}, {".fax", Decoder::Magick, "FAX"}, {".tga", Decoder::Magick, "TGA"},
+    {".icb", Decoder::Magick, "TGA"},   {".vda", Decoder::Magick, "TGA"}, {".vst", Decoder::Magick, "TGA"},
+    {".win", Decoder::Magick, "TGA"},   {".png", Decoder::Magick, "PNG"}, {".gif", Decoder::Magick, "GIF"},
+    {".bw", Decoder::Magick, "SGI"},    {".rgb", Decoder::Magick, "SGI"}, {".rgba", Decoder::Magick, "SGI"},
+    {".sgi", Decoder::Magick, "SGI"},   {".rla", Decoder::Magick, "RLA"}, {".rpf", Decoder::Magick, "RLA"},
+    {".pcd", Decoder::Magick, "PCD"},   {".cut", Decoder::Magick, "CUT"}, {".pbm", Decoder::Magick, "PNM"},
+    {".pgm", Decoder::Magick, "PNM"},   {".ppm", Decoder::Magick, "PNM"}, {".pnm", Decoder::Magick, "PNM"},
+    {".ico", Decoder::Magick, "ICO"},   {".wmf", Decoder::Wmf, "WMF"},    {".psd", Decoder::Psd, nullptr},
+    {".pdd", Decoder::Psd, nullptr},    {".bmp", Decoder::Bmp, nullptr},  {".dib", Decoder::Bmp, nullptr},
+    {".rle", Decoder::Bmp, nullptr},    {".jpg", Decoder::Jpeg, nullptr}, {".jpeg", Decoder::Jpeg, nullptr},
+    {".emf", Decoder::Emf, nullptr},
+};
+
+const Route* FindRoute(const std::string& extension) {
+  for (const Route& route : kRoutes) {
+    if (extension == route.Extension) return &route;
+  }
+  return nullptr;
+}
+
+uint32_t Little(const uint8_t* p, int bytes) {
+  uint32_t value = 0;
+  for (int i = bytes - 1; i >= 0; --i) value = (value << 8) | p[i];
+  return value;
+}
+
+// A Windows metafile: an optional placeable header (its key first), the
+// standard header (type 1 or 2, nine 16-bit words, the largest record) and
+// records of at least three words, each within the file and the stated
+// largest size, up to the end record. libwmf is not asked to look at
+// anything else: it reports broken records on the standard output.
+bool WmfRecordsSound(const uint8_t* data, size_t size) {
+  constexpr uint32_t kPlaceableKey = 0x9AC6CDD7;
+  constexpr size_t kPlaceableBytes = 22;
+  constexpr size_t kHeaderBytes = 18;
+  constexpr uint32_t kMinRecordWords = 3;
+  size_t at = size >= 4 && Little(data, 4) == kPlaceableKey ? kPlaceableBytes : 0;
+  if (size < at + kHeaderBytes) return false;
+  const uint32_t type = Little(data + at, 2);
+  if ((type != 1 && type != 2) || Little(data + at + 2, 2) != 9) return false;
+  const uint32_t largest = Little(data + at + 12, 4);
+  at += kHeaderBytes;
+  while (size - at >= 2 * kMinRecordWords) {
+    const uint32_t words = Little(data + at, 4);
+    if (words < kMinRecordWords || words > largest || words > (size - at) / 2) return false;
+    if (Little(data + at + 4, 2) == 0) return true;  // end record
+    at += size_t{words} * 2;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool DecodePicture(const uint8_t* data, size_t size, const std::string& extension, platform::Bitmap& out,
+                   std::string* error) {
+  const Route* route = FindRoute(extension);
+  if (!route) {
+    if (error) *error = "no decoder for \"" + extension + "\"";
+    return false;
+  }
+  switch (route->How) {
+    case Decoder::Magick:
+      return DecodeWithMagick(data, size, route->Coder, out, error);
+    case Decoder::Wmf:
+      if (!WmfRecordsSound(data, size)) {
+        if (error) *error = "not a Windows metafile";
+        return false;
+      }
+      return DecodeWithMagick(data, size, route->Coder, out, error, true);
+    case Decoder::Psd:
+      return DecodePsd(data, size, out, error);
+    case Decoder::Bmp:
+      return platform::DecodeBmp(data, size, out, error);
+    case Decoder::Jpeg:
+      return DecodeJpeg(data, size, out, error);
+    case Decoder::Emf:
+      return DecodeEmf(data, size, out, error);
+  }
+  return false;
+}
+
+bool ReadPictureFile(const std::string& path, platform::Bitmap& out, std::string* error) {
+  std::vector<uint8_t> data;
+  if (!ReadWholeFile(path, data, error)) return false;
+  return DecodePicture(data.data(), data.size(), LowerExtension(path), out, error);
+}
+
+}  // namespace formats

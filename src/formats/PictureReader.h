@@ -1,0 +1,38 @@
+// The multi-format picture reader behind the open command: it chooses the
+// decoder by the file's extension and yields a Bitmap of the picture's pixel
+// size (vector pictures are rendered at 300 dots per inch).
+//
+//   .pcx .pcc                      PCX               .png                PNG
+//   .tif .tiff                     TIFF              .fax                FAX (raw group 3)
+//   .tga .icb .vda .vst .win       Targa             .gif                GIF
+//   .psd .pdd                      our PSD reader    .bw .rgb .rgba .sgi SGI
+//   .rla .rpf                      RLA               .pcd                Photo CD
+//   .cut                           Dr. Halo          .pbm .pgm .ppm .pnm portable anymap
+//   .bmp .dib .rle                 our BMP reader    .ico                icon
+//   .jpg .jpeg                     libjpeg           .emf                EMF → SVG → bitmap
+//   .wmf                           WMF
+//
+// Any other extension, and .psp, .pic, .cel and .scr, whose formats no
+// decoder here reads, is refused.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/Bitmap.h"
+
+namespace formats {
+
+// Decodes a picture held in memory as if it were a file with `extension`
+// (lower case, dot included).
+bool DecodePicture(const uint8_t* data, size_t size, const std::string& extension, platform::Bitmap& out,
+                   std::string* error = nullptr);
+
+// Reads the file `path`, choosing the decoder by its extension.
+bool ReadPictureFile(const std::string& path, platform::Bitmap& out, std::string* error = nullptr);
+
+// Renders an enhanced metafile at 300 dots per inch (through SVG).
+bool DecodeEmf(const uint8_t* data, size_t size, platform::Bitmap& out, std::string* error = nullptr);
+
+}  // namespace formats

@@ -1,0 +1,139 @@
+// pellar_speed_bench: how long the recognition run takes on real pages.
+//
+// Start-up is the command line's (library and Word.Dat from --library or the
+// program folder, shape lists, context on). Every page is loaded and made
+// monochrome once, outside the timing; then the run alone (RunOnBitmap on
+// the page, whose bits it copies and leaves untouched) is timed --runs times
+// and the median, the fastest run and the pixels per second are printed, one
+// line per page, and a summary at the end with the peak resident memory of
+// the process.
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "cli/CliEngine.h"
+#include "cli/CliOptions.h"
+#include "cli/CliPage.h"
+#include "engine/EngineState.h"
+#include "engine/RecognitionRun.h"
+#include "engine/ResultList.h"
+#include "library/TemplateLibrary.h"
+#include "platform/UiHooks.h"
+
+namespace {
+
+constexpr int32_t kDefaultRuns = 5;
+constexpr int64_t kKilobytesPerMegabyte = 1024;
+
+struct BenchOptions {
+  std::string LibraryDir;
+  int32_t Runs = kDefaultRuns;
+  std::vector<std::string> Pages;
+};
+
+bool ParseBenchOptions(int argc, char** argv, BenchOptions& options) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--library" && i + 1 < argc) {
+      options.LibraryDir = argv[++i];
+    } else if (arg == "--runs" && i + 1 < argc) {
+      options.Runs = std::atoi(argv[++i]);
+      if (options.Runs < 1) return false;
+    } else if (!arg.empty() && arg[0] == '-') {
+      return false;
+    } else {
+      options.Pages.push_back(arg);
+    }
+  }
+  return !options.Pages.empty();
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const size_t middle = values.size() / 2;
+  return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+long PeakMemoryKilobytes() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;  // kilobytes on Linux
+}
+
+// Times `runs` recognition runs of the page; false when a run is refused.
+bool TimePage(platform::Bitmap& page, int32_t runs, std::vector<double>& seconds, size_t& lines) {
+  platform::HeadlessPane pane;
+  engine::CharMapList charMap;
+  engine::RunJob job;
+  job.Bitmap = &page;
+  job.Right = page.Width() - 1;
+  job.Bottom = page.Height() - 1;
+  job.CharMap = &charMap;
+  job.RichEdit = &pane;
+  for (int32_t run = 0; run < runs; ++run) {
+    engine::StopRequested = false;
+    const auto start = std::chrono::steady_clock::now();
+    const bool ok = engine::RunOnBitmap(job);
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    if (!ok) return false;
+    seconds.push_back(elapsed.count());
+  }
+  lines = pane.Lines().size();
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  BenchOptions options;
+  if (!ParseBenchOptions(argc, argv, options)) {
+    std::fprintf(stderr, "Usage: pellar_speed_bench [--library DIR] [--runs N] PAGE...\n");
+    return 1;
+  }
+  platform::HeadlessUi ui;
+  platform::SetUi(&ui);
+  std::string error;
+  if (!cli::StartEngine(options.LibraryDir, error)) {
+    std::fprintf(stderr, "pellar_speed_bench: %s\n", error.empty() ? "cannot read Word.Dat" : error.c_str());
+    return 1;
+  }
+  std::printf("%-40s %10s %10s %10s %8s %6s\n", "page", "pixels", "median_s", "min_s", "Mpx/s", "lines");
+  const cli::CliOptions prepare;  // default preparation: histogram threshold
+  std::vector<double> medians;
+  int status = 0;
+  for (const std::string& path : options.Pages) {
+    platform::Bitmap page;
+    std::string error;
+    if (!cli::LoadPage(path, page, error) || !cli::PreparePage(page, prepare, error)) {
+      std::fprintf(stderr, "pellar_speed_bench: %s: %s\n", path.c_str(), error.c_str());
+      status = 2;
+      continue;
+    }
+    std::vector<double> seconds;
+    size_t lines = 0;
+    if (!TimePage(page, options.Runs, seconds, lines)) {
+      std::fprintf(stderr, "pellar_speed_bench: %s: the run was refused\n", path.c_str());
+      status = 2;
+      continue;
+    }
+    const double median = Median(seconds);
+    const double pixels = static_cast<double>(page.Width()) * page.Height();
+    medians.push_back(median);
+    std::printf("%-40s %10.0f %10.4f %10.4f %8.2f %6zu\n", path.substr(path.find_last_of('/') + 1).c_str(),
+                pixels, median, *std::min_element(seconds.begin(), seconds.end()), pixels / median / 1e6,
+                lines);
+  }
+  engine::FreePageLines();
+  library::SaveLibrary(false);
+  if (!medians.empty()) {
+    std::printf("pages %zu, runs per page %d, median of the page medians %.4f s, peak memory %ld MB\n",
+                medians.size(), options.Runs, Median(medians), PeakMemoryKilobytes() / kKilobytesPerMegabyte);
+  }
+  platform::SetUi(nullptr);
+  return status;
+}

@@ -41,7 +41,7 @@ std::string& FolderSetting() {
 }
 
 std::string TableFileName(int32_t table) {
-  char name[16];
+  char name[24];
   std::snprintf(name, sizeof name, kFileNameFormat, table);
   return name;
 }

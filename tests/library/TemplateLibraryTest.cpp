@@ -33,7 +33,7 @@ class TemplateLibraryTest : public testing_support::LibraryTest {
       library::LibraryAdd(table, featureIndex, library::IndexToCode(283 + k));
   }
   std::string TablePath(int32_t t) {
-    char name[16];
+    char name[24];
     std::snprintf(name, sizeof name, "ZEZID.D%.2d", t);
     return folder.File(name);
   }

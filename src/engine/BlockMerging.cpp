@@ -186,12 +186,14 @@ int32_t SplitEvenly(int32_t index, int32_t n) {
     return 0;
   BlockList& list = *LineBlocks;
   CharBlock* b = list[static_cast<size_t>(index)];
-  const float pitch = static_cast<float>(b->Right - b->Left) / static_cast<float>(n);
+  // The pitch is kept in single precision; the slice edges are rounded from
+  // its products with j taken in extended precision.
+  const float pitch = static_cast<float>(static_cast<long double>(b->Right - b->Left) / n);
   int32_t inserted = 0;
   for (int32_t j = n - 1; j >= 0; --j) {
     CharBlock* slice = NewBlock();
-    slice->Left = b->Left + 1 + static_cast<int32_t>(RoundHalfEven(pitch * static_cast<float>(j)));
-    slice->Right = b->Left + static_cast<int32_t>(RoundHalfEven(pitch * static_cast<float>(j + 1)));
+    slice->Left = b->Left + 1 + static_cast<int32_t>(RoundHalfEven(static_cast<long double>(pitch) * j));
+    slice->Right = b->Left + static_cast<int32_t>(RoundHalfEven(static_cast<long double>(pitch) * (j + 1)));
     slice->Top = b->Top;
     slice->Bottom = b->Bottom;
     slice->LineNo = b->LineNo;

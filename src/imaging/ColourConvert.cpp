@@ -99,17 +99,7 @@ bool StoreResult(platform::Bitmap& result, const platform::Bitmap& source, const
 bool ReadGreyValues(const platform::Bitmap& source, std::vector<uint8_t>& values) {
   if (source.Empty()) return false;
   const uint16_t bitCount = source.BitCount();
-  switch (bitCount) {
-    case 1:
-    case 4:
-    case 8:
-    case 16:
-    case 24:
-    case 32:
-      break;
-    default:
-      return false;
-  }
+  if (!platform::IsDibBitCount(bitCount)) return false;
   const int32_t width = source.Width();
   const int32_t height = source.Height();
   if (source.Bits().size() < static_cast<size_t>(source.RowBytes()) * height) return false;

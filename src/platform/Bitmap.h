@@ -43,6 +43,11 @@ constexpr int32_t DibRowBytes(int32_t width, int32_t bitCount) {
   return static_cast<int32_t>(((static_cast<int64_t>(width) * bitCount + 31) / 32) * 4);
 }
 
+// The depths a DIB of ours may have: 1, 4, 8, 16, 24 or 32 bits per pixel.
+constexpr bool IsDibBitCount(int32_t bitCount) {
+  return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 || bitCount == 24 || bitCount == 32;
+}
+
 class Bitmap {
  public:
   Bitmap() = default;

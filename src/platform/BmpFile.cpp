@@ -136,17 +136,7 @@ bool CheckLayout(const BmpLayout& layout, std::string* error) {
   if (layout.Width <= 0 || layout.Height <= 0) return Fail(error, "bad picture size");
   if (static_cast<int64_t>(layout.Width) * layout.Height > kMaxPixels)
     return Fail(error, "picture too large");
-  switch (layout.BitCount) {
-    case 1:
-    case 4:
-    case 8:
-    case 16:
-    case 24:
-    case 32:
-      break;
-    default:
-      return Fail(error, "unsupported bits per pixel");
-  }
+  if (!platform::IsDibBitCount(layout.BitCount)) return Fail(error, "unsupported bits per pixel");
   switch (layout.Compression) {
     case kBiRgb:
       break;
@@ -335,17 +325,7 @@ bool ReadBmpFile(const std::string& path, Bitmap& out, std::string* error) {
 std::vector<uint8_t> EncodeBmp(const Bitmap& bitmap) {
   std::vector<uint8_t> out;
   if (bitmap.Empty()) return out;
-  switch (bitmap.BitCount()) {
-    case 1:
-    case 4:
-    case 8:
-    case 16:
-    case 24:
-    case 32:
-      break;
-    default:
-      return out;
-  }
+  if (!platform::IsDibBitCount(bitmap.BitCount())) return out;
   const auto rowBytes = static_cast<size_t>(bitmap.RowBytes());
   const auto height = static_cast<size_t>(bitmap.Height());
   const size_t imageBytes = rowBytes * height;

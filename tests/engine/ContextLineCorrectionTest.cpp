@@ -8,18 +8,14 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "cli/PageRenderer.h"
 #include "engine/Classifier.h"
 #include "engine/RecognitionRun.h"
 #include "engine/ResultList.h"
-#include "library/WordPairs.h"
 #include "platform/Encoding.h"
 #include "support/CorrectionFixtures.h"
 #include "support/LibraryFixtures.h"
 
 namespace {
-
-constexpr const char* kFont = "/usr/share/fonts/truetype/arphic-gbsn00lp/gbsn00lp.ttf";
 
 class LineCorrectionEndToEndTest : public testing_support::LibraryTest {
  protected:
@@ -38,28 +34,20 @@ class LineCorrectionEndToEndTest : public testing_support::LibraryTest {
 };
 
 TEST_F(LineCorrectionEndToEndTest, CorrectionsLowerTheErrorRateOfMixedText) {
-  if (!std::filesystem::exists(kFont)) GTEST_SKIP() << "font missing: " << kFont;
-  training::RenderOptions options;
-  options.Font.Path = kFont;
-  options.PageWidth = 1600;
-  options.PageHeight = 800;
-  options.Margin = 60;
-  std::vector<training::RenderedPage> pages;
+  if (!std::filesystem::exists(correction_test::kSongFont))
+    GTEST_SKIP() << "font missing: " << correction_test::kSongFont;
+  correction_test::GroundTruthPage taught;
   std::string error;
-  ASSERT_TRUE(training::RenderText({"我们使用Linux系统和Python语言，版本号是3.10，编号O1与l0不同。",
-                                    "他说：“明天见！”然后离开了……文件名是data_file_2024。",
-                                    "共有1024个用户，其中100人来自Beijing和Shanghai，OK。"},
-                                   options, pages, &error))
+  ASSERT_TRUE(
+      correction_test::RenderGroundTruthPage({"我们使用Linux系统和Python语言，版本号是3.10，编号O1与l0不同。",
+                                              "他说：“明天见！”然后离开了……文件名是data_file_2024。",
+                                              "共有1024个用户，其中100人来自Beijing和Shanghai，OK。"},
+                                             1600, 800, folder.File("mixed.bmp"), taught, &error))
       << error;
-  ASSERT_FALSE(pages.empty());
-  training::RenderedPage& page = pages[0];
-  const std::string fileName = folder.File("mixed.bmp");
-  ASSERT_TRUE(training::WriteGroundTruth(fileName + ".RED", page));
-  std::string truth;
-  for (const training::RenderedChar& c : page.Chars) truth += c.Gbk;
+  training::RenderedPage& page = taught.Page;
+  const std::string& fileName = taught.FileName;
+  const std::string& truth = taught.Truth;
 
-  library::SetWordPairData(std::vector<uint8_t>(library::kWordPairIndexBytes, 0));
-  engine::BuildShapeLists();
   engine::CharMapList charMap;
   engine::RecognitionDocument document;
   document.PageBitmap = &page.Page;

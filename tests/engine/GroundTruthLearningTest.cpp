@@ -4,46 +4,34 @@
 
 #include <filesystem>
 
-#include "cli/PageRenderer.h"
 #include "engine/Classifier.h"
 #include "engine/RecognitionRun.h"
 #include "engine/ResultList.h"
 #include "library/TemplateLibrary.h"
-#include "library/WordPairs.h"
 #include "platform/Encoding.h"
 #include "support/CorrectionFixtures.h"
 #include "support/LibraryFixtures.h"
 
 namespace {
 
-constexpr const char* kFont = "/usr/share/fonts/truetype/arphic-gbsn00lp/gbsn00lp.ttf";
-
 class GroundTruthLearningTest : public testing_support::LibraryTest {};
 
 }  // namespace
 
 TEST_F(GroundTruthLearningTest, TaughtPageIsReadBack) {
-  if (!std::filesystem::exists(kFont)) GTEST_SKIP() << "font missing: " << kFont;
-  training::RenderOptions options;
-  options.Font.Path = kFont;
-  options.PageWidth = 1400;
-  options.PageHeight = 700;
-  options.Margin = 60;
-  std::vector<training::RenderedPage> pages;
+  if (!std::filesystem::exists(correction_test::kSongFont))
+    GTEST_SKIP() << "font missing: " << correction_test::kSongFont;
+  correction_test::GroundTruthPage taught;
   std::string error;
-  ASSERT_TRUE(training::RenderText({"春天来了，山上的树木都长出了新的叶子，河里的水也慢慢地流得快起来。",
-                                    "我们在学校里读书写字，每天早上八点开始上课，下午四点半回家。"},
-                                   options, pages, &error))
+  ASSERT_TRUE(correction_test::RenderGroundTruthPage(
+      {"春天来了，山上的树木都长出了新的叶子，河里的水也慢慢地流得快起来。",
+       "我们在学校里读书写字，每天早上八点开始上课，下午四点半回家。"},
+      1400, 700, folder.File("page.bmp"), taught, &error))
       << error;
-  ASSERT_FALSE(pages.empty());
-  training::RenderedPage& page = pages[0];
-  const std::string fileName = folder.File("page.bmp");
-  ASSERT_TRUE(training::WriteGroundTruth(fileName + ".RED", page));
-  std::string truth;
-  for (const training::RenderedChar& c : page.Chars) truth += c.Gbk;
+  training::RenderedPage& page = taught.Page;
+  const std::string& fileName = taught.FileName;
+  const std::string& truth = taught.Truth;
 
-  library::SetWordPairData(std::vector<uint8_t>(library::kWordPairIndexBytes, 0));
-  engine::BuildShapeLists();
   engine::CharMapList charMap;
   platform::HeadlessPane pane;
   engine::RecognitionDocument document;

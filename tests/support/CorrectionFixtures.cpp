@@ -5,8 +5,10 @@
 #include <cstring>
 
 #include "engine/BlockSplitting.h"
+#include "engine/Classifier.h"
 #include "engine/EngineState.h"
 #include "engine/ResultList.h"
+#include "library/WordPairs.h"
 
 namespace correction_test {
 namespace {
@@ -145,6 +147,28 @@ size_t CharacterErrors(const std::string& truth, const std::string& read) {
 
 size_t CharacterCount(const std::string& text) {
   return NormalisedCharacters(text).size();
+}
+
+bool RenderGroundTruthPage(const std::vector<std::string>& paragraphs, int32_t width, int32_t height,
+                           const std::string& fileName, GroundTruthPage& out, std::string* error) {
+  training::RenderOptions options;
+  options.Font.Path = kSongFont;
+  options.PageWidth = width;
+  options.PageHeight = height;
+  options.Margin = 60;
+  std::vector<training::RenderedPage> pages;
+  if (!training::RenderText(paragraphs, options, pages, error) || pages.empty()) return false;
+  out.Page = std::move(pages[0]);
+  out.FileName = fileName;
+  out.Truth.clear();
+  for (const training::RenderedChar& c : out.Page.Chars) out.Truth += c.Gbk;
+  if (!training::WriteGroundTruth(fileName + ".RED", out.Page)) {
+    if (error) *error = "cannot write " + fileName + ".RED";
+    return false;
+  }
+  library::SetWordPairData(std::vector<uint8_t>(library::kWordPairIndexBytes, 0));
+  engine::BuildShapeLists();
+  return true;
 }
 
 }  // namespace correction_test

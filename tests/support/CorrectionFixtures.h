@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/PageRenderer.h"
 #include "engine/EngineRecords.h"
 
 namespace correction_test {
@@ -65,5 +66,20 @@ std::function<bool(const engine::CharBlock&, int32_t)> Any();
 size_t CharacterErrors(const std::string& truth, const std::string& read);
 // The number of characters of GBK text under the same normalisation.
 size_t CharacterCount(const std::string& text);
+
+// A Song face from the Debian fonts, used for rendered test pages.
+constexpr const char* kSongFont = "/usr/share/fonts/truetype/arphic-gbsn00lp/gbsn00lp.ttf";
+
+// A page of the paragraphs rendered in kSongFont (12 pt, 300 dpi, margin 60)
+// on a page of the given size, with its ".RED" file written beside
+// `fileName`, and the GBK text of its characters. Also installs an empty
+// word-pair file and the classifier's shape lists, ready for learning.
+struct GroundTruthPage {
+  training::RenderedPage Page;
+  std::string FileName;
+  std::string Truth;
+};
+bool RenderGroundTruthPage(const std::vector<std::string>& paragraphs, int32_t width, int32_t height,
+                           const std::string& fileName, GroundTruthPage& out, std::string* error);
 
 }  // namespace correction_test

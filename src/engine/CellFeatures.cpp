@@ -81,12 +81,8 @@ int32_t BandValue(const uint8_t* line, int32_t start) {
 
 // Runs of ink along the line, minus one, limited to 0 … 4.
 int32_t Crossings(const uint8_t* line) {
-  int32_t runs = 0;
-  uint8_t previous = 0;
-  for (int32_t p = 0; p < kCellSize; ++p) {
-    if (line[p] && !previous) ++runs;
-    previous = line[p];
-  }
+  int32_t runs = line[0];
+  for (int32_t p = 1; p < kCellSize; ++p) runs += line[p] & (line[p - 1] ^ 1);  // cells are 0 or 1
   return std::clamp(runs - 1, 0, kMaxCrossings);
 }
 
@@ -117,16 +113,23 @@ void MeasureEdgeProfile() {
 
 void SampleGrid(const Box& box) {
   // The steps are single precision; positions are computed from them in
-  // extended precision and rounded half to even.
+  // extended precision and rounded half to even. A step has 24 significant
+  // bits and a grid index 6, and page coordinates stay far below 2^23, so the
+  // products and sums are exact in double precision already: doubles give
+  // the extended-precision positions bit for bit, at a fraction of the cost.
   const float stepX = static_cast<float>(static_cast<long double>(box.Right - box.Left) / kCellSize);
   const float stepY = static_cast<float>(static_cast<long double>(box.Bottom - box.Top) / kCellSize);
-  int32_t rowOf[kCellSize];
+  const uint8_t* rows[kCellSize];
   for (int32_t j = 0; j < kCellSize; ++j) {
-    rowOf[j] = static_cast<int32_t>(RoundHalfEven(static_cast<long double>(j) * stepY + box.Top));
+    const auto y = static_cast<size_t>(RoundHalfEven(static_cast<double>(j) * stepY + box.Top));
+    rows[j] = PageBits.data() + y * RowBytes;
   }
+  const uint8_t ink = InkValue;
   for (int32_t i = 0; i < kCellSize; ++i) {
-    const int32_t x = static_cast<int32_t>(RoundHalfEven(static_cast<long double>(i) * stepX)) + box.Left;
-    for (int32_t j = 0; j < kCellSize; ++j) CellGrid[i][j] = IsInk(x, rowOf[j]) ? 1 : 0;
+    const int32_t x = static_cast<int32_t>(RoundHalfEven(static_cast<double>(i) * stepX)) + box.Left;
+    const size_t byte = static_cast<size_t>(x >> 3);
+    const int32_t shift = 7 - (x & 7);
+    for (int32_t j = 0; j < kCellSize; ++j) CellGrid[i][j] = ((rows[j][byte] >> shift) & 1) == ink ? 1 : 0;
   }
 }
 

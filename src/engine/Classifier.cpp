@@ -28,7 +28,7 @@
 namespace engine {
 
 int16_t Votes[kVoteEntries];
-int16_t LastWord[kVoteEntries];
+int8_t LastWord[kVoteEntries];
 
 namespace {
 
@@ -143,7 +143,7 @@ void GatherLists(int32_t w, int32_t word) {
 // Every character of the word's lists gets the word's weight once.
 void VoteWord(int32_t w) {
   const int16_t weight = static_cast<int16_t>(WeightOfWord(w));
-  const int16_t wordNo = static_cast<int16_t>(w);
+  const auto wordNo = static_cast<int8_t>(w);
   for (int32_t i = 0; i < Lookups.Count[w]; ++i) {
     for (const CharIndex* list = Lookups.List[w][i]; *list != 0; ++list) {
       const CharIndex c = *list;

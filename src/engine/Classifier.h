@@ -10,7 +10,8 @@ namespace engine {
 constexpr int32_t kVoteEntries = 15887;
 
 extern int16_t Votes[kVoteEntries];
-extern int16_t LastWord[kVoteEntries];
+// The word that voted for a character last (0 … 31, −1 before the first).
+extern int8_t LastWord[kVoteEntries];
 
 // Range modes: 0 all characters; 2 ASCII pairs, the full-width row and 一;
 // 3 the full-width row and 一.

@@ -111,7 +111,7 @@ void Reslot(ListSlot& slot, size_t length, size_t values) {
 }
 
 bool ListHolds(int32_t table, int32_t word, CharCode code) {
-  return FindInList(code, LibraryList(table, FeatureWordToIndex(word))) >= 0;
+  return FindInList(code, SlotList(table, FeatureWordToIndex(word))) >= 0;
 }
 
 // The first neighbour word (one digit one lower, or one higher when it is at

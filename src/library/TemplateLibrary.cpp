@@ -159,6 +159,40 @@ bool ReplaceFile(const fs::path& path, const std::vector<uint8_t>& image) {
   return false;
 }
 
+// The lists of a table packed one after another in feature-index order, as
+// the classifier reads them: neighbouring feature values lie close together in
+// memory, and a lookup is one index read instead of a slot's own allocation.
+// Rebuilt from the slots after any change to the table.
+constexpr uint32_t kNoList = UINT32_MAX;
+struct PackedTable {
+  bool Valid = false;
+  std::vector<uint32_t> Start;  // per feature index: first value, or kNoList
+  std::vector<CharIndex> Values;
+};
+
+PackedTable& ListsOfTable(int32_t table) {
+  static std::vector<PackedTable> packed(kTableCount);
+  return packed[static_cast<size_t>(table)];
+}
+
+void Pack(int32_t table, PackedTable& packed) {
+  const Table& slots = Tables()[table];
+  packed.Start.assign(kFeatureIndexCount, kNoList);
+  packed.Values.clear();
+  for (int32_t i = 0; i < kFeatureIndexCount; ++i) {
+    const ListSlot& slot = slots[i];
+    if (slot.empty()) continue;
+    packed.Start[static_cast<size_t>(i)] = static_cast<uint32_t>(packed.Values.size());
+    packed.Values.insert(packed.Values.end(), slot.begin(), slot.begin() + ListLength(slot));
+    packed.Values.push_back(0);
+  }
+  packed.Valid = true;
+}
+
+void InvalidatePacked() {
+  for (int32_t t = 0; t < kTableCount; ++t) ListsOfTable(t).Valid = false;
+}
+
 }  // namespace
 
 size_t ListLength(const ListSlot& slot) {
@@ -168,12 +202,20 @@ size_t ListLength(const ListSlot& slot) {
 }
 
 ListSlot& LibrarySlot(int32_t table, int32_t featureIndex) {
+  ListsOfTable(table).Valid = false;
   return Tables()[table][featureIndex];
 }
 
-const CharIndex* LibraryList(int32_t table, int32_t featureIndex) {
+const CharIndex* SlotList(int32_t table, int32_t featureIndex) {
   const ListSlot& slot = Tables()[table][featureIndex];
   return slot.empty() ? nullptr : slot.data();
+}
+
+const CharIndex* LibraryList(int32_t table, int32_t featureIndex) {
+  PackedTable& packed = ListsOfTable(table);
+  if (!packed.Valid) Pack(table, packed);
+  const uint32_t start = packed.Start[static_cast<size_t>(featureIndex)];
+  return start == kNoList ? nullptr : packed.Values.data() + start;
 }
 
 void SetProgramFolder(const std::string& folder) {
@@ -199,6 +241,7 @@ bool LoadLibrary(const LoadProgress* progress) {
     if (!LoadTable(t, loaded[t])) return false;
   }
   Tables() = std::move(loaded);
+  InvalidatePacked();
   return true;
 }
 
@@ -216,6 +259,7 @@ void ClearLibrary() {
   for (Table& table : Tables()) {
     for (ListSlot& slot : table) ListSlot().swap(slot);
   }
+  InvalidatePacked();
 }
 
 TableStats StatsOfTable(int32_t table) {

@@ -16,7 +16,9 @@ constexpr int32_t kTableCount = 32;
 constexpr int32_t kFeatureIndexCount = 15625;
 
 // The list of a table at a feature index: character indices ended by 0, or
-// nullptr when the table has no list there.
+// nullptr when the table has no list there. Read from a packed copy of the
+// table that is rebuilt on the first read after a change, so it suits many
+// reads between changes (recognition); learning reads SlotList.
 const CharIndex* LibraryList(int32_t table, int32_t featureIndex);
 
 // The slot of a list as it is kept in memory and in the files: the list's
@@ -33,6 +35,8 @@ constexpr size_t SlotValuesFor(size_t length) {
 size_t ListLength(const ListSlot& slot);
 // The slot of a table at a feature index, for the list operations of learning.
 ListSlot& LibrarySlot(int32_t table, int32_t featureIndex);
+// The same list as LibraryList, read from the slot itself (no packing).
+const CharIndex* SlotList(int32_t table, int32_t featureIndex);
 
 // Progress of loading: called with the table number before each table; the
 // bar's range is 0 … 31.

@@ -54,6 +54,29 @@ TEST_F(LearningTest, ListsGrowAndShrinkInTwelveByteSteps) {
   EXPECT_FALSE(library::LibraryRemove(3, 10, library::IndexToCode(300)));
 }
 
+// Recognition reads a packed copy of each table: it must follow every change
+// made between two reads, in the changed table only.
+TEST_F(LearningTest, ListsReadForRecognitionFollowEveryChange) {
+  ASSERT_TRUE(library::LibraryAdd(5, 40, library::IndexToCode(700)));
+  ASSERT_TRUE(library::LibraryAdd(6, 40, library::IndexToCode(800)));
+  ASSERT_NE(library::LibraryList(5, 40), nullptr);
+  EXPECT_EQ(library::LibraryList(5, 40)[0], 700);
+  EXPECT_EQ(library::LibraryList(5, 40)[1], 0);
+  EXPECT_EQ(library::LibraryList(5, 41), nullptr);
+
+  ASSERT_TRUE(library::LibraryAdd(5, 40, library::IndexToCode(701)));
+  ASSERT_TRUE(library::LibraryAdd(5, 41, library::IndexToCode(702)));
+  EXPECT_EQ(library::LibraryList(5, 40)[1], 701);
+  EXPECT_EQ(library::LibraryList(5, 41)[0], 702);
+  EXPECT_EQ(library::LibraryList(6, 40)[0], 800);
+
+  ASSERT_TRUE(library::LibraryRemove(5, 40, library::IndexToCode(700)));
+  EXPECT_EQ(library::LibraryList(5, 40)[0], 701);
+  EXPECT_EQ(library::LibraryList(5, 40)[1], 0);
+  library::ClearLibrary();
+  EXPECT_EQ(library::LibraryList(5, 40), nullptr);
+}
+
 TEST_F(LearningTest, RefusedEntriesAskUntilAllOrEndTheProgramOnYes) {
   ui.ScriptedAnswers = {Answer::No, Answer::All};
   EXPECT_FALSE(library::LibraryAdd(0, 0, kOpenQuote));

@@ -118,9 +118,7 @@ struct CellLists {
 };
 CellLists Lookups;
 
-void AddList(int32_t w, int32_t word) {
-  const int32_t index = library::FeatureWordToIndex(word);
-  if (index < 0 || index >= library::kFeatureIndexCount) return;  // digits above 4 from a bad word
+void AddList(int32_t w, int32_t index) {
   const CharIndex* list = library::LibraryList(w, index);
   if (list == nullptr) return;
   __builtin_prefetch(list);
@@ -128,15 +126,18 @@ void AddList(int32_t w, int32_t word) {
 }
 
 // The word at its own value and at the twelve values one digit away, in the
-// order p = 0 down, p = 0 up, p = 1 down, … p = 5 up.
+// order p = 0 down, p = 0 up, p = 1 down, … p = 5 up. A digit step of the
+// decimal word is a step of 5^p in its feature index.
 void GatherLists(int32_t w, int32_t word) {
   Lookups.Count[w] = 0;
-  AddList(w, word);
+  const int32_t index = library::FeatureWordToIndex(word);
+  AddList(w, index);
   int32_t power = 1;
-  for (int32_t p = 0; p < kDigits; ++p, power *= 10) {
+  int32_t indexStep = 1;
+  for (int32_t p = 0; p < kDigits; ++p, power *= 10, indexStep *= kMaxDigit + 1) {
     const int32_t digit = (word / power) % 10;
-    if (digit >= 1) AddList(w, word - power);
-    if (digit <= kMaxDigit - 1) AddList(w, word + power);
+    if (digit >= 1) AddList(w, index - indexStep);
+    if (digit <= kMaxDigit - 1) AddList(w, index + indexStep);
   }
 }
 
@@ -147,7 +148,7 @@ void VoteWord(int32_t w) {
   for (int32_t i = 0; i < Lookups.Count[w]; ++i) {
     for (const CharIndex* list = Lookups.List[w][i]; *list != 0; ++list) {
       const CharIndex c = *list;
-      if (c > library::kMaxCharIndex || LastWord[c] == wordNo) continue;
+      if (LastWord[c] == wordNo) continue;  // the lists hold valid indices only
       Votes[c] = static_cast<int16_t>(Votes[c] + weight);
       LastWord[c] = wordNo;
     }

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <system_error>
 
 #include "platform/UiHooks.h"
@@ -162,6 +163,7 @@ bool ReplaceFile(const fs::path& path, const std::vector<uint8_t>& image) {
 // The lists of a table packed one after another in feature-index order, as
 // the classifier reads them: neighbouring feature values lie close together in
 // memory, and a lookup is one index read instead of a slot's own allocation.
+// Only indices the vote table has are packed.
 // Rebuilt from the slots after any change to the table.
 constexpr uint32_t kNoList = UINT32_MAX;
 struct PackedTable {
@@ -183,7 +185,11 @@ void Pack(int32_t table, PackedTable& packed) {
     const ListSlot& slot = slots[i];
     if (slot.empty()) continue;
     packed.Start[static_cast<size_t>(i)] = static_cast<uint32_t>(packed.Values.size());
-    packed.Values.insert(packed.Values.end(), slot.begin(), slot.begin() + ListLength(slot));
+    // Loading and learning admit only valid indices; the check keeps the
+    // classifier's vote table safe from any other slot content all the same.
+    const auto end = slot.begin() + static_cast<std::ptrdiff_t>(ListLength(slot));
+    std::copy_if(slot.begin(), end, std::back_inserter(packed.Values),
+                 [](CharIndex c) { return c <= kMaxCharIndex; });
     packed.Values.push_back(0);
   }
   packed.Valid = true;

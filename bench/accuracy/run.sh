@@ -107,9 +107,9 @@ fi
 
 "$score" "$pages" "$out/ours" --json >"$out/score-ours.json"
 [ "$have_tesseract" = yes ] && "$score" "$pages" "$out/tesseract" --json >"$out/score-tesseract.json"
-python3 - "$out" "$have_tesseract" <<'PY'
+python3 - "$out" "$have_tesseract" "$tesseract" <<'PY'
 import glob, json, os, statistics, sys
-out, have_tess = sys.argv[1], sys.argv[2] == "yes"
+out, have_tess, asked = sys.argv[1], sys.argv[2] == "yes", sys.argv[3] == "yes"
 
 def tiers(name):
     data = json.load(open(os.path.join(out, name)))
@@ -156,6 +156,8 @@ if have_tess:
     tt = times("tesseract")
     print("tesseract per page, median: %.3f s, peak memory %.1f MB"
           % (statistics.median(w for w, _ in tt), max(m for _, m in tt) / 1024))
-else:
+elif asked:
     print("tesseract (tesseract-ocr, tesseract-ocr-chi-sim) is not installed: not compared")
+else:
+    print("tesseract left out (--no-tesseract)")
 PY

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstring>
 #include <initializer_list>
+#include <iterator>
 #include <limits>
 #include <vector>
 
@@ -435,7 +436,7 @@ void SortParts(CharBlock& block) {
   for (int32_t k = 0; k < n; ++k) pairs[k] = SortPair{block.Parts[k].Left, k};
   QuickSortPairs(pairs, n);
   BlockPart original[kMaxParts];
-  std::copy(block.Parts, block.Parts + n, original);
+  std::copy(std::begin(block.Parts), std::end(block.Parts), original);
   for (int32_t k = 0; k < n; ++k) block.Parts[k] = original[pairs[k].Value];
 }
 

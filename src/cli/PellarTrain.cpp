@@ -430,7 +430,7 @@ void PrintLibraryStats() {
     entries += s.Entries;
     longest = std::max(longest, s.LongestList);
     for (int32_t i = 0; i < library::kFeatureIndexCount; ++i) {
-      const library::CharIndex* list = library::LibraryList(t, i);
+      const library::CharIndex* list = library::SlotList(t, i);  // the stored lists, not the packed copy
       for (; list && *list; ++list) characters.insert(*list);
     }
   }

@@ -18,7 +18,7 @@ constexpr int32_t kFeatureIndexCount = 15625;
 // The list of a table at a feature index: character indices ended by 0, or
 // nullptr when the table has no list there. Read from a packed copy of the
 // table that is rebuilt on the first read after a change, so it suits many
-// reads between changes (recognition); learning reads SlotList.
+// reads between changes (recognition); learning and statistics read SlotList.
 const CharIndex* LibraryList(int32_t table, int32_t featureIndex);
 
 // The slot of a list as it is kept in memory and in the files: the list's

@@ -58,11 +58,17 @@ SaveDialog::SaveDialog(QWidget* parent, SaveDialogKind kind, const QString& name
   const QFileInfo info(name);
   if (!info.path().isEmpty() && info.path() != "." && QFileInfo(info.path()).isDir()) setDirectory(info.path());
   selectFile(info.fileName());
-  connect(this, &QFileDialog::filterSelected, this,
-          [this](const QString& filter) { TypeChanged(static_cast<int>(SaveFilters(kind_).indexOf(filter)) + 1); });
+  // The type list's own activation (filterSelected carries the shortened
+  // text when the patterns are hidden).
+  if (auto* types = findChild<QComboBox*>("fileTypeCombo")) {
+    connect(types, &QComboBox::activated, this, [this](int index) { TypeChanged(index + 1); });
+  }
 }
 
-int SaveDialog::TypeIndex() const { return static_cast<int>(SaveFilters(kind_).indexOf(selectedNameFilter())) + 1; }
+int SaveDialog::TypeIndex() const {
+  if (const auto* types = findChild<QComboBox*>("fileTypeCombo")) return types->currentIndex() + 1;
+  return static_cast<int>(SaveFilters(kind_).indexOf(selectedNameFilter())) + 1;
+}
 
 QString SaveDialog::NameInBox() const {
   const auto* box = findChild<QLineEdit*>("fileNameEdit");

@@ -17,7 +17,7 @@ StartResult StartEngine(const std::string& folder, const std::function<void(int3
     if (progress) progress(position);
   };
   // With a progress callback a folder without library files is an empty
-  // library, as the Part wants; a damaged file is a failure.
+  // library; a damaged file is a failure.
   if (!library::LoadLibrary(&report)) return StartResult::LibraryUnreadable;
   if (!library::LoadWordPairs()) return StartResult::WordPairsMissing;
   engine::BuildShapeLists();

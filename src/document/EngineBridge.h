@@ -37,12 +37,12 @@ bool SaveRecognitionResults(const std::string& fileName);
 // into them must be cleared first).
 void FreeRecognitionResults();
 
-// The engine's flags (Part 3.1).
+// The engine's flags.
 bool& StopRequested();
 bool& LearningMode();
 bool& SupervisorMode();
 bool& LibraryChanged();
-// InkValue of the page refresh (Part 2.1): 1 when palette entry 0 has a red
+// InkValue of the page refresh: 1 when palette entry 0 has a red
 // component, else 0; a bitmap without a palette gives 0.
 void SetInkValueFrom(const platform::Bitmap& page);
 

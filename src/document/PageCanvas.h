@@ -5,7 +5,7 @@
 // An overlay is drawn in "not-xor" mode: every pixel of the outline becomes
 // the inverse of (pen colour xor pixel). Doing that twice gives the pixel
 // back, so a rectangle is drawn once to show it and once more to hide it,
-// exactly as the Part's pen mode does.
+// like a pen in not-xor mode.
 #pragma once
 
 #include <QImage>

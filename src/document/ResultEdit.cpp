@@ -33,7 +33,7 @@ RxRichEdit::RxRichEdit(QWidget* parent) : QTextEdit(parent) {
   setAcceptRichText(false);
   setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
   setLineWrapMode(QTextEdit::NoWrap);
-  // The caret is drawn here, in the Part's shapes.
+  // The caret is drawn here (RxRichEdit::paintEvent).
   setCursorWidth(0);
 }
 
@@ -80,6 +80,19 @@ void RxRichEdit::paintEvent(QPaintEvent* event) {
   QPainter painter(viewport());
   painter.setCompositionMode(QPainter::CompositionMode_Difference);
   painter.fillRect(CaretRect(), Qt::white);
+}
+
+bool RxRichEdit::event(QEvent* event) {
+  // Undo and redo keys belong to the text while it has the focus, before any
+  // menu shortcut that uses the same keys.
+  if (event->type() == QEvent::ShortcutOverride && !isReadOnly()) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo)) {
+      event->accept();
+      return true;
+    }
+  }
+  return QTextEdit::event(event);
 }
 
 void RxRichEdit::keyPressEvent(QKeyEvent* event) {

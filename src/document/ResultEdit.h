@@ -2,7 +2,7 @@
 // view of it.
 //
 // RxRichEdit is a QTextEdit that reports its key and mouse events to the
-// document window (the handlers of Part 2.2), draws the Part's caret (1 × 18
+// document window, draws its own caret (1 × 18
 // pixels in insert mode, 11 × 18 in overwrite mode, inverting what is under
 // it) and keeps typed and pasted text plain and black: new text has no box,
 // so it is never shown as doubtful. Undo and redo, from the keyboard or the
@@ -36,7 +36,7 @@ class RxRichEdit : public QTextEdit {
  public:
   explicit RxRichEdit(QWidget* parent = nullptr);
 
-  // Event handlers of the document window (Part 2.2).
+  // Event handlers of the document window.
   std::function<void(QKeyEvent*)> OnKeyDown;
   std::function<void(QKeyEvent*)> OnKeyUp;
   std::function<void(Qt::MouseButton)> OnMouseDown;
@@ -54,6 +54,7 @@ class RxRichEdit : public QTextEdit {
   QTextCharFormat TypingFormat() const;
 
  protected:
+  bool event(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
   void inputMethodEvent(QInputMethodEvent* event) override;

@@ -201,7 +201,7 @@ void TFormMDIChild::showEvent(QShowEvent* event) {
   }
 }
 
-// ---------------------------------------------------------------- Part 2.1
+// ---------------------------------------------------------------- page view, thumbnail, selection
 
 bool TFormMDIChild::DoLoad(bool fromFile) {
   setWindowTitle(FileName);
@@ -396,7 +396,7 @@ void TFormMDIChild::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-// ---------------------------------------------------------------- Part 3.2
+// ---------------------------------------------------------------- recognition
 
 bool TFormMDIChild::FenXi() {
   if (host_ != nullptr) host_->ForgetOtherResults(*this);
@@ -418,7 +418,6 @@ bool TFormMDIChild::FenXi() {
   document.ShowTips = host_ != nullptr && host_->ShowTipsSetting();
 
   AttachChange(false);
-  PrevCharMap.clear();
   undoMaps_.clear();
   RxRichEdit1->setReadOnly(true);
   QTextDocument* text = RxRichEdit1->document();
@@ -426,10 +425,7 @@ bool TFormMDIChild::FenXi() {
   const bool ran = Recognise(document);
   text->setUndoRedoEnabled(true);
   RxRichEdit1->setReadOnly(false);
-  if (ran) {
-    PrevLines = PaneLines(*text);
-    Panels[4]->setText(QString::fromStdString(document.StatusText));
-  }
+  if (ran) Panels[4]->setText(QString::fromStdString(document.StatusText));
   ResetUndoHistory();
   AttachChange(true);
   if (ran && document.TipsWanted && host_ != nullptr) host_->ShowTipsWindow();
@@ -446,7 +442,7 @@ bool TFormMDIChild::FenXi() {
   return ran;
 }
 
-// ---------------------------------------------------------------- Part 2.2
+// ---------------------------------------------------------------- text editing and the character map
 
 void TFormMDIChild::AttachChange(bool attach) {
   if (attach == changeAttached_) return;
@@ -465,7 +461,6 @@ void TFormMDIChild::ResetUndoHistory() {
   text->clearUndoRedoStacks();
   undoMaps_.clear();
   undoMaps_[text->availableUndoSteps()] = CharMap;
-  PrevCharMap = CharMap;
   prevText_ = text->toPlainText();
 }
 
@@ -475,14 +470,8 @@ void TFormMDIChild::ForgetResults() {
     CurrentBox = PageRect{};
   }
   CharMap.clear();
-  PrevCharMap.clear();
   undoMaps_.clear();
   undoMaps_[RxRichEdit1->document()->availableUndoSteps()] = CharMap;
-}
-
-int32_t TFormMDIChild::LineLengthAt(int32_t position) const {
-  const QTextBlock block = RxRichEdit1->document()->findBlock(position);
-  return block.isValid() ? block.length() - 1 : 0;
 }
 
 void TFormMDIChild::PostCaretMessage() {
@@ -503,24 +492,11 @@ void TFormMDIChild::UpdateCaret() {
 }
 
 void TFormMDIChild::RxRichedit1KeyDown(QKeyEvent* event) {
-  CutPressed = PastePressed = UndoPressed = false;
-  overwriteTyping_ = false;
-  LastKey = event->key();
   const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
-  if (modifiers == Qt::ControlModifier) {
-    if (event->key() == Qt::Key_X) CutPressed = true;
-    if (event->key() == Qt::Key_V) PastePressed = true;
-    if (event->key() == Qt::Key_Z) UndoPressed = true;
-  } else if (modifiers == Qt::NoModifier && event->key() == Qt::Key_Insert) {
-    InsertMode = !InsertMode;
-  }
+  if (modifiers == Qt::NoModifier && event->key() == Qt::Key_Insert) InsertMode = !InsertMode;
   // Typing over the text keeps the replaced characters' boxes.
   overwriteTyping_ = !InsertMode && !event->text().isEmpty() && !RxRichEdit1->textCursor().hasSelection();
   PostCaretMessage();
-  const QTextCursor cursor = RxRichEdit1->textCursor();
-  SavedSelStart = cursor.selectionStart();
-  SavedSelLength = cursor.selectionEnd() - cursor.selectionStart();
-  SavedLineLength = LineLengthAt(SavedSelStart);
 }
 
 void TFormMDIChild::RxRichedit1KeyUp(QKeyEvent* event) {
@@ -554,12 +530,11 @@ void TFormMDIChild::RxRichedit1Enter() { PostCaretMessage(); }
 void TFormMDIChild::RxRichedit1Change(int position, int removed, int added) {
   QTextDocument* text = RxRichEdit1->document();
   const QString now = text->toPlainText();
-  if (UndoPressed || redoPressed_) {
+  if (UndoPressed) {
     // Undo and redo restore the whole map afterwards (Undo, Redo).
     prevText_ = now;
     return;
   }
-  PrevCharMap = CharMap;
   // What really changed inside the reported range: Qt reports format changes
   // and merged edits as a replacement of everything they touched.
   const int oldSize = static_cast<int>(prevText_.size());
@@ -588,7 +563,6 @@ void TFormMDIChild::RxRichedit1Change(int position, int removed, int added) {
   if (r - kept > 0) DeleteRect(p + kept, r - kept);
   if (a - kept > 0) InsertEmpty(p + kept, a - kept);
   prevText_ = now;
-  PrevLines = PaneLines(*text);
   // The map of this step of the text's undo history.
   const int depth = text->availableUndoSteps();
   undoMaps_.erase(undoMaps_.upper_bound(depth), undoMaps_.end());
@@ -605,34 +579,26 @@ void TFormMDIChild::Undo() {
   UndoPressed = false;
 
   const auto found = undoMaps_.find(text->availableUndoSteps());
-  if (found != undoMaps_.end()) {
-    PrevCharMap = CharMap;
-    CharMap = found->second;
-  }
+  if (found != undoMaps_.end()) CharMap = found->second;
   prevText_ = text->toPlainText();
-  PrevLines = PaneLines(*text);
   RefreshDisplay();
 }
 
 void TFormMDIChild::Redo() {
   QTextDocument* text = RxRichEdit1->document();
   if (!text->isRedoAvailable() || RxRichEdit1->isReadOnly()) return;
-  redoPressed_ = true;
+  UndoPressed = true;
   RxRichEdit1->redo();
-  redoPressed_ = false;
+  UndoPressed = false;
   const auto found = undoMaps_.find(text->availableUndoSteps());
-  if (found != undoMaps_.end()) {
-    PrevCharMap = CharMap;
-    CharMap = found->second;
-  }
+  if (found != undoMaps_.end()) CharMap = found->second;
   prevText_ = text->toPlainText();
-  PrevLines = PaneLines(*text);
   RefreshDisplay();
 }
 
 void TFormMDIChild::DeleteRect(int32_t position, int32_t count) {
   for (int32_t i = 0; i < count; ++i) {
-    // The last two entries stay (Part 2.2).
+    // The last two entries stay.
     if (position < static_cast<int32_t>(CharMap.size()) - 2) CharMap.erase(CharMap.begin() + position);
   }
 }

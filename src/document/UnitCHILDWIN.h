@@ -1,4 +1,4 @@
-// The document window `TFormMDIChild` (Parts 2.1 and 2.2): one page in the
+// The document window `TFormMDIChild`: one page in the
 // main window's multiple-document area.
 //
 // It shows the page at 100 % in a scroll box (`Image1`), a thumbnail in a pane
@@ -48,7 +48,7 @@ class DocumentHost {
   virtual bool ShowTipsSetting() const = 0;  // "DisplayWaring"
   virtual void ShowTipsWindow() = 0;         // after a poor recognition
   virtual void SetMainStatus(const QString& text) = 0;
-  virtual void SavePageCommand(TFormMDIChild& document) = 0;  // the save command of Part 1.2
+  virtual void SavePageCommand(TFormMDIChild& document) = 0;  // the page save command
   virtual bool RecognitionRunning() const = 0;
   // Called before a run: every other document drops its character map,
   // whose blocks the run is about to free.
@@ -67,7 +67,7 @@ class TFormMDIChild : public QWidget, public imaging_ui::PreviewTarget {
   explicit TFormMDIChild(DocumentHost* host, QWidget* parent = nullptr);
   ~TFormMDIChild() override;
 
-  // Components (Part 2.1).
+  // Components.
   QWidget* PanelTop;
   QScrollArea* ScrollBoxLeft;
   PictureView* Image2;
@@ -79,16 +79,12 @@ class TFormMDIChild : public QWidget, public imaging_ui::PreviewTarget {
   QStatusBar* StatusBar1;
   QLabel* Panels[5];
 
-  // Window state (Part 2.1), in the Part's order.
+  // Window state.
   bool Dragging = false;
   int32_t DragStartX = 0, DragStartY = 0;
   bool InsertMode = true;
-  bool CutPressed = false, PastePressed = false, UndoPressed = false;
-  int LastKey = 0;
-  int32_t SavedSelStart = 0, SavedSelLength = 0, SavedLineLength = 0;
-  QStringList PrevLines;
+  bool UndoPressed = false;  // an undo is restoring the text
   engine::CharMapList CharMap;
-  engine::CharMapList PrevCharMap;
   bool Painting = false;
   float ThumbScale = 0;
   PageRect CurrentBox;
@@ -97,7 +93,7 @@ class TFormMDIChild : public QWidget, public imaging_ui::PreviewTarget {
   bool Modified = false;
   QString FileName;
 
-  // Part 2.1.
+  // Loading, page refresh, overlays, mouse, thumbnail.
   bool DoLoad(bool fromFile);
   void DoLoad_UpdateInfo();
   void DoLoad_DrawPreview();
@@ -118,9 +114,9 @@ class TFormMDIChild : public QWidget, public imaging_ui::PreviewTarget {
   int ThumbnailPaneWidth() const;
   void SetThumbnailPaneWidth(int width);
 
-  // Part 3.2: the recognition of this page (or of its selection).
+  // The recognition of this page (or of its selection).
   bool FenXi();
-  // Part 2.2.
+  // Text editing and the character map.
   void RxRichedit1KeyDown(QKeyEvent* event);
   void RxRichedit1KeyUp(QKeyEvent* event);
   void RxRichedit1MouseDown(Qt::MouseButton button);
@@ -165,7 +161,6 @@ class TFormMDIChild : public QWidget, public imaging_ui::PreviewTarget {
   void AttachChange(bool attach);
   void ScrollPageTo(int x, int y);
   void ResetUndoHistory();
-  int32_t LineLengthAt(int32_t position) const;
 
   DocumentHost* host_;
   platform::Bitmap viewBitmap_;
@@ -173,7 +168,6 @@ class TFormMDIChild : public QWidget, public imaging_ui::PreviewTarget {
   bool changeAttached_ = false;
   bool resizeAttached_ = true;
   bool overwriteTyping_ = false;
-  bool redoPressed_ = false;
   bool closeAfterRun_ = false;
   bool firstShow_ = true;
   int textPaneHeight_ = 100;
@@ -182,7 +176,7 @@ class TFormMDIChild : public QWidget, public imaging_ui::PreviewTarget {
   std::map<int, engine::CharMapList> undoMaps_;  // by the text's undo depth
 };
 
-// The status texts of Part 2.1.
+// The colour-depth text of the status bar.
 QString ColourDepthText(int bitCount);
 
 }  // namespace desktop

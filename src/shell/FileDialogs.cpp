@@ -9,7 +9,7 @@ namespace desktop {
 
 namespace {
 
-// A type as Qt wants it: the Part's text, then the patterns (both cases, the
+// A type as Qt wants it: the text shown, then the patterns (both cases, the
 // file system being case-sensitive); the dialog shows the text only.
 QString Filter(const QString& text, const QStringList& extensions) {
   QStringList patterns;

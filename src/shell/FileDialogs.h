@@ -1,6 +1,6 @@
-// The open and save dialogs of the main window (Part 1.2) behind a small
+// The open and save dialogs of the main window behind a small
 // interface, so that tests answer them without a person. The real ones are
-// Qt's own file dialogs with the Part's type lists; in the save dialogs a
+// Qt's own file dialogs with their type lists; in the save dialogs a
 // change of type makes that type's extension the default one and puts it on
 // the name in the box.
 #pragma once
@@ -30,7 +30,7 @@ class FileDialogs {
 QStringList OpenFilters();
 QStringList SaveFilters(SaveDialogKind kind);
 
-// A save dialog with the type behaviour of Part 1.2 (not yet shown).
+// A save dialog whose type changes the extension (not yet shown).
 class SaveDialog : public QFileDialog {
   Q_OBJECT
  public:

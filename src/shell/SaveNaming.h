@@ -1,4 +1,4 @@
-// The file names the save dialogs propose (Part 1.2): the numbering of a
+// The file names the save dialogs propose: the numbering of a
 // scanned page's name after the last two saves, and the extensions the
 // dialogs' types stand for.
 #pragma once

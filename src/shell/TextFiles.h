@@ -1,4 +1,4 @@
-// Saving the text pane (Part 1.2): plain GBK text, or rich text format with
+// Saving the text pane: plain GBK text, or rich text format with
 // the doubtful characters red (code page 936, the Song face). Both are
 // written to a temporary file beside the target and renamed over it.
 #pragma once

@@ -1,4 +1,4 @@
-// The tips window `TFWaring` (Part 1.1): what to do when recognition went
+// The tips window `TFWaring`: what to do when recognition went
 // badly. Shown after a run with more doubtful than confident characters
 // (while the "DisplayWaring" setting is on) and from the help menu.
 //

@@ -168,7 +168,7 @@ void TFormMain::CreateMenus() {
   }
   FileMenu->addSeparator();
   // Ctrl+Z belongs to the first entry that names it, "(&Z)扫描设备"; the
-  // exit entry shows the key as the Part lists it.
+  // exit entry shows the key without taking it.
   ExitAction = AddCommand(FileMenu, "(&Z)退出\tCtrl+Z", "Exit|Exit application", {}, nullptr);
   connect(ExitAction, &QAction::triggered, this, &QWidget::close);
 
@@ -251,7 +251,7 @@ void TFormMain::Guarded(const std::function<void()>& command) {
   }
 }
 
-// ---------------------------------------------------------------- Part 1.1
+// ---------------------------------------------------------------- start-up, recent files, shutdown
 
 TFormMain::StartResult TFormMain::FormShow(const std::function<void(int)>& progress) {
   ScannerSelected = false;
@@ -514,7 +514,7 @@ QUrl TFormMain::HomePage() {
   return QUrl::fromLocalFile(program.absolutePath());
 }
 
-// ---------------------------------------------------------------- Part 1.2
+// ---------------------------------------------------------------- commands
 
 void TFormMain::OpenCommand() {
   const QStringList files = dialogs_->Open(this, LastDir);

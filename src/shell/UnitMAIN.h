@@ -1,4 +1,4 @@
-// The main window `TFormMain` (Parts 1.1 and 1.2): the multiple-document
+// The main window `TFormMain`: the multiple-document
 // frame "Pellar识别" with its menus, toolbar `ToolBar2` and status line, the
 // settings, the recent-file list, the start-up that loads the library, every
 // command of the menus and the toolbar, and the shutdown that asks every
@@ -27,7 +27,7 @@ namespace desktop {
 
 class TFWaring;
 
-// Where the scanner commands of issue 13 plug in; without one they only say
+// Where the scanner commands plug in; without one they only say
 // in the status line that there is no scanner.
 class ScannerCommands {
  public:
@@ -43,7 +43,7 @@ class TFormMain : public QMainWindow, public DocumentHost {
   explicit TFormMain(std::unique_ptr<FileDialogs> dialogs = nullptr);
   ~TFormMain() override;
 
-  // Part 1.1.
+  // Start-up, documents, recent files, shutdown.
   enum class StartResult { Started, LibraryUnreadable, WordPairsMissing };
   // Finishes the start-up (settings, library with `progress`, Word.Dat,
   // recent files, supervisor mode and the learning question). On a failure
@@ -59,7 +59,7 @@ class TFormMain : public QMainWindow, public DocumentHost {
   // Opens a scanned page (no file name) in a new document window.
   void OpenScannedPage(const platform::Bitmap& page);
 
-  // Part 1.2: the commands.
+  // The commands of the menus and the toolbar.
   void OpenCommand();
   void OpenAndRecognise();
   void SaveResults();
@@ -96,7 +96,7 @@ class TFormMain : public QMainWindow, public DocumentHost {
   // The home page "(&N)公司主页" opens.
   static QUrl HomePage();
 
-  // State (Part 1.1).
+  // State.
   QStringList RecentFiles;
   QAction* RecentItems[10];
   bool ScannerSelected = false;

@@ -1,4 +1,4 @@
-// The splash window `TFormWelcome` (Part 1.1): shown while the template
+// The splash window `TFormWelcome`: shown while the template
 // library loads, with the progress bar that the loading advances.
 #pragma once
 

@@ -1,4 +1,4 @@
-// pellarocr: the desktop program's entry (Part 1.1).
+// pellarocr: the desktop program's entry.
 //
 // Notes the start time, shows the splash window, creates the main window and
 // the tips window, keeps the splash up for at least 1.5 seconds, then shows

@@ -1,6 +1,6 @@
 // The document window on real widgets (offscreen): the status texts of the
 // page refresh, the 10-pixel rule of the selection rectangle, overlays that
-// vanish when drawn twice, and every edge case of Part 2.2 on a page that
+// vanish when drawn twice, and the editing cases of the character map on a page that
 // was taught to an empty library and recognised.
 #include <QApplication>
 #include <QClipboard>
@@ -115,7 +115,7 @@ class UnitCHILDWINTest : public QObject {
     document_ = nullptr;
   }
 
-  // ------------------------------------------------------------ Part 2.1
+  // ------------------------------------------------------------ page view
 
   void pageRefreshShowsSizeAndDepth() {
     const std::pair<uint16_t, QString> cases[] = {{1, "2色"}, {8, "256色"}, {16, "16位增强色"}, {24, "24位真彩色"},
@@ -182,7 +182,7 @@ class UnitCHILDWINTest : public QObject {
     delete document;
   }
 
-  // ------------------------------------------------------------ Part 2.2
+  // ------------------------------------------------------------ text and character map
 
   void typingInsertsAnEmptyEntry() {
     const engine::CharMapList before = document_->CharMap;

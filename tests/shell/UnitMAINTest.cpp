@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QScrollBar>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -137,7 +138,7 @@ class UnitMAINTest : public QObject {
     ui_.reset();
   }
 
-  // ------------------------------------------------------------ Part 1.1
+  // ------------------------------------------------------------ start-up and recent files
 
   void startsWithoutSettings() {
     Start();
@@ -257,7 +258,7 @@ class UnitMAINTest : public QObject {
     QCOMPARE(main_->RecentFiles, (QStringList{a, c}));
   }
 
-  // ------------------------------------------------------------ Part 1.2
+  // ------------------------------------------------------------ commands
 
   void saveNamesAreNumbered() {
     QCOMPARE(desktop::ProposeNewPageName("", "", ".tif"), QString("PellarOCR文档001.tif"));
@@ -574,6 +575,26 @@ class UnitMAINTest : public QObject {
     main_->ToggleThumbnail();
     QVERIFY(document->ThumbnailVisible());
     QCOMPARE(QSettings().value("显示略图").toInt(), 1);
+  }
+
+  void ctrlZUndoesInTheTextPane() {
+    const QString page = Page("undo.bmp", desktop_test::BoxesPage(64, 48));
+    Start();
+    main_->FormShow();
+    QVERIFY(main_->OpenDocument(page));
+    QVERIFY(QTest::qWaitForWindowExposed(main_));
+    main_->activateWindow();
+    desktop::RxRichEdit* pane = main_->Documents().front()->RxRichEdit1;
+    pane->setFocus();
+    QTest::keyClicks(pane, "ab");
+    QCOMPARE(pane->toPlainText(), QString("ab"));
+    QTest::keyClick(pane, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(pane->toPlainText(), QString());
+    QVERIFY(main_->statusBar()->currentMessage().isEmpty());
+    // Elsewhere the key chooses the scanner (none here).
+    main_->Documents().front()->Image1->setFocus();
+    QTest::keyClick(main_->Documents().front()->Image1, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(main_->statusBar()->currentMessage(), QString("没有找到扫描设备"));
   }
 
   void tipsCheckBoxTurnsTheTipsOff() {

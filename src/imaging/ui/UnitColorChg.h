@@ -1,4 +1,4 @@
-// The threshold dialog `TFormColorChg` (Part 5.1): a slider 0 … 255 that
+// The threshold dialog `TFormColorChg`: a slider 0 … 255 that
 // turns the grey page into black and white while the user watches. Every
 // preview is written into the document's page view; `PageBitmap` is only
 // read. OK keeps the preview (the caller runs the page refresh), Cancel

@@ -1,4 +1,4 @@
-// The manual skew dialog `TFormRotate` (Part 5.2): a slider −180 … 180 in
+// The manual skew dialog `TFormRotate`: a slider −180 … 180 in
 // quarter degrees turns a preview of the part of the page now in view. The
 // preview's pixels are captured once, at the first release of the slider, so
 // turns do not add up. OK turns the whole page (from `PageBitmap`, into the
@@ -20,7 +20,7 @@ class QScrollBar;
 namespace imaging_ui {
 
 // The visible part of the page: inclusive left/top, exclusive-ish right and
-// bottom as the Part computes them (the preview is (right − left) ×
+// bottom as the caller computes them (the preview is (right − left) ×
 // (bottom − top) pixels).
 struct VisibleRect {
   int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;

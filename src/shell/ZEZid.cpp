@@ -14,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QFont>
+#include <QScreen>
 #include <QThread>
 #include <QTimer>
 #include <cstdio>
@@ -73,6 +74,8 @@ int main(int argc, char* argv[]) {
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 50);
     QThread::msleep(20);
   }
+  // Maximised; without a window manager the window still fills the screen.
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) main.setGeometry(screen->availableGeometry());
   main.showMaximized();
   splash->raise();
   const auto result = main.FormShow([splash](int position) { splash->SetProgress(position); });

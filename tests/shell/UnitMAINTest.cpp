@@ -16,6 +16,9 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
 #include <QScrollBar>
 #include <QSettings>
 #include <QStatusBar>
@@ -27,6 +30,7 @@
 #include "imaging/ui/UnitColorChg.h"
 #include "imaging/ui/UnitRotate.h"
 #include "platform/Encoding.h"
+#include "shell/QtHooks.h"
 #include "shell/SaveNaming.h"
 #include "shell/TextFiles.h"
 #include "shell/UWaring.h"
@@ -432,6 +436,9 @@ class UnitMAINTest : public QObject {
       QCOMPARE(dialog->PreviewThreshold(), 80);
       dialog->ScrollBar1->setValue(200);  // a click: previewed at once
       QCOMPARE(dialog->PreviewThreshold(), 200);
+      QTest::keyClick(dialog->ScrollBar1, Qt::Key_Right);  // the keys move it too
+      QCOMPARE(dialog->PreviewThreshold(), 201);
+      QCOMPARE(dialog->Label2->text(), QString("201"));
       QTest::mouseClick(dialog->BitBtn2, Qt::LeftButton);
     });
     main_->GreyToMono();
@@ -595,6 +602,57 @@ class UnitMAINTest : public QObject {
     main_->Documents().front()->Image1->setFocus();
     QTest::keyClick(main_->Documents().front()->Image1, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(main_->statusBar()->currentMessage(), QString("没有找到扫描设备"));
+  }
+
+  void droppedFilesOpenAsTheOpenCommandDoes() {
+    const QString first = Page("drop1.bmp", desktop_test::BoxesPage(64, 48));
+    const QString second = Page("drop2.bmp", desktop_test::BoxesPage(64, 48));
+    Start();
+    main_->FormShow();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)});
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(main_, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(main_, &drop);
+    QTRY_COMPARE(main_->Documents().size(), 1);
+    QCOMPARE(main_->Documents().front()->FileName, first);
+    QCOMPARE(main_->RecentFiles, QStringList{first});
+  }
+
+  void stopEndsARunningRecognition() {
+    // Many small marks: a run long enough to yield to the event loop.
+    platform::Bitmap page(1600, 2400, 1);
+    for (int y = 20; y + 20 < page.Height(); y += 40) {
+      for (int x = 20; x + 20 < page.Width(); x += 40) {
+        for (int dy = 0; dy < 18; ++dy) {
+          for (int dx = 0; dx < 18; ++dx) page.Row(y + dy)[(x + dx) >> 3] |= static_cast<uint8_t>(0x80 >> ((x + dx) & 7));
+        }
+      }
+    }
+    const QString path = Page("many.bmp", page);
+    Start();
+    main_->FormShow();
+    QVERIFY(main_->OpenDocument(path));
+    main_->ShowTips = false;  // an empty library doubts everything
+    desktop::QtHooks hooks;  // the real yielding
+    platform::SetUi(&hooks);
+    bool openDuringRun = true, stopDuringRun = false;
+    QTimer::singleShot(0, main_, [&] {
+      openDuringRun = main_->OpenAction->isEnabled();
+      stopDuringRun = main_->StopAction->isEnabled();
+      main_->StopAction->trigger();
+    });
+    main_->ToolButtonStartClick();
+    platform::SetUi(&ui_->Ui);
+    QVERIFY(!openDuringRun);
+    QVERIFY(stopDuringRun);
+    QVERIFY(!main_->Running());
+    QVERIFY(main_->OpenAction->isEnabled());
+    // Stopped early: far fewer lines than the page's 59 rows of marks.
+    const int lines = main_->Documents().front()->RxRichEdit1->document()->blockCount() - 1;
+    QVERIFY2(lines < 50, qPrintable(QString::number(lines)));
   }
 
   void tipsCheckBoxTurnsTheTipsOff() {

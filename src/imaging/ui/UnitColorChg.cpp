@@ -29,6 +29,9 @@ TFormColorChg::TFormColorChg(PreviewTarget& document, QWidget* parent) : QDialog
   ScrollBar1->setRange(0, kMaxThreshold);
   ScrollBar1->setPageStep(1);
   ScrollBar1->setSingleStep(1);
+  // The arrow keys move the slider from the start.
+  ScrollBar1->setFocusPolicy(Qt::StrongFocus);
+  ScrollBar1->setInvertedControls(false);
   ScrollBar1->setMinimumWidth(300);
   Label2 = new QLabel(this);
   Label2->setObjectName("Label2");
@@ -36,6 +39,7 @@ TFormColorChg::TFormColorChg(PreviewTarget& document, QWidget* parent) : QDialog
   BitBtn1 = new QPushButton("确定", this);
   BitBtn1->setObjectName("BitBtn1");
   BitBtn1->setDefault(true);
+  BitBtn1->setAutoDefault(false);
   BitBtn2 = new QPushButton("取消", this);
   BitBtn2->setObjectName("BitBtn2");
 
@@ -74,6 +78,7 @@ void TFormColorChg::FormShow() {
     ScrollBar1->setValue(imaging::kDefaultThreshold);
   }
   ScrollBar1Scroll(true);
+  ScrollBar1->setFocus();
   QApplication::restoreOverrideCursor();
 }
 

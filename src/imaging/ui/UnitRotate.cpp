@@ -34,6 +34,9 @@ TFormRotate::TFormRotate(PreviewTarget& document, const VisibleRect& visible, QW
   ScrollBar1->setRange(-kQuarterDegreesRange, kQuarterDegreesRange);
   ScrollBar1->setPageStep(1);
   ScrollBar1->setSingleStep(1);
+  // The arrow keys move the slider from the start.
+  ScrollBar1->setFocusPolicy(Qt::StrongFocus);
+  ScrollBar1->setInvertedControls(false);
   ScrollBar1->setMinimumWidth(360);
   Label2 = new QLabel("0", this);
   Label2->setObjectName("Label2");
@@ -41,6 +44,7 @@ TFormRotate::TFormRotate(PreviewTarget& document, const VisibleRect& visible, QW
   BitBtn1 = new QPushButton("确定", this);
   BitBtn1->setObjectName("BitBtn1");
   BitBtn1->setDefault(true);
+  BitBtn1->setAutoDefault(false);
   BitBtn2 = new QPushButton("取消", this);
   BitBtn2->setObjectName("BitBtn2");
 
@@ -108,6 +112,7 @@ void TFormRotate::FormShow() {
   }
   Label2->setText("0");
   ShowPreviewImage();
+  ScrollBar1->setFocus();
   QApplication::restoreOverrideCursor();
 }
 

@@ -35,7 +35,16 @@ cp "$pages/lowres/lowres-01.png" "$work/lowres.png"
 cp "$pages/colour/colour-01.png" "$work/colour.png"
 cp "$pages/skew/skew-01.png" "$work/skew.png"
 
-wait_window() { xdotool search --sync --onlyvisible --name "$1" >/dev/null; sleep "${2:-1}"; }
+# Windows come and go while xdotool looks, so a failed look is tried again.
+wait_window() {
+  local tries=0
+  until xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; do
+    tries=$((tries + 1))
+    [ "$tries" -lt 120 ] || { echo "no window \"$1\"" >&2; exit 1; }
+    sleep 0.5
+  done
+  sleep "${2:-1}"
+}
 keys() { xdotool key --delay 150 "$@"; sleep 1; }
 finish() {
   local pid=$1

@@ -24,24 +24,42 @@ StartResult StartEngine(const std::string& folder, const std::function<void(int3
   return StartResult::Started;
 }
 
-std::string LibraryFolder() { return library::ProgramFolder(); }
-std::string ProgramFolder() { return library::ExecutableFolder(); }
+std::string LibraryFolder() {
+  return library::ProgramFolder();
+}
+std::string ProgramFolder() {
+  return library::ExecutableFolder();
+}
 
 bool ShutDownEngine() {
   engine::FreePageLines();
   return library::SaveLibrary(engine::LearningMode && engine::LibraryChanged);
 }
 
-bool Recognise(engine::RecognitionDocument& document) { return engine::FenXi(document); }
+bool Recognise(engine::RecognitionDocument& document) {
+  return engine::FenXi(document);
+}
 
-bool SaveRecognitionResults(const std::string& fileName) { return engine::SaveGroundTruth(fileName); }
+bool SaveRecognitionResults(const std::string& fileName) {
+  return engine::SaveGroundTruth(fileName);
+}
 
-void FreeRecognitionResults() { engine::FreePageLines(); }
+void FreeRecognitionResults() {
+  engine::FreePageLines();
+}
 
-bool& StopRequested() { return engine::StopRequested; }
-bool& LearningMode() { return engine::LearningMode; }
-bool& SupervisorMode() { return engine::SupervisorMode; }
-bool& LibraryChanged() { return engine::LibraryChanged; }
+bool& StopRequested() {
+  return engine::StopRequested;
+}
+bool& LearningMode() {
+  return engine::LearningMode;
+}
+bool& SupervisorMode() {
+  return engine::SupervisorMode;
+}
+bool& LibraryChanged() {
+  return engine::LibraryChanged;
+}
 
 void SetInkValueFrom(const platform::Bitmap& page) {
   const auto& palette = page.Palette();

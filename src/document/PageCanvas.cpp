@@ -88,11 +88,13 @@ void PictureView::paintEvent(QPaintEvent* event) {
 }
 
 void PictureView::mousePressEvent(QMouseEvent* event) {
-  if (Mouse.Down) Mouse.Down(event->button(), event->position().toPoint().x(), event->position().toPoint().y());
+  if (Mouse.Down)
+    Mouse.Down(event->button(), event->position().toPoint().x(), event->position().toPoint().y());
 }
 
 void PictureView::mouseMoveEvent(QMouseEvent* event) {
-  if (Mouse.Move) Mouse.Move(event->buttons(), event->position().toPoint().x(), event->position().toPoint().y());
+  if (Mouse.Move)
+    Mouse.Move(event->buttons(), event->position().toPoint().x(), event->position().toPoint().y());
 }
 
 void PictureView::mouseReleaseEvent(QMouseEvent* event) {

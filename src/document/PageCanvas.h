@@ -22,7 +22,8 @@ constexpr QRgb kOverlayPen = 0x0000FF;
 // an even width reaching one pixel further up and left). Every pixel of the
 // outline is changed exactly once; pixels outside the image are skipped.
 // Returns the rectangle of image pixels touched.
-QRect NotXorOutline(QImage& image, int left, int top, int right, int bottom, int penWidth, QRgb pen = kOverlayPen);
+QRect NotXorOutline(QImage& image, int left, int top, int right, int bottom, int penWidth,
+                    QRgb pen = kOverlayPen);
 
 // Mouse handlers in the picture's own pixel coordinates.
 struct PictureMouse {

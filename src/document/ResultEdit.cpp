@@ -111,7 +111,8 @@ void RxRichEdit::keyPressEvent(QKeyEvent* event) {
     QTextCursor cursor = textCursor();
     if (overwriteMode() && !cursor.hasSelection() && !cursor.atBlockEnd()) {
       cursor.beginEditBlock();
-      cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor, static_cast<int>(event->text().size()));
+      cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor,
+                          static_cast<int>(event->text().size()));
       cursor.insertText(event->text(), TypingFormat());
       cursor.endEditBlock();
     } else {
@@ -198,7 +199,8 @@ void RxRichEdit::insertFromMimeData(const QMimeData* source) {
 
 QStringList PaneLines(const QTextDocument& document) {
   QStringList lines;
-  for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) lines.push_back(block.text());
+  for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+    lines.push_back(block.text());
   if (!lines.isEmpty() && lines.back().isEmpty()) lines.pop_back();
   return lines;
 }
@@ -228,7 +230,8 @@ void QtResultPane::SetText(const std::string& gbkText) {
 
 std::vector<std::string> QtResultPane::Lines() const {
   std::vector<std::string> lines;
-  for (const QString& line : PaneLines(*edit_.document())) lines.push_back(platform::Utf8ToGbk(line.toStdString()));
+  for (const QString& line : PaneLines(*edit_.document()))
+    lines.push_back(platform::Utf8ToGbk(line.toStdString()));
   return lines;
 }
 

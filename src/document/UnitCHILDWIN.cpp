@@ -190,7 +190,9 @@ TFormMDIChild::TFormMDIChild(DocumentHost* host, QWidget* parent) : QWidget(pare
   AttachChange(true);
 }
 
-TFormMDIChild::~TFormMDIChild() { AttachChange(false); }
+TFormMDIChild::~TFormMDIChild() {
+  AttachChange(false);
+}
 
 void TFormMDIChild::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
@@ -228,14 +230,17 @@ void TFormMDIChild::DoLoad_DrawPreview() {
   if (!ThumbnailVisible() || PageBitmap.Empty() || Image1->width() <= 0) return;
   const int width = std::max(1, ScrollBoxLeft->viewport()->width());
   ThumbScale = static_cast<float>(width) / static_cast<float>(Image1->width());
-  const int height = std::max(1, static_cast<int>(std::lround(Image1->height() * static_cast<double>(ThumbScale))));
+  const int height =
+      std::max(1, static_cast<int>(std::lround(Image1->height() * static_cast<double>(ThumbScale))));
   QImage thumbnail = pageImage_.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
                          .convertToFormat(QImage::Format_RGB32);
   Image2->SetPicture(std::move(thumbnail));
   if (SelectionBox.IsSet()) {
-    DrawRect(SelectionBox.Left, SelectionBox.Top, SelectionBox.Right, SelectionBox.Bottom, kSelectionPen, true);
+    DrawRect(SelectionBox.Left, SelectionBox.Top, SelectionBox.Right, SelectionBox.Bottom, kSelectionPen,
+             true);
   }
-  if (CurrentBox.IsSet()) DrawRect(CurrentBox.Left, CurrentBox.Top, CurrentBox.Right, CurrentBox.Bottom, kBoxPen, true);
+  if (CurrentBox.IsSet())
+    DrawRect(CurrentBox.Left, CurrentBox.Top, CurrentBox.Right, CurrentBox.Bottom, kBoxPen, true);
 }
 
 void TFormMDIChild::DrawRect(int32_t left, int32_t top, int32_t right, int32_t bottom, int penWidth,
@@ -245,9 +250,11 @@ void TFormMDIChild::DrawRect(int32_t left, int32_t top, int32_t right, int32_t b
     Image1->update(touched);
   }
   if (ThumbnailVisible() && !Image2->Picture.isNull()) {
-    auto scaled = [this](int32_t v) { return static_cast<int>(std::lround(v * static_cast<double>(ThumbScale))); };
-    const QRect touched = NotXorOutline(Image2->Picture, scaled(left), scaled(top), scaled(right), scaled(bottom),
-                                        (penWidth + 1) / 2);
+    auto scaled = [this](int32_t v) {
+      return static_cast<int>(std::lround(v * static_cast<double>(ThumbScale)));
+    };
+    const QRect touched = NotXorOutline(Image2->Picture, scaled(left), scaled(top), scaled(right),
+                                        scaled(bottom), (penWidth + 1) / 2);
     Image2->update(touched);
   }
 }
@@ -264,7 +271,8 @@ void TFormMDIChild::Image1MouseDown(Qt::MouseButton button, int x, int y) {
     DragStartY = y;
   }
   if ((button == Qt::LeftButton || button == Qt::RightButton) && SelectionBox.IsSet()) {
-    DrawRect(SelectionBox.Left, SelectionBox.Top, SelectionBox.Right, SelectionBox.Bottom, kSelectionPen, false);
+    DrawRect(SelectionBox.Left, SelectionBox.Top, SelectionBox.Right, SelectionBox.Bottom, kSelectionPen,
+             false);
     SelectionBox = PageRect{};
   }
 }
@@ -278,16 +286,21 @@ void TFormMDIChild::Image1MouseMove(int x, int y) {
   QScrollBar* vertical = ScrollBox1->verticalScrollBar();
   QScrollBar* horizontal = ScrollBox1->horizontalScrollBar();
   const QSize visible = ScrollBox1->viewport()->size();
-  if (y >= vertical->value() + visible.height()) vertical->setValue(vertical->value() + vertical->singleStep());
-  if (x >= horizontal->value() + visible.width()) horizontal->setValue(horizontal->value() + horizontal->singleStep());
+  if (y >= vertical->value() + visible.height())
+    vertical->setValue(vertical->value() + vertical->singleStep());
+  if (x >= horizontal->value() + visible.width())
+    horizontal->setValue(horizontal->value() + horizontal->singleStep());
   if (y <= vertical->value()) vertical->setValue(vertical->value() - vertical->singleStep());
   if (x <= horizontal->value()) horizontal->setValue(horizontal->value() - horizontal->singleStep());
-  const PageRect next{std::min(DragStartX, x), std::min(DragStartY, y), std::max(DragStartX, x), std::max(DragStartY, y)};
+  const PageRect next{std::min(DragStartX, x), std::min(DragStartY, y), std::max(DragStartX, x),
+                      std::max(DragStartY, y)};
   if (SelectionBox.IsSet()) {
-    DrawRect(SelectionBox.Left, SelectionBox.Top, SelectionBox.Right, SelectionBox.Bottom, kSelectionPen, false);
+    DrawRect(SelectionBox.Left, SelectionBox.Top, SelectionBox.Right, SelectionBox.Bottom, kSelectionPen,
+             false);
   }
   SelectionBox = next;
-  DrawRect(SelectionBox.Left, SelectionBox.Top, SelectionBox.Right, SelectionBox.Bottom, kSelectionPen, false);
+  DrawRect(SelectionBox.Left, SelectionBox.Top, SelectionBox.Right, SelectionBox.Bottom, kSelectionPen,
+           false);
   Painting = false;
 }
 
@@ -299,25 +312,33 @@ void TFormMDIChild::Image2MouseDown(Qt::MouseButton button, int x, int y) {
   if (Image2->width() <= 0 || Image2->height() <= 0 || ThumbScale <= 0) return;
   if (button == Qt::LeftButton) {
     ScrollBox1->horizontalScrollBar()->setValue(
-        static_cast<int>(static_cast<double>(x) / Image2->width() * Image1->width()) - ScrollBox1->width() / 2);
+        static_cast<int>(static_cast<double>(x) / Image2->width() * Image1->width()) -
+        ScrollBox1->width() / 2);
     ScrollBox1->verticalScrollBar()->setValue(
-        static_cast<int>(static_cast<double>(y) / Image2->height() * Image1->height()) - ScrollBox1->height() / 2);
+        static_cast<int>(static_cast<double>(y) / Image2->height() * Image1->height()) -
+        ScrollBox1->height() / 2);
   }
-  Image1MouseDown(button, static_cast<int>(std::lround(x / ThumbScale)), static_cast<int>(std::lround(y / ThumbScale)));
+  Image1MouseDown(button, static_cast<int>(std::lround(x / ThumbScale)),
+                  static_cast<int>(std::lround(y / ThumbScale)));
 }
 
 void TFormMDIChild::Image2MouseMove(int x, int y) {
   if (Image2->width() <= 0 || Image2->height() <= 0 || ThumbScale <= 0) return;
   if (Dragging) {
     ScrollBox1->horizontalScrollBar()->setValue(
-        static_cast<int>(static_cast<double>(x) / Image2->width() * Image1->width()) - ScrollBox1->width() / 2);
+        static_cast<int>(static_cast<double>(x) / Image2->width() * Image1->width()) -
+        ScrollBox1->width() / 2);
     ScrollBox1->verticalScrollBar()->setValue(
-        static_cast<int>(static_cast<double>(y) / Image2->height() * Image1->height()) - ScrollBox1->height() / 2);
+        static_cast<int>(static_cast<double>(y) / Image2->height() * Image1->height()) -
+        ScrollBox1->height() / 2);
   }
-  Image1MouseMove(static_cast<int>(std::lround(x / ThumbScale)), static_cast<int>(std::lround(y / ThumbScale)));
+  Image1MouseMove(static_cast<int>(std::lround(x / ThumbScale)),
+                  static_cast<int>(std::lround(y / ThumbScale)));
 }
 
-void TFormMDIChild::Image2MouseUp(Qt::MouseButton button, int x, int y) { Image1MouseUp(button, x, y); }
+void TFormMDIChild::Image2MouseUp(Qt::MouseButton button, int x, int y) {
+  Image1MouseUp(button, x, y);
+}
 
 void TFormMDIChild::ScrollBoxLeftResize() {
   if (!resizeAttached_) return;
@@ -348,9 +369,13 @@ void TFormMDIChild::SetThumbnailVisible(bool visible) {
   if (Splitter2->handle(1) != nullptr) Splitter2->handle(1)->setVisible(visible);
 }
 
-bool TFormMDIChild::ThumbnailVisible() const { return !ScrollBoxLeft->isHidden(); }
+bool TFormMDIChild::ThumbnailVisible() const {
+  return !ScrollBoxLeft->isHidden();
+}
 
-int TFormMDIChild::ThumbnailPaneWidth() const { return ScrollBoxLeft->width(); }
+int TFormMDIChild::ThumbnailPaneWidth() const {
+  return ScrollBoxLeft->width();
+}
 
 void TFormMDIChild::SetThumbnailPaneWidth(int width) {
   const QList<int> sizes = Splitter2->sizes();
@@ -359,13 +384,21 @@ void TFormMDIChild::SetThumbnailPaneWidth(int width) {
   ScrollBoxLeft->resize(width, ScrollBoxLeft->height());
 }
 
-QImage TFormMDIChild::CleanViewImage() const { return imaging_ui::BitmapToImage(viewBitmap_); }
+QImage TFormMDIChild::CleanViewImage() const {
+  return imaging_ui::BitmapToImage(viewBitmap_);
+}
 
-void TFormMDIChild::ViewBitmapChanged() { Image1->SetPicture(imaging_ui::BitmapToImage(viewBitmap_)); }
+void TFormMDIChild::ViewBitmapChanged() {
+  Image1->SetPicture(imaging_ui::BitmapToImage(viewBitmap_));
+}
 
-void TFormMDIChild::ShowPreview(const QImage& image, QPoint at) { Image1->SetPreview(image, at); }
+void TFormMDIChild::ShowPreview(const QImage& image, QPoint at) {
+  Image1->SetPreview(image, at);
+}
 
-void TFormMDIChild::HidePreview() { Image1->ClearPreview(); }
+void TFormMDIChild::HidePreview() {
+  Image1->ClearPreview();
+}
 
 void TFormMDIChild::closeEvent(QCloseEvent* event) {
   // FormCloseQuery.
@@ -377,7 +410,8 @@ void TFormMDIChild::closeEvent(QCloseEvent* event) {
     return;
   }
   if (Modified) {
-    const platform::Answer answer = platform::AskQuestion(kCloseQuestion, platform::MessageButtons::YesNoCancel);
+    const platform::Answer answer =
+        platform::AskQuestion(kCloseQuestion, platform::MessageButtons::YesNoCancel);
     if (answer == platform::Answer::Cancel || answer == platform::Answer::None) {
       event->ignore();
       return;
@@ -409,7 +443,8 @@ bool TFormMDIChild::FenXi() {
   engine::RecognitionDocument document;
   document.PageBitmap = &PageBitmap;
   if (SelectionBox.IsSet()) {
-    document.SelectionBox = engine::Box{SelectionBox.Left, SelectionBox.Right, SelectionBox.Top, SelectionBox.Bottom};
+    document.SelectionBox =
+        engine::Box{SelectionBox.Left, SelectionBox.Right, SelectionBox.Top, SelectionBox.Bottom};
   }
   document.CharMap = &CharMap;
   document.Pane = &pane;
@@ -525,7 +560,9 @@ void TFormMDIChild::RxRichedit1MouseUp(Qt::MouseButton button) {
   if (button == Qt::LeftButton) RefreshDisplay();
 }
 
-void TFormMDIChild::RxRichedit1Enter() { PostCaretMessage(); }
+void TFormMDIChild::RxRichedit1Enter() {
+  PostCaretMessage();
+}
 
 void TFormMDIChild::RxRichedit1Change(int position, int removed, int added) {
   QTextDocument* text = RxRichEdit1->document();
@@ -610,7 +647,8 @@ void TFormMDIChild::InsertEmpty(int32_t position, int32_t count) {
 }
 
 void TFormMDIChild::RefreshDisplay() {
-  if (CurrentBox.IsSet()) DrawRect(CurrentBox.Left, CurrentBox.Top, CurrentBox.Right, CurrentBox.Bottom, kBoxPen, false);
+  if (CurrentBox.IsSet())
+    DrawRect(CurrentBox.Left, CurrentBox.Top, CurrentBox.Right, CurrentBox.Bottom, kBoxPen, false);
   const int32_t p = RxRichEdit1->textCursor().selectionStart();
   if (p < 0 || p >= static_cast<int32_t>(CharMap.size()) || CharMap[p] == nullptr) {
     CurrentBox = PageRect{};
@@ -618,7 +656,8 @@ void TFormMDIChild::RefreshDisplay() {
   }
   const engine::CharBlock& block = *CharMap[p];
   CurrentBox = PageRect{std::max(0, block.Left - 1), std::max(0, block.Top - 1),
-                        std::min(Image1->width() - 1, block.Right + 1), std::min(Image1->height() - 1, block.Bottom + 1)};
+                        std::min(Image1->width() - 1, block.Right + 1),
+                        std::min(Image1->height() - 1, block.Bottom + 1)};
   DrawRect(CurrentBox.Left, CurrentBox.Top, CurrentBox.Right, CurrentBox.Bottom, kBoxPen, false);
   Panels[3]->setText(
       QString("坐标:%1 %2 %3 %4").arg(block.Left).arg(block.Right).arg(block.Top).arg(block.Bottom));
@@ -637,7 +676,8 @@ void TFormMDIChild::RefreshDisplay() {
     if (trail == 0) break;
     candidates += trail;
   }
-  if (host_ != nullptr) host_->SetMainStatus("候选字:" + QString::fromStdString(platform::GbkToUtf8(candidates)));
+  if (host_ != nullptr)
+    host_->SetMainStatus("候选字:" + QString::fromStdString(platform::GbkToUtf8(candidates)));
   ScrollPageTo((CurrentBox.Left + CurrentBox.Right) / 2 - ScrollBox1->viewport()->width() / 2,
                (CurrentBox.Top + CurrentBox.Bottom) / 2 - ScrollBox1->viewport()->height() / 2);
 }
@@ -656,8 +696,8 @@ TextLines TFormMDIChild::TextRuns() const {
       const QTextFragment fragment = it.fragment();
       if (!fragment.isValid()) continue;
       const QColor colour = fragment.charFormat().foreground().color();
-      const bool red = fragment.charFormat().hasProperty(QTextFormat::ForegroundBrush) && colour.red() > 127 &&
-                       colour.green() < 128 && colour.blue() < 128;
+      const bool red = fragment.charFormat().hasProperty(QTextFormat::ForegroundBrush) &&
+                       colour.red() > 127 && colour.green() < 128 && colour.blue() < 128;
       if (!runs.isEmpty() && runs.back().Red == red) {
         runs.back().Text += fragment.text();
       } else {

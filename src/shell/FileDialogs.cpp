@@ -25,10 +25,10 @@ QString Filter(const QString& text, const QStringList& extensions) {
 }
 
 const QStringList kCommon = {"pcx", "tif", "tga", "dib", "jpeg", "jpg", "emf", "wmf", "bmp"};
-const QStringList kAllPictures = {"png", "psp", "cut", "pcd",  "pic",  "cel", "pbm", "pgm", "ppm", "pdd",
-                                  "psd", "bw",  "rgb", "rgba", "sgi",  "rla", "rpf", "scr", "pcc", "pcx",
-                                  "fax", "tif", "tiff", "icb", "tga",  "vda", "vst", "win", "dib", "rle",
-                                  "jpeg", "jpg", "emf", "wmf", "ico", "bmp"};
+const QStringList kAllPictures = {"png", "psp", "cut", "pcd",  "pic",  "cel", "pbm", "pgm", "ppm",
+                                  "pdd", "psd", "bw",  "rgb",  "rgba", "sgi", "rla", "rpf", "scr",
+                                  "pcc", "pcx", "fax", "tif",  "tiff", "icb", "tga", "vda", "vst",
+                                  "win", "dib", "rle", "jpeg", "jpg",  "emf", "wmf", "ico", "bmp"};
 
 }  // namespace
 
@@ -38,8 +38,10 @@ QStringList OpenFilters() {
 }
 
 QStringList SaveFilters(SaveDialogKind kind) {
-  if (kind == SaveDialogKind::Page) return {Filter("TIFF", {"tif"}), Filter("BMP", {"bmp"}), Filter("所有文件", {"*"})};
-  return {Filter("带格式的文本(*.rtf)", {"rtf"}), Filter("纯文本(*.txt)", {"txt"}), Filter("所有文件", {"*"})};
+  if (kind == SaveDialogKind::Page)
+    return {Filter("TIFF", {"tif"}), Filter("BMP", {"bmp"}), Filter("所有文件", {"*"})};
+  return {Filter("带格式的文本(*.rtf)", {"rtf"}), Filter("纯文本(*.txt)", {"txt"}),
+          Filter("所有文件", {"*"})};
 }
 
 SaveDialog::SaveDialog(QWidget* parent, SaveDialogKind kind, const QString& name, int typeIndex)
@@ -56,7 +58,8 @@ SaveDialog::SaveDialog(QWidget* parent, SaveDialogKind kind, const QString& name
   const QString extension = ExtensionOfType(kind, index);
   setDefaultSuffix(extension.isEmpty() ? QString() : extension.mid(1));
   const QFileInfo info(name);
-  if (!info.path().isEmpty() && info.path() != "." && QFileInfo(info.path()).isDir()) setDirectory(info.path());
+  if (!info.path().isEmpty() && info.path() != "." && QFileInfo(info.path()).isDir())
+    setDirectory(info.path());
   selectFile(info.fileName());
   // The type list's own activation (filterSelected carries the shortened
   // text when the patterns are hidden).

@@ -13,7 +13,9 @@ namespace {
 constexpr qint64 kYieldMilliseconds = 15;
 }  // namespace
 
-QtHooks::QtHooks() { sinceYield_.start(); }
+QtHooks::QtHooks() {
+  sinceYield_.start();
+}
 
 platform::Answer QtHooks::ShowMessage(const std::string& text, platform::MessageIcon icon,
                                       platform::MessageButtons buttons) {
@@ -21,15 +23,29 @@ platform::Answer QtHooks::ShowMessage(const std::string& text, platform::Message
   box.setWindowTitle(kProgramTitle);
   box.setText(QString::fromStdString(text));
   switch (icon) {
-    case platform::MessageIcon::Question: box.setIcon(QMessageBox::Question); break;
-    case platform::MessageIcon::Warning: box.setIcon(QMessageBox::Warning); break;
-    case platform::MessageIcon::Error: box.setIcon(QMessageBox::Critical); break;
-    case platform::MessageIcon::Information: box.setIcon(QMessageBox::Information); break;
-    case platform::MessageIcon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case platform::MessageIcon::Question:
+      box.setIcon(QMessageBox::Question);
+      break;
+    case platform::MessageIcon::Warning:
+      box.setIcon(QMessageBox::Warning);
+      break;
+    case platform::MessageIcon::Error:
+      box.setIcon(QMessageBox::Critical);
+      break;
+    case platform::MessageIcon::Information:
+      box.setIcon(QMessageBox::Information);
+      break;
+    case platform::MessageIcon::None:
+      box.setIcon(QMessageBox::NoIcon);
+      break;
   }
   switch (buttons) {
-    case platform::MessageButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
-    case platform::MessageButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case platform::MessageButtons::Ok:
+      box.setStandardButtons(QMessageBox::Ok);
+      break;
+    case platform::MessageButtons::YesNo:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+      break;
     case platform::MessageButtons::YesNoCancel:
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
       break;
@@ -48,18 +64,27 @@ platform::Answer QtHooks::ShowMessage(const std::string& text, platform::Message
   const int result = box.exec();
   if (wasBusy) SetBusyCursor(true);
   switch (result) {
-    case QMessageBox::Ok: return platform::Answer::Ok;
-    case QMessageBox::Yes: return platform::Answer::Yes;
-    case QMessageBox::No: return platform::Answer::No;
-    case QMessageBox::Cancel: return platform::Answer::Cancel;
-    case QMessageBox::YesToAll: return platform::Answer::All;
-    default: break;
+    case QMessageBox::Ok:
+      return platform::Answer::Ok;
+    case QMessageBox::Yes:
+      return platform::Answer::Yes;
+    case QMessageBox::No:
+      return platform::Answer::No;
+    case QMessageBox::Cancel:
+      return platform::Answer::Cancel;
+    case QMessageBox::YesToAll:
+      return platform::Answer::All;
+    default:
+      break;
   }
   // Closed with Escape or the title bar: the safe answer.
   switch (buttons) {
-    case platform::MessageButtons::Ok: return platform::Answer::Ok;
-    case platform::MessageButtons::YesNoCancel: return platform::Answer::Cancel;
-    default: return platform::Answer::No;
+    case platform::MessageButtons::Ok:
+      return platform::Answer::Ok;
+    case platform::MessageButtons::YesNoCancel:
+      return platform::Answer::Cancel;
+    default:
+      return platform::Answer::No;
   }
 }
 

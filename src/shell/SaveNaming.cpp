@@ -35,7 +35,8 @@ bool SplitTrailingNumber(const QString& name, QString& stem, QString& digits) {
   return !digits.isEmpty();
 }
 
-QString ProposeNewPageName(const QString& lastSaveName, const QString& prevSaveName, const QString& extension) {
+QString ProposeNewPageName(const QString& lastSaveName, const QString& prevSaveName,
+                           const QString& extension) {
   if (lastSaveName.isEmpty()) return kFirstName + extension;
   QString stem, digits;
   const bool numbered = SplitTrailingNumber(WithoutExtension(lastSaveName), stem, digits);
@@ -44,8 +45,9 @@ QString ProposeNewPageName(const QString& lastSaveName, const QString& prevSaveN
   qlonglong number = d + 1;
   if (!prevSaveName.isEmpty()) {
     QString prevStem, prevDigits;
-    const qlonglong previous =
-        SplitTrailingNumber(WithoutExtension(prevSaveName), prevStem, prevDigits) ? prevDigits.toLongLong() : 0;
+    const qlonglong previous = SplitTrailingNumber(WithoutExtension(prevSaveName), prevStem, prevDigits)
+                                   ? prevDigits.toLongLong()
+                                   : 0;
     if (d - previous > 0) number = d + (d - previous);
   }
   return stem + QString("%1").arg(number, width, 10, QChar('0')) + extension;

@@ -27,6 +27,7 @@ bool SplitTrailingNumber(const QString& name, QString& stem, QString& digits);
 // number advanced by the step between the last two saves (by one when
 // there is no earlier save or the step is not positive), at least as many
 // digits as it had (3 when it had none). `extension` is appended.
-QString ProposeNewPageName(const QString& lastSaveName, const QString& prevSaveName, const QString& extension);
+QString ProposeNewPageName(const QString& lastSaveName, const QString& prevSaveName,
+                           const QString& extension);
 
 }  // namespace desktop

@@ -10,7 +10,9 @@ namespace desktop {
 
 namespace {
 
-QByteArray Gbk(const QString& text) { return QByteArray::fromStdString(platform::Utf8ToGbk(text.toStdString())); }
+QByteArray Gbk(const QString& text) {
+  return QByteArray::fromStdString(platform::Utf8ToGbk(text.toStdString()));
+}
 
 void AppendRtfBytes(QByteArray& out, const QByteArray& gbk) {
   static const char kHex[] = "0123456789abcdef";
@@ -43,8 +45,7 @@ QByteArray PlainGbkText(const TextLines& lines) {
 }
 
 QByteArray RtfText(const TextLines& lines) {
-  QByteArray out =
-      "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fnil\\fcharset134 ";
+  QByteArray out = "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fnil\\fcharset134 ";
   AppendRtfBytes(out, Gbk("宋体"));
   out += ";}}\r\n{\\colortbl ;\\red255\\green0\\blue0;}\r\n\\viewkind4\\uc1\\pard\\lang2052\\f0\\fs24 ";
   for (const auto& line : lines) {

@@ -20,8 +20,9 @@ TFormAbout::TFormAbout(const QString& settingsFile, const QString& libraryFolder
   setWindowTitle("关于PellarOCR");
   auto* title = new QLabel("<b style='font-size:20px'>PellarOCR</b><br>中文印刷体识别系统", this);
   auto* version = new QLabel(QString(kSplashVersion) + "（" + PELLAR_VERSION + "）", this);
-  auto* details = new QLabel(
-      QString("设置文件: %1<br>字库目录: %2").arg(settingsFile.toHtmlEscaped(), libraryFolder.toHtmlEscaped()), this);
+  auto* details = new QLabel(QString("设置文件: %1<br>字库目录: %2")
+                                 .arg(settingsFile.toHtmlEscaped(), libraryFolder.toHtmlEscaped()),
+                             this);
   details->setTextInteractionFlags(Qt::TextSelectableByMouse);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
   buttons->button(QDialogButtonBox::Ok)->setText("确定");

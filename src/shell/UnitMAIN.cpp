@@ -73,7 +73,9 @@ class BusyCursor {
   BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
-QString FileNameOnly(const QString& path) { return QFileInfo(path).fileName(); }
+QString FileNameOnly(const QString& path) {
+  return QFileInfo(path).fileName();
+}
 
 // Icons drawn here for the commands without a standard one.
 QIcon ZoomIcon(bool in) {
@@ -122,8 +124,8 @@ TFormMain::~TFormMain() {
   for (QMdiSubWindow* frame : MdiArea->subWindowList()) delete frame;
 }
 
-QAction* TFormMain::AddCommand(QMenu* menu, const QString& caption, const QString& hint, const QKeySequence& shortcut,
-                               void (TFormMain::*command)()) {
+QAction* TFormMain::AddCommand(QMenu* menu, const QString& caption, const QString& hint,
+                               const QKeySequence& shortcut, void (TFormMain::*command)()) {
   auto* action = new QAction(caption, this);
   if (!hint.isEmpty()) {
     // Short text | long text: the tool tip and the status line.
@@ -132,31 +134,39 @@ QAction* TFormMain::AddCommand(QMenu* menu, const QString& caption, const QStrin
     action->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
   }
   if (!shortcut.isEmpty()) action->setShortcut(shortcut);
-  if (command != nullptr) connect(action, &QAction::triggered, this, [this, command] { Guarded([this, command] { (this->*command)(); }); });
+  if (command != nullptr)
+    connect(action, &QAction::triggered, this,
+            [this, command] { Guarded([this, command] { (this->*command)(); }); });
   if (menu != nullptr) menu->addAction(action);
   return action;
 }
 
 void TFormMain::CreateMenus() {
   FileMenu = menuBar()->addMenu("(&F)文件");
-  OpenAction = AddCommand(FileMenu, "(&O)打开位图", "打开|打开文件", QKeySequence("Ctrl+O"), &TFormMain::OpenCommand);
+  OpenAction =
+      AddCommand(FileMenu, "(&O)打开位图", "打开|打开文件", QKeySequence("Ctrl+O"), &TFormMain::OpenCommand);
   AdvancedMenu = FileMenu->addMenu("(&G)高级设置");
   SaveResultsAction = AddCommand(AdvancedMenu, "(&S)保存识别结果", "", {}, &TFormMain::SaveResults);
   OpenRecogniseAction = AddCommand(AdvancedMenu, "(&A)打开并识别", "", {}, &TFormMain::OpenAndRecognise);
   CopyCharAction = AddCommand(AdvancedMenu, "(M)拷贝汉字的位图", "", {}, &TFormMain::CopyCharacterBitmap);
-  CopySelectionAction = AddCommand(AdvancedMenu, "(N)拷贝选择的位图", "", {}, &TFormMain::CopySelectionBitmap);
+  CopySelectionAction =
+      AddCommand(AdvancedMenu, "(N)拷贝选择的位图", "", {}, &TFormMain::CopySelectionBitmap);
   AdvancedMenu->menuAction()->setVisible(false);
   SaveAsAction = AddCommand(FileMenu, "(&L)位图另存为", "另存|另存为", {}, &TFormMain::SavePage);
-  CloseAction = AddCommand(FileMenu, "(&C)关闭", "关闭|关闭文件", QKeySequence("Ctrl+G"), &TFormMain::CloseDocument);
+  CloseAction =
+      AddCommand(FileMenu, "(&C)关闭", "关闭|关闭文件", QKeySequence("Ctrl+G"), &TFormMain::CloseDocument);
   SaveTextAction = AddCommand(FileMenu, "(&S)保存结果", "", QKeySequence("Ctrl+S"), &TFormMain::SaveText);
   FileMenu->addSeparator();
   // Ctrl+Z runs the scanner choice when the focus is not in a text pane;
   // there it is the text's undo (the pane takes the key first).
-  ScanSourceAction = AddCommand(FileMenu, "(&Z)扫描设备", "", QKeySequence("Ctrl+Z"), &TFormMain::ChooseScanner);
+  ScanSourceAction =
+      AddCommand(FileMenu, "(&Z)扫描设备", "", QKeySequence("Ctrl+Z"), &TFormMain::ChooseScanner);
   ScanAction = AddCommand(FileMenu, "(&D)扫描", "", QKeySequence("Ctrl+D"), &TFormMain::ScanPage);
   FileMenu->addSeparator();
-  RecogniseAction = AddCommand(FileMenu, "(&R)识别", "识别|识别文字", QKeySequence("Ctrl+R"), &TFormMain::ToolButtonStartClick);
-  StopAction = AddCommand(FileMenu, "(&B)停止", "停止", QKeySequence("Ctrl+B"), &TFormMain::ToolButtonStopClick);
+  RecogniseAction = AddCommand(FileMenu, "(&R)识别", "识别|识别文字", QKeySequence("Ctrl+R"),
+                               &TFormMain::ToolButtonStartClick);
+  StopAction =
+      AddCommand(FileMenu, "(&B)停止", "停止", QKeySequence("Ctrl+B"), &TFormMain::ToolButtonStopClick);
   FileMenu->addSeparator();
   RecentMenu = FileMenu->addMenu("(F)最近的文件");
   for (int i = 0; i < kRecentCount; ++i) {
@@ -265,7 +275,8 @@ TFormMain::StartResult TFormMain::FormShow(const std::function<void(int)>& progr
   switch (StartEngine(folder.toStdString(), progress)) {
     case desktop::StartResult::LibraryUnreadable:
       engineClosed_ = true;
-      platform::ShowNotice(std::string(kLibraryError) + "\n" + QDir::toNativeSeparators(folder).toStdString());
+      platform::ShowNotice(std::string(kLibraryError) + "\n" +
+                           QDir::toNativeSeparators(folder).toStdString());
       return StartResult::LibraryUnreadable;
     case desktop::StartResult::WordPairsMissing:
       engineClosed_ = true;
@@ -377,8 +388,9 @@ void TFormMain::UpdateMenuItems() {
   const bool idle = !running_ && !batchRunning_;
   ToolButtonStart->setEnabled(idle && n > 0);
   const bool started = ToolButtonStart->isEnabled();
-  for (QAction* action : {RecogniseAction, SaveAsAction, ToolButton2, CloseAction, GreyAction, MonoAction,
-                          ManualSkewAction, AutoSkewAction, Rotate90Action, Rotate180Action, Rotate270Action}) {
+  for (QAction* action :
+       {RecogniseAction, SaveAsAction, ToolButton2, CloseAction, GreyAction, MonoAction, ManualSkewAction,
+        AutoSkewAction, Rotate90Action, Rotate180Action, Rotate270Action}) {
     action->setEnabled(started);
   }
   SkewMenu->setEnabled(started);
@@ -390,8 +402,8 @@ void TFormMain::UpdateMenuItems() {
   for (QAction* action : {ZoomInAction, ZoomOutAction, Toolzoomin, Toolzoomout}) action->setEnabled(zoom);
   // Every other command waits for the run to end.
   for (QAction* action : {OpenAction, ToolButton1, SaveResultsAction, OpenRecogniseAction, CopyCharAction,
-                          CopySelectionAction, SaveTextAction, ScanSourceAction, ScanAction, CutAction, CopyAction,
-                          PasteAction, ThumbnailAction, TipsAction, HomeAction, AboutAction}) {
+                          CopySelectionAction, SaveTextAction, ScanSourceAction, ScanAction, CutAction,
+                          CopyAction, PasteAction, ThumbnailAction, TipsAction, HomeAction, AboutAction}) {
     action->setEnabled(idle);
   }
   RecentMenu->setEnabled(idle);
@@ -443,7 +455,8 @@ void TFormMain::dropEvent(QDropEvent* event) {
     event->acceptProposedAction();
     // As the open command: the first file.
     const QString path = url.toLocalFile();
-    QMetaObject::invokeMethod(this, [this, path] { Guarded([this, path] { OpenDocument(path); }); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, path] { Guarded([this, path] { OpenDocument(path); }); }, Qt::QueuedConnection);
     return;
   }
 }
@@ -493,9 +506,13 @@ void TFormMain::ShowTipsWindow() {
   FWaring->exec();
 }
 
-void TFormMain::SetMainStatus(const QString& text) { statusBar()->showMessage(text); }
+void TFormMain::SetMainStatus(const QString& text) {
+  statusBar()->showMessage(text);
+}
 
-void TFormMain::SavePageCommand(TFormMDIChild& document) { Guarded([&] { SavePageOf(document); }); }
+void TFormMain::SavePageCommand(TFormMDIChild& document) {
+  Guarded([&] { SavePageOf(document); });
+}
 
 void TFormMain::ForgetOtherResults(TFormMDIChild& running) {
   for (TFormMDIChild* document : Documents()) {
@@ -507,8 +524,9 @@ QUrl TFormMain::HomePage() {
   // The project's own page: the README beside the sources or installed
   // with the program; no network is needed to read it.
   const QDir program(QString::fromStdString(ProgramFolder()));
-  for (const QString& candidate : {program.filePath("../../README.md"), program.filePath("../share/doc/pellarocr/README.md"),
-                                   program.filePath("README.md")}) {
+  for (const QString& candidate :
+       {program.filePath("../../README.md"), program.filePath("../share/doc/pellarocr/README.md"),
+        program.filePath("README.md")}) {
     if (QFileInfo::exists(candidate)) return QUrl::fromLocalFile(QFileInfo(candidate).canonicalFilePath());
   }
   return QUrl::fromLocalFile(program.absolutePath());
@@ -562,8 +580,8 @@ void TFormMain::CopyCharacterBitmap() {
   TFormMDIChild* document = ActiveDocument();
   if (document == nullptr || !document->CurrentBox.IsSet()) return;
   const PageRect& box = document->CurrentBox;
-  const QImage copy =
-      document->CleanViewImage().copy(box.Left + 1, box.Top + 1, box.Right - box.Left - 1, box.Bottom - box.Top - 1);
+  const QImage copy = document->CleanViewImage().copy(box.Left + 1, box.Top + 1, box.Right - box.Left - 1,
+                                                      box.Bottom - box.Top - 1);
   QGuiApplication::clipboard()->setImage(copy);
 }
 
@@ -571,8 +589,8 @@ void TFormMain::CopySelectionBitmap() {
   TFormMDIChild* document = ActiveDocument();
   if (document == nullptr || !document->SelectionBox.IsSet()) return;
   const PageRect& box = document->SelectionBox;
-  const QImage copy =
-      document->CleanViewImage().copy(box.Left + 1, box.Top + 1, box.Right - box.Left - 1, box.Bottom - box.Top - 1);
+  const QImage copy = document->CleanViewImage().copy(box.Left + 1, box.Top + 1, box.Right - box.Left - 1,
+                                                      box.Bottom - box.Top - 1);
   QGuiApplication::clipboard()->setImage(copy);
 }
 
@@ -585,7 +603,8 @@ void TFormMain::SavePageOf(TFormMDIChild& document) {
   QString name;
   if (document.FileName.isEmpty()) {
     if (ExtensionOfType(SaveDialogKind::Page, SaveDialog1Type).isEmpty()) SaveDialog1Type = 0;
-    name = ProposeNewPageName(LastSaveName, PrevSaveName, ExtensionOfType(SaveDialogKind::Page, SaveDialog1Type));
+    name = ProposeNewPageName(LastSaveName, PrevSaveName,
+                              ExtensionOfType(SaveDialogKind::Page, SaveDialog1Type));
     const QString folder = !lastSaveFolder_.isEmpty() ? lastSaveFolder_ : LastDir;
     if (!folder.isEmpty()) name = QDir(folder).filePath(name);
   } else {
@@ -604,7 +623,8 @@ void TFormMain::SavePageOf(TFormMDIChild& document) {
     BusyCursor busy;
     if (suffix == "tif" || suffix == "tiff") {
       platform::Bitmap copy;
-      saved = platform::CopyGraphic(copy, document.PageBitmap) && formats::SavePageImage(name.toStdString(), copy);
+      saved = platform::CopyGraphic(copy, document.PageBitmap) &&
+              formats::SavePageImage(name.toStdString(), copy);
       if (saved) {
         document.FileName = name;
         document.setWindowTitle(name);
@@ -626,7 +646,9 @@ void TFormMain::SavePageOf(TFormMDIChild& document) {
   lastSaveFolder_ = QFileInfo(name).absolutePath();
 }
 
-void TFormMain::CloseDocument() { CloseActiveDocument(); }
+void TFormMain::CloseDocument() {
+  CloseActiveDocument();
+}
 
 void TFormMain::SaveText() {
   TFormMDIChild* document = ActiveDocument();
@@ -677,7 +699,9 @@ void TFormMain::ToolButtonStartClick() {
   }
 }
 
-void TFormMain::ToolButtonStopClick() { StopRequested() = true; }
+void TFormMain::ToolButtonStopClick() {
+  StopRequested() = true;
+}
 
 void TFormMain::CutText() {
   if (TFormMDIChild* document = ActiveDocument()) document->RxRichEdit1->cut();
@@ -695,7 +719,8 @@ void TFormMain::ZoomIn() {
   TFormMDIChild* document = ActiveDocument();
   if (document == nullptr || !document->ThumbnailVisible()) return;
   if (document->Image2->width() < document->Image1->width()) {
-    document->SetThumbnailPaneWidth(static_cast<int>(std::lrint(document->ThumbnailPaneWidth() * kZoomFactor)));
+    document->SetThumbnailPaneWidth(
+        static_cast<int>(std::lrint(document->ThumbnailPaneWidth() * kZoomFactor)));
   }
 }
 
@@ -703,7 +728,8 @@ void TFormMain::ZoomOut() {
   TFormMDIChild* document = ActiveDocument();
   if (document == nullptr || !document->ThumbnailVisible()) return;
   if (document->Image2->width() > kMinThumbnailWidth) {
-    document->SetThumbnailPaneWidth(static_cast<int>(std::lrint(document->ThumbnailPaneWidth() / kZoomFactor)));
+    document->SetThumbnailPaneWidth(
+        static_cast<int>(std::lrint(document->ThumbnailPaneWidth() / kZoomFactor)));
   }
 }
 
@@ -816,11 +842,14 @@ void TFormMain::ShowTipsFromMenu() {
   FWaring->CheckBox1->setVisible(true);
 }
 
-void TFormMain::OpenHomePage() { QDesktopServices::openUrl(HomePage()); }
+void TFormMain::OpenHomePage() {
+  QDesktopServices::openUrl(HomePage());
+}
 
 void TFormMain::ShowAbout() {
   QSettings settings;
-  TFormAbout about(settings.fileName(), QDir::toNativeSeparators(QString::fromStdString(LibraryFolder())), this);
+  TFormAbout about(settings.fileName(), QDir::toNativeSeparators(QString::fromStdString(LibraryFolder())),
+                   this);
   about.exec();
 }
 

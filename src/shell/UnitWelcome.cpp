@@ -51,7 +51,8 @@ void TFormWelcome::paintEvent(QPaintEvent*) {
   painter.setBrush(Qt::white);
   painter.drawRect(page);
   painter.setBrush(QColor(0x9A, 0xA5, 0xB1));
-  for (int i = 0; i < 7; ++i) painter.drawRect(page.left() + 10, page.top() + 14 + i * 15, i % 3 == 2 ? 50 : 74, 5);
+  for (int i = 0; i < 7; ++i)
+    painter.drawRect(page.left() + 10, page.top() + 14 + i * 15, i % 3 == 2 ? 50 : 74, 5);
   QFont glyph;
   glyph.setFamilies({"Noto Serif CJK SC", "AR PL UMing CN"});
   glyph.setPixelSize(54);
@@ -80,7 +81,8 @@ void TFormWelcome::paintEvent(QPaintEvent*) {
   painter.setFont(text);
   painter.setPen(QColor(0x55, 0x55, 0x55));
   painter.drawText(QRect(170, 140, 240, 22), Qt::AlignLeft | Qt::AlignVCenter, kSplashVersion);
-  painter.drawText(QRect(170, kClientHeight - 60, 240, 20), Qt::AlignLeft | Qt::AlignVCenter, "正在读入字库…");
+  painter.drawText(QRect(170, kClientHeight - 60, 240, 20), Qt::AlignLeft | Qt::AlignVCenter,
+                   "正在读入字库…");
 }
 
 }  // namespace desktop

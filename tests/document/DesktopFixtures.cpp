@@ -70,7 +70,8 @@ platform::Bitmap GreyPage(int width, int height) {
 platform::Bitmap BoxesPage(int width, int height) {
   platform::Bitmap page(width, height, 1);
   for (int y = height / 4; y < height / 2; ++y) {
-    for (int x = width / 5; x < width / 5 + 20 && x < width; ++x) page.Row(y)[x >> 3] |= static_cast<uint8_t>(0x80 >> (x & 7));
+    for (int x = width / 5; x < width / 5 + 20 && x < width; ++x)
+      page.Row(y)[x >> 3] |= static_cast<uint8_t>(0x80 >> (x & 7));
   }
   return page;
 }

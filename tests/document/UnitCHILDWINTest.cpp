@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
@@ -70,7 +71,9 @@ class UnitCHILDWINTest : public QObject {
     if (anchor >= 0) cursor.setPosition(position, QTextCursor::KeepAnchor);
     document_->RxRichEdit1->setTextCursor(cursor);
   }
-  int LineStart(int line) const { return document_->RxRichEdit1->document()->findBlockByNumber(line).position(); }
+  int LineStart(int line) const {
+    return document_->RxRichEdit1->document()->findBlockByNumber(line).position();
+  }
 
  private slots:
   void initTestCase() {
@@ -106,7 +109,8 @@ class UnitCHILDWINTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(document_));
     QVERIFY(document_->FenXi());
     QVERIFY(document_->CharMap.size() > 40);
-    QCOMPARE(static_cast<int>(document_->CharMap.size()), document_->RxRichEdit1->document()->characterCount() - 1);
+    QCOMPARE(static_cast<int>(document_->CharMap.size()),
+             document_->RxRichEdit1->document()->characterCount() - 1);
   }
 
   void cleanup() {
@@ -118,8 +122,8 @@ class UnitCHILDWINTest : public QObject {
   // ------------------------------------------------------------ page view
 
   void pageRefreshShowsSizeAndDepth() {
-    const std::pair<uint16_t, QString> cases[] = {{1, "2色"}, {8, "256色"}, {16, "16位增强色"}, {24, "24位真彩色"},
-                                                  {32, "4294967296色"}};
+    const std::pair<uint16_t, QString> cases[] = {
+        {1, "2色"}, {8, "256色"}, {16, "16位增强色"}, {24, "24位真彩色"}, {32, "4294967296色"}};
     for (const auto& [bits, text] : cases) {
       TFormMDIChild* document = NewDocument(desktop_test::WhitePage(40, 30, bits));
       QCOMPARE(document->Panels[0]->text(), QString("宽高:40 30"));
@@ -175,6 +179,32 @@ class UnitCHILDWINTest : public QObject {
     delete document;
   }
 
+  void thumbnailClickCentresThePage() {
+    TFormMDIChild* document = NewDocument(desktop_test::BoxesPage(2000, 3000));
+    QVERIFY(QTest::qWaitForWindowExposed(document));
+    QTRY_VERIFY(document->Image2->width() > 50);
+    const int x = document->Image2->width() / 2;
+    const int y = document->Image2->height() / 2;
+    document->Image2MouseDown(Qt::LeftButton, x, y);
+    const int expectedX = static_cast<int>(static_cast<double>(x) / document->Image2->width() * 2000) -
+                          document->ScrollBox1->width() / 2;
+    const int expectedY = static_cast<int>(static_cast<double>(y) / document->Image2->height() * 3000) -
+                          document->ScrollBox1->height() / 2;
+    QCOMPARE(document->ScrollBox1->horizontalScrollBar()->value(), expectedX);
+    QCOMPARE(document->ScrollBox1->verticalScrollBar()->value(), expectedY);
+    // A drag on the thumbnail draws the selection on the page.
+    document->Image2MouseMove(x + 10, y + 10);
+    document->Image2MouseUp(Qt::LeftButton, x + 10, y + 10);
+    QVERIFY(document->SelectionBox.IsSet());
+    QVERIFY(document->SelectionBox.Right - document->SelectionBox.Left >= 10);
+    // A hidden pane is neither drawn nor scaled.
+    const QImage thumbnail = document->Image2->Picture;
+    document->SetThumbnailVisible(false);
+    document->Image1MouseDown(Qt::RightButton, 0, 0);
+    QCOMPARE(document->Image2->Picture, thumbnail);
+    delete document;
+  }
+
   void textPaneKeepsItsSettingHeight() {
     TFormMDIChild* document = NewDocument(desktop_test::WhitePage(40, 30, 1));
     QVERIFY(QTest::qWaitForWindowExposed(document));
@@ -201,7 +231,8 @@ class UnitCHILDWINTest : public QObject {
     // Three characters followed by one with a box.
     int p = 0;
     while (p + 3 < static_cast<int>(before.size()) &&
-           (before[p] == nullptr || before[p + 1] == nullptr || before[p + 2] == nullptr || before[p + 3] == nullptr)) {
+           (before[p] == nullptr || before[p + 1] == nullptr || before[p + 2] == nullptr ||
+            before[p + 3] == nullptr)) {
       ++p;
     }
     PlaceCaret(p + 3, p);
@@ -212,11 +243,9 @@ class UnitCHILDWINTest : public QObject {
     QVERIFY(shown != nullptr);
     QCOMPARE(document_->CurrentBox.Left, std::max(0, shown->Left - 1));
     QCOMPARE(document_->CurrentBox.Top, std::max(0, shown->Top - 1));
-    QCOMPARE(document_->Panels[3]->text(), QString("坐标:%1 %2 %3 %4")
-                                               .arg(shown->Left)
-                                               .arg(shown->Right)
-                                               .arg(shown->Top)
-                                               .arg(shown->Bottom));
+    QCOMPARE(
+        document_->Panels[3]->text(),
+        QString("坐标:%1 %2 %3 %4").arg(shown->Left).arg(shown->Right).arg(shown->Top).arg(shown->Bottom));
     QVERIFY(host_.status.startsWith("候选字:"));
   }
 

@@ -8,22 +8,22 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
-#include <QPushButton>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMimeData>
-#include <QTimer>
-#include <QUrl>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QUrl>
 
 #include "DesktopFixtures.h"
 #include "document/EngineBridge.h"
@@ -112,7 +112,9 @@ class UnitMAINTest : public QObject {
     main_->show();
     return main_;
   }
-  QString Page(const QString& name, const platform::Bitmap& page) { return desktop_test::WriteBmp(dir_, name, page); }
+  QString Page(const QString& name, const platform::Bitmap& page) {
+    return desktop_test::WriteBmp(dir_, name, page);
+  }
   QStringList MessageTexts() const {
     QStringList texts;
     for (const auto& message : ui_->Ui.Messages) texts << QString::fromStdString(message.Text);
@@ -342,9 +344,8 @@ class UnitMAINTest : public QObject {
   }
 
   void textFilesRoundTrip() {
-    const desktop::TextLines lines = {{{"清晨六点，", false}, {"域", true}, {"市 {a\\b}", false}},
-                                      {{"第二行 8 路", false}},
-                                      {}};
+    const desktop::TextLines lines = {
+        {{"清晨六点，", false}, {"域", true}, {"市 {a\\b}", false}}, {{"第二行 8 路", false}}, {}};
     const QByteArray rtf = desktop::RtfText(lines);
     QVERIFY(rtf.startsWith("{\\rtf1\\ansi\\ansicpg936"));
     QVERIFY(rtf.contains("\\red255\\green0\\blue0"));
@@ -375,7 +376,8 @@ class UnitMAINTest : public QObject {
     QCOMPARE(script_->SaveProposals[0], dir_.filePath("t.rtf"));
     QFile txt(dir_.filePath("x.txt"));
     QVERIFY(txt.open(QIODevice::ReadOnly));
-    QCOMPARE(QString::fromStdString(platform::GbkToUtf8(txt.readAll().toStdString())), QString("甲乙丙\n丁\n"));
+    QCOMPARE(QString::fromStdString(platform::GbkToUtf8(txt.readAll().toStdString())),
+             QString("甲乙丙\n丁\n"));
     main_->SaveText();
     QFile doc(dir_.filePath("x.doc"));
     QVERIFY(doc.open(QIODevice::ReadOnly));
@@ -405,8 +407,8 @@ class UnitMAINTest : public QObject {
     main_->RotateClockwise(90);
     main_->ManualSkew();
     main_->AutoSkew();
-    QCOMPARE(MessageTexts(), (QStringList{"请先转为256色灰度图!", "只支持单色图像的旋转", "只支持单色图像的旋转",
-                                          "只支持单色图像的旋转"}));
+    QCOMPARE(MessageTexts(), (QStringList{"请先转为256色灰度图!", "只支持单色图像的旋转",
+                                          "只支持单色图像的旋转", "只支持单色图像的旋转"}));
     QCOMPARE(ui_->Ui.Messages[1].Icon, platform::MessageIcon::Question);
     QCOMPARE(document->PageBitmap.BitCount(), 24);
     QVERIFY(document->PageBitmap.Bits() == before);
@@ -627,7 +629,8 @@ class UnitMAINTest : public QObject {
     for (int y = 20; y + 20 < page.Height(); y += 40) {
       for (int x = 20; x + 20 < page.Width(); x += 40) {
         for (int dy = 0; dy < 18; ++dy) {
-          for (int dx = 0; dx < 18; ++dx) page.Row(y + dy)[(x + dx) >> 3] |= static_cast<uint8_t>(0x80 >> ((x + dx) & 7));
+          for (int dx = 0; dx < 18; ++dx)
+            page.Row(y + dy)[(x + dx) >> 3] |= static_cast<uint8_t>(0x80 >> ((x + dx) & 7));
         }
       }
     }
@@ -636,7 +639,7 @@ class UnitMAINTest : public QObject {
     main_->FormShow();
     QVERIFY(main_->OpenDocument(path));
     main_->ShowTips = false;  // an empty library doubts everything
-    desktop::QtHooks hooks;  // the real yielding
+    desktop::QtHooks hooks;   // the real yielding
     platform::SetUi(&hooks);
     bool openDuringRun = true, stopDuringRun = false;
     QTimer::singleShot(0, main_, [&] {

@@ -36,13 +36,20 @@ QImage BitmapToImage(const platform::Bitmap& bitmap) {
   const int height = bitmap.Height();
   QImage::Format format = QImage::Format_Invalid;
   switch (bitmap.BitCount()) {
-    case 1: format = QImage::Format_Mono; break;
-    case 8: format = QImage::Format_Indexed8; break;
-    case 24: format = QImage::Format_BGR888; break;
+    case 1:
+      format = QImage::Format_Mono;
+      break;
+    case 8:
+      format = QImage::Format_Indexed8;
+      break;
+    case 24:
+      format = QImage::Format_BGR888;
+      break;
     case 32:
       if (bitmap.Masks[0] == 0 && bitmap.Masks[1] == 0 && bitmap.Masks[2] == 0) format = QImage::Format_RGB32;
       break;
-    default: break;
+    default:
+      break;
   }
   if (format == QImage::Format_Invalid) return ThroughBmp(bitmap);
   QImage image(width, height, format);

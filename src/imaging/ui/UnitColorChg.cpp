@@ -18,7 +18,8 @@ namespace {
 constexpr int kMaxThreshold = 255;
 }  // namespace
 
-TFormColorChg::TFormColorChg(PreviewTarget& document, QWidget* parent) : QDialog(parent), document_(document) {
+TFormColorChg::TFormColorChg(PreviewTarget& document, QWidget* parent)
+    : QDialog(parent), document_(document) {
   setObjectName("FormColorChg");
   setWindowTitle("改变阀值");
   setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint);
@@ -57,7 +58,8 @@ TFormColorChg::TFormColorChg(PreviewTarget& document, QWidget* parent) : QDialog
   setSizeGripEnabled(false);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 
-  connect(ScrollBar1, &QScrollBar::valueChanged, this, [this] { ScrollBar1Scroll(!ScrollBar1->isSliderDown()); });
+  connect(ScrollBar1, &QScrollBar::valueChanged, this,
+          [this] { ScrollBar1Scroll(!ScrollBar1->isSliderDown()); });
   connect(ScrollBar1, &QScrollBar::sliderReleased, this, [this] { ScrollBar1Scroll(true); });
   connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
   connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);

@@ -61,7 +61,8 @@ TFormRotate::TFormRotate(PreviewTarget& document, const VisibleRect& visible, QW
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 
-  connect(ScrollBar1, &QScrollBar::valueChanged, this, [this] { ScrollBar1Scroll(!ScrollBar1->isSliderDown()); });
+  connect(ScrollBar1, &QScrollBar::valueChanged, this,
+          [this] { ScrollBar1Scroll(!ScrollBar1->isSliderDown()); });
   connect(ScrollBar1, &QScrollBar::sliderReleased, this, [this] { ScrollBar1Scroll(true); });
   connect(BitBtn1, &QPushButton::clicked, this, [this] {
     BitBtn1Click();
@@ -70,9 +71,13 @@ TFormRotate::TFormRotate(PreviewTarget& document, const VisibleRect& visible, QW
   connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-TFormRotate::~TFormRotate() { FormClose(); }
+TFormRotate::~TFormRotate() {
+  FormClose();
+}
 
-QString TFormRotate::AngleText(int position) { return QString::number(AngleOf(position), 'g', 10); }
+QString TFormRotate::AngleText(int position) {
+  return QString::number(AngleOf(position), 'g', 10);
+}
 
 void TFormRotate::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
@@ -117,7 +122,8 @@ void TFormRotate::FormShow() {
 }
 
 void TFormRotate::ShowPreviewImage() {
-  document_.ShowPreview(BitmapToImage(preview_), QPoint(std::max(0, visible_.Left), std::max(0, visible_.Top)));
+  document_.ShowPreview(BitmapToImage(preview_),
+                        QPoint(std::max(0, visible_.Left), std::max(0, visible_.Top)));
 }
 
 void TFormRotate::ScrollBar1Scroll(bool ended) {

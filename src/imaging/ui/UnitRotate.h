@@ -59,7 +59,7 @@ class TFormRotate : public QDialog {
   PreviewTarget& document_;
   VisibleRect visible_;
   platform::Bitmap preview_;
-  std::vector<uint8_t> saved_;   // the preview's pixels at the first end of scroll
+  std::vector<uint8_t> saved_;  // the preview's pixels at the first end of scroll
   std::vector<uint8_t> output_;
   int32_t fill_ = 0;
   bool firstScroll_ = true;

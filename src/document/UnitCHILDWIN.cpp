@@ -402,7 +402,7 @@ void TFormMDIChild::HidePreview() {
 
 void TFormMDIChild::closeEvent(QCloseEvent* event) {
   // FormCloseQuery.
-  if (RxRichEdit1->isReadOnly()) {
+  if (running_) {
     // This window's own run holds its page and text: stop it, close after.
     StopRequested() = true;
     closeAfterRun_ = true;
@@ -454,15 +454,30 @@ bool TFormMDIChild::FenXi() {
 
   AttachChange(false);
   undoMaps_.clear();
-  RxRichEdit1->setReadOnly(true);
+  // The text is the run's until it ends, also when the run fails.
   QTextDocument* text = RxRichEdit1->document();
-  text->setUndoRedoEnabled(false);
-  const bool ran = Recognise(document);
-  text->setUndoRedoEnabled(true);
-  RxRichEdit1->setReadOnly(false);
+  struct RunScope {
+    TFormMDIChild& window;
+    QTextDocument& text;
+    RunScope(TFormMDIChild& w, QTextDocument& t) : window(w), text(t) {
+      window.RxRichEdit1->setReadOnly(true);
+      text.setUndoRedoEnabled(false);
+      window.running_ = true;
+    }
+    ~RunScope() {
+      window.running_ = false;
+      text.setUndoRedoEnabled(true);
+      window.RxRichEdit1->setReadOnly(false);
+      window.ResetUndoHistory();
+      window.AttachChange(true);
+    }
+  };
+  bool ran = false;
+  {
+    RunScope scope(*this, *text);
+    ran = Recognise(document);
+  }
   if (ran) Panels[4]->setText(QString::fromStdString(document.StatusText));
-  ResetUndoHistory();
-  AttachChange(true);
   if (ran && document.TipsWanted && host_ != nullptr) host_->ShowTipsWindow();
   if (closeAfterRun_) {
     closeAfterRun_ = false;

@@ -49,7 +49,6 @@ class DocumentHost {
   virtual void ShowTipsWindow() = 0;         // after a poor recognition
   virtual void SetMainStatus(const QString& text) = 0;
   virtual void SavePageCommand(TFormMDIChild& document) = 0;  // the page save command
-  virtual bool RecognitionRunning() const = 0;
   // Called before a run: every other document drops its character map,
   // whose blocks the run is about to free.
   virtual void ForgetOtherResults(TFormMDIChild& running) = 0;
@@ -168,6 +167,7 @@ class TFormMDIChild : public QWidget, public imaging_ui::PreviewTarget {
   bool changeAttached_ = false;
   bool resizeAttached_ = true;
   bool overwriteTyping_ = false;
+  bool running_ = false;  // this window's recognition is under way
   bool closeAfterRun_ = false;
   bool firstShow_ = true;
   int textPaneHeight_ = 100;

@@ -132,7 +132,6 @@ class TFormMain : public QMainWindow, public DocumentHost {
   void ShowTipsWindow() override;
   void SetMainStatus(const QString& text) override;
   void SavePageCommand(TFormMDIChild& document) override;
-  bool RecognitionRunning() const override { return running_; }
   void ForgetOtherResults(TFormMDIChild& running) override;
 
  protected:

@@ -27,7 +27,6 @@ class RecordingHost : public desktop::DocumentHost {
   void ShowTipsWindow() override { ++tipsShown; }
   void SetMainStatus(const QString& text) override { status = text; }
   void SavePageCommand(TFormMDIChild&) override { ++saves; }
-  bool RecognitionRunning() const override { return false; }
   void ForgetOtherResults(TFormMDIChild&) override {}
   QString status;
   int tipsShown = 0;

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
@@ -604,6 +605,30 @@ class UnitMAINTest : public QObject {
     main_->Documents().front()->Image1->setFocus();
     QTest::keyClick(main_->Documents().front()->Image1, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(main_->statusBar()->currentMessage(), QString("没有找到扫描设备"));
+  }
+
+  void bitmapsAndResultsOfTheAdvancedMenu() {
+    const QString page = Page("adv.bmp", desktop_test::BoxesPage(200, 160));
+    Start();
+    main_->FormShow();
+    QVERIFY(main_->OpenDocument(page));
+    desktop::TFormMDIChild* document = main_->Documents().front();
+    QGuiApplication::clipboard()->setText("unchanged");
+    main_->CopyCharacterBitmap();  // no current character: nothing
+    QCOMPARE(QGuiApplication::clipboard()->text(), QString("unchanged"));
+    document->Image1MouseDown(Qt::LeftButton, 30, 20);
+    document->Image1MouseMove(90, 70);
+    main_->CopySelectionBitmap();
+    const QImage copied = QGuiApplication::clipboard()->image();
+    QCOMPARE(copied.size(), QSize(59, 49));  // inside the outline
+    QCOMPARE(copied.pixel(0, 0), document->CleanViewImage().pixel(31, 21));
+    // The blocks of the last run beside the page; a page without a name
+    // cannot have them.
+    main_->SaveResults();
+    QVERIFY(QFileInfo::exists(page + ".RED"));
+    main_->OpenScannedPage(desktop_test::BoxesPage(64, 48));
+    main_->SaveResults();
+    QCOMPARE(ui_->Ui.Messages.size(), 1u);
   }
 
   void droppedFilesOpenAsTheOpenCommandDoes() {

@@ -22,7 +22,7 @@
 #include "engine/Classifier.h"
 #include "engine/EngineState.h"
 #include "engine/ResultList.h"
-#include "engine/Rounding.h"
+#include "core/Rounding.h"
 
 namespace engine {
 namespace {

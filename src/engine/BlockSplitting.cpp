@@ -24,7 +24,7 @@
 #include "engine/ComponentSpans.h"
 #include "engine/EngineState.h"
 #include "engine/ResultList.h"
-#include "engine/Rounding.h"
+#include "core/Rounding.h"
 #include "engine/UnitSort.h"
 
 namespace engine {

@@ -14,7 +14,7 @@
 #include <cstdlib>
 
 #include "engine/EngineState.h"
-#include "engine/Rounding.h"
+#include "core/Rounding.h"
 
 namespace engine {
 

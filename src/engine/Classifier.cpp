@@ -19,7 +19,7 @@
 #include "engine/CellFeatures.h"
 #include "engine/EngineState.h"
 #include "engine/LookAlikeRules.h"
-#include "engine/Rounding.h"
+#include "core/Rounding.h"
 #include "library/CharIndex.h"
 #include "library/TemplateLibrary.h"
 #include "library/WordPairs.h"

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "engine/EngineRecords.h"
+#include "core/EngineRecords.h"
 
 namespace engine {
 
@@ -22,9 +22,9 @@ constexpr int32_t kRangeSingleLatin = 3;
 // Builds the shape lists and the range starts; called once at start-up.
 void BuildShapeLists();
 void ClearVotes();
-void ClassifyCell(CharBlock& block, int32_t rangeMode, bool useContext);
+void ClassifyCell(core::CharBlock& block, int32_t rangeMode, bool useContext);
 
 // round(10 × width / height), halves to even: the aspect value of a block.
-int32_t AspectTimesTen(const CharBlock& block);
+int32_t AspectTimesTen(const core::CharBlock& block);
 
 }  // namespace engine

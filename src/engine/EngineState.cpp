@@ -20,10 +20,7 @@ CharBlock* PrevBlock = nullptr;
 
 bool UseContext = true;
 bool StopRequested = false;
-bool LearningMode = false;
 bool SupervisorMode = false;
-bool LibraryChanged = false;
-bool SkipLearning = false;
 bool LineCorrectionEnabled = true;
 
 int32_t SizeSum = 0;

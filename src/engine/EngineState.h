@@ -7,14 +7,24 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
-#include "engine/EngineRecords.h"
+#include "core/EngineRecords.h"
+#include "core/Rounding.h"
 #include "platform/Bitmap.h"
 #include "platform/UiHooks.h"
 
 namespace engine {
+
+// The engine works on the shared records (blocks, boxes, character codes)
+// and rounding helpers throughout, so they are visible here unqualified.
+using namespace core;
+
+// The learning dialogue after each finished line of a run in learning mode;
+// it may re-classify and join the line's blocks and may set StopRequested.
+using LineDialogue = std::function<void(BlockList& lineBlocks)>;
 
 // What the document window hands to the run.
 struct RunJob {
@@ -24,6 +34,7 @@ struct RunJob {
   platform::ResultPane* RichEdit = nullptr;
   std::string FileName;  // UTF-8 path of the page image
   platform::ScrollBox* ScrollBox = nullptr;
+  LineDialogue Dialogue;  // in learning mode; none: the lines are not discussed
 };
 
 extern RunJob Job;
@@ -68,10 +79,7 @@ extern CharBlock* PrevBlock;
 // Flags.
 extern bool UseContext;
 extern bool StopRequested;
-extern bool LearningMode;
 extern bool SupervisorMode;
-extern bool LibraryChanged;
-extern bool SkipLearning;
 // The line correction (splits, merges, contextual corrections) is on; the
 // command line can switch it off to measure what it brings.
 extern bool LineCorrectionEnabled;

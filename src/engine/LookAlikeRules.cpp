@@ -13,7 +13,7 @@
 #include "engine/CellFeatures.h"
 #include "engine/Classifier.h"
 #include "engine/EngineState.h"
-#include "engine/Rounding.h"
+#include "core/Rounding.h"
 
 namespace engine {
 

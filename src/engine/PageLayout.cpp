@@ -20,7 +20,7 @@
 #include "engine/BlockSplitting.h"
 #include "engine/EngineState.h"
 #include "engine/ResultList.h"
-#include "engine/Rounding.h"
+#include "core/Rounding.h"
 #include "engine/UnitSort.h"
 
 namespace engine {

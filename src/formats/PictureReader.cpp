@@ -1,11 +1,12 @@
 // The multi-format picture reader (see PictureReader.h): a table from
 // extension to decoder. GraphicsMagick coders are always named explicitly,
 // so a file is only ever decoded as the format its extension promises.
+#include "formats/BmpCodec.h"
 #include "formats/PictureReader.h"
 
 #include <vector>
 
-#include "formats/FileIo.h"
+#include "platform/FileIo.h"
 #include "formats/JpegCodec.h"
 #include "formats/MagickReader.h"
 #include "formats/PsdReader.h"
@@ -95,7 +96,7 @@ bool DecodePicture(const uint8_t* data, size_t size, const std::string& extensio
     case Decoder::Psd:
       return DecodePsd(data, size, out, error);
     case Decoder::Bmp:
-      return platform::DecodeBmp(data, size, out, error);
+      return formats::DecodeBmp(data, size, out, error);
     case Decoder::Jpeg:
       return DecodeJpeg(data, size, out, error);
     case Decoder::Emf:
@@ -106,8 +107,8 @@ bool DecodePicture(const uint8_t* data, size_t size, const std::string& extensio
 
 bool ReadPictureFile(const std::string& path, platform::Bitmap& out, std::string* error) {
   std::vector<uint8_t> data;
-  if (!ReadWholeFile(path, data, error)) return false;
-  return DecodePicture(data.data(), data.size(), LowerExtension(path), out, error);
+  if (!platform::ReadWholeFile(path, data, error)) return false;
+  return DecodePicture(data.data(), data.size(), platform::LowerExtension(path), out, error);
 }
 
 }  // namespace formats

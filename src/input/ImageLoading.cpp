@@ -6,13 +6,14 @@
 //
 // Loading a page leaves the library's change flag alone: clearing it would
 // silently drop what a supervisor taught before opening the next page.
+#include "formats/BmpCodec.h"
 #include "input/ImageLoading.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 
-#include "formats/FileIo.h"
+#include "platform/FileIo.h"
 #include "formats/JpegCodec.h"
 #include "formats/PictureReader.h"
 #include "input/QVImgLoad.h"
@@ -57,7 +58,7 @@ bool DibImageSize(const BitmapInfoHeader& header, uint32_t& size) {
 
 void ReadOrThrow(const std::string& name, std::vector<uint8_t>& data) {
   std::string error;
-  if (!formats::ReadWholeFile(name, data, &error)) throw std::runtime_error(error);
+  if (!platform::ReadWholeFile(name, data, &error)) throw std::runtime_error(error);
 }
 
 platform::Bitmap LoadJpeg(const std::string& name) {
@@ -75,7 +76,7 @@ platform::Bitmap LoadTif(const std::string& name) {
   platform::Bitmap picture;
   try {
     std::vector<uint8_t> stream;
-    if (!DibToBitmapStream(handle, stream) || !platform::DecodeBmp(stream.data(), stream.size(), picture)) {
+    if (!DibToBitmapStream(handle, stream) || !formats::DecodeBmp(stream.data(), stream.size(), picture)) {
       throw std::runtime_error(kTiffReadError);
     }
   } catch (const std::exception&) {
@@ -143,7 +144,7 @@ bool DibToBitmapStream(platform::GlobalHandle handle, std::vector<uint8_t>& stre
 bool LoadImageFile(platform::Bitmap& view, const std::string& name) {
   platform::Ui().SetBusyCursor(true);
   try {
-    const std::string extension = formats::LowerExtension(name);
+    const std::string extension = platform::LowerExtension(name);
     if (extension == ".jpg") {
       view = LoadJpeg(name);
       platform::Ui().ProcessMessages();

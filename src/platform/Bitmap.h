@@ -97,15 +97,4 @@ class Bitmap {
 // a file header are treated as corrupt rather than allocated.
 constexpr int64_t kMaxPixels = 30000LL * 30000LL;
 
-// Windows BMP files. The readers accept bottom-up and top-down files, the
-// depths 1, 4, 8, 16, 24 and 32, BI_RGB, BI_BITFIELDS and the RLE4/RLE8
-// encodings; they check every size against the data before allocating.
-// On failure they return false and leave `error` describing why.
-bool DecodeBmp(const uint8_t* data, size_t size, Bitmap& out, std::string* error = nullptr);
-bool ReadBmpFile(const std::string& path, Bitmap& out, std::string* error = nullptr);
-// Encodes as an uncompressed bottom-up BMP file (the common form).
-std::vector<uint8_t> EncodeBmp(const Bitmap& bitmap);
-// Writes through a temporary file beside `path` renamed over it at the end.
-bool WriteBmpFile(const std::string& path, const Bitmap& bitmap);
-
 }  // namespace platform

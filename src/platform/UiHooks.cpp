@@ -16,19 +16,24 @@ UiHooks* current = nullptr;
 UiHooks& Ui() { return current ? *current : BuiltInUi(); }
 void SetUi(UiHooks* hooks) { current = hooks; }
 
-void ShowNotice(const std::string& text) { Ui().ShowMessage(text, MessageIcon::Question, MessageButtons::Ok); }
-Answer AskQuestion(const std::string& text, MessageButtons buttons) {
-  return Ui().ShowMessage(text, MessageIcon::Question, buttons);
+void ShowNotice(const std::string& text) {
+  Ui().ShowMessage(text, MessageIcon::Question, MessageButtons::Ok, QuestionId::Other);
 }
-void ShowPlainMessage(const std::string& text) { Ui().ShowMessage(text, MessageIcon::None, MessageButtons::Ok); }
+Answer AskQuestion(const std::string& text, MessageButtons buttons, QuestionId question) {
+  return Ui().ShowMessage(text, MessageIcon::Question, buttons, question);
+}
+void ShowPlainMessage(const std::string& text) {
+  Ui().ShowMessage(text, MessageIcon::None, MessageButtons::Ok, QuestionId::Other);
+}
 
-Answer HeadlessUi::ShowMessage(const std::string& text, MessageIcon icon, MessageButtons buttons) {
+Answer HeadlessUi::ShowMessage(const std::string& text, MessageIcon icon, MessageButtons buttons,
+                               QuestionId question) {
   Answer given = buttons == MessageButtons::Ok ? Answer::Ok : Answer::No;
   if (!ScriptedAnswers.empty()) {
     given = ScriptedAnswers.front();
     ScriptedAnswers.pop_front();
   }
-  Messages.push_back({text, icon, buttons, given});
+  Messages.push_back({text, icon, buttons, question, given});
   return given;
 }
 

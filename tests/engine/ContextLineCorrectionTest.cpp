@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "library/TemplateLibrary.h"
 #include "engine/Classifier.h"
 #include "engine/RecognitionRun.h"
 #include "engine/ResultList.h"
@@ -27,7 +28,7 @@ class LineCorrectionEndToEndTest : public testing_support::LibraryTest {
   // Recognises the document and returns the pane's text (GBK).
   std::string Recognise(engine::RecognitionDocument& document, bool corrections) {
     engine::LineCorrectionEnabled = corrections;
-    EXPECT_TRUE(engine::FenXi(document));
+    EXPECT_EQ(engine::FenXi(document), engine::RunOutcome::Done);
     return pane.Text();
   }
   platform::HeadlessPane pane;
@@ -48,14 +49,14 @@ TEST_F(LineCorrectionEndToEndTest, CorrectionsLowerTheErrorRateOfMixedText) {
   const std::string& fileName = taught.FileName;
   const std::string& truth = taught.Truth;
 
-  engine::CharMapList charMap;
+  core::CharMapList charMap;
   engine::RecognitionDocument document;
   document.PageBitmap = &page.Page;
   document.CharMap = &charMap;
   document.Pane = &pane;
   document.FileName = fileName;
-  ASSERT_TRUE(engine::FenXi(document));  // learning mode: taught from the ".RED" file
-  engine::LearningMode = false;
+  ASSERT_EQ(engine::FenXi(document), engine::RunOutcome::Done);  // learning mode: taught from the ".RED" file
+  library::LearningMode = false;
 
   const std::string plain = Recognise(document, false);
   const std::string corrected = Recognise(document, true);

@@ -9,12 +9,12 @@
 
 namespace {
 
-using engine::CharBlock;
-using engine::MakeCode;
+using core::CharBlock;
+using core::MakeCode;
 using enginetest::NewTestBlock;
 
-constexpr engine::CharCode kHanzi = MakeCode(0xD6, 0xD0);  // 中
-constexpr engine::CharCode kOne = MakeCode(0xD2, 0xBB);    // 一
+constexpr core::CharCode kHanzi = MakeCode(0xD6, 0xD0);  // 中
+constexpr core::CharCode kOne = MakeCode(0xD2, 0xBB);    // 一
 
 class LayoutTest : public ::testing::Test {
  protected:
@@ -46,8 +46,8 @@ TEST_F(LayoutTest, OneLineBandJoinsStackedParts) {
   ASSERT_EQ(engine::BandBlocks.size(), 3u);
   EXPECT_EQ(LineNumbers(), "000");
   EXPECT_EQ(
-      enginetest::DescribeBoxes({engine::BoxOf(*engine::BandBlocks[0]), engine::BoxOf(*engine::BandBlocks[1]),
-                                 engine::BoxOf(*engine::BandBlocks[2])}),
+      enginetest::DescribeBoxes({core::BoxOf(*engine::BandBlocks[0]), core::BoxOf(*engine::BandBlocks[1]),
+                                 core::BoxOf(*engine::BandBlocks[2])}),
       "0-30/0-40 50-60/0-20 100-110/30-40");
   EXPECT_EQ(engine::BandBlocks[1]->PartCount, 2);
 }
@@ -146,7 +146,7 @@ TEST_F(LayoutTest, SmallBandsBorrowThePageSize) {
 TEST_F(LayoutTest, SizeStatisticsNeedThreeBlocks) {
   engine::LineCorrectionEnabled = false;
   engine::LineBlocks =
-      new engine::BlockList{NewTestBlock(0, 30, 0, 40, kHanzi, 60), NewTestBlock(40, 70, 0, 30, kHanzi, 60)};
+      new core::BlockList{NewTestBlock(0, 30, 0, 40, kHanzi, 60), NewTestBlock(40, 70, 0, 30, kHanzi, 60)};
   engine::LayoutLine();
   EXPECT_EQ(engine::SizeCount, 0);
   engine::LineBlocks->push_back(NewTestBlock(80, 110, 0, 30, kOne, 60));
@@ -161,10 +161,10 @@ TEST_F(LayoutTest, SizeStatisticsNeedThreeBlocks) {
 TEST_F(LayoutTest, LineOfBlocksWithoutWidthIsLeftAsItIs) {
   CharBlock* a = NewTestBlock(10, 10, 0, 40);
   CharBlock* b = NewTestBlock(20, 20, 0, 40);
-  engine::LineBlocks = new engine::BlockList{a, b};
+  engine::LineBlocks = new core::BlockList{a, b};
   engine::PrevBlock = b;
   engine::LayoutLine();
-  EXPECT_EQ(*engine::LineBlocks, (engine::BlockList{a, b}));
+  EXPECT_EQ(*engine::LineBlocks, (core::BlockList{a, b}));
   EXPECT_EQ(engine::PrevBlock, b);
   engine::PageLines.push_back(engine::LineBlocks);
   engine::LineIndents.push_back(0);
@@ -172,15 +172,15 @@ TEST_F(LayoutTest, LineOfBlocksWithoutWidthIsLeftAsItIs) {
 
 TEST(AsciiPairAspectTest, FlatLetterPairsAreNarrowed) {
   CharBlock block{};
-  engine::SetBox(block, engine::Box{0, 45, 0, 20});
-  block.Codes[0] = engine::AsciiPairCode('o', 'n');
+  core::SetBox(block, core::Box{0, 45, 0, 20});
+  block.Codes[0] = core::AsciiPairCode('o', 'n');
   EXPECT_EQ(engine::AsciiPairAspect(block), 12);  // 22 - 10
-  block.Codes[0] = engine::AsciiPairCode('a', 'w');
+  block.Codes[0] = core::AsciiPairCode('a', 'w');
   EXPECT_EQ(engine::AsciiPairAspect(block), 10);  // 22 - 12
-  block.Codes[0] = engine::AsciiPairCode('o', 'k');
+  block.Codes[0] = core::AsciiPairCode('o', 'k');
   EXPECT_EQ(engine::AsciiPairAspect(block), 22);
-  engine::SetBox(block, engine::Box{0, 1, 0, 20});
-  block.Codes[0] = engine::AsciiPairCode('m', 'm');
+  core::SetBox(block, core::Box{0, 1, 0, 20});
+  block.Codes[0] = core::AsciiPairCode('m', 'm');
   EXPECT_EQ(engine::AsciiPairAspect(block), 0) << "below 2: unchanged";
 }
 

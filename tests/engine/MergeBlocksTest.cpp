@@ -15,9 +15,9 @@ using correction_test::Any;
 using correction_test::BoxIs;
 using correction_test::MakeBlankPage;
 using correction_test::TestLine;
-using engine::Box;
-using engine::CharCode;
-using engine::MakeCode;
+using core::Box;
+using core::CharCode;
+using core::MakeCode;
 
 constexpr CharCode kHanzi = MakeCode(0xD6, 0xD0);        // 中
 constexpr CharCode kBow = MakeCode(0xB9, 0xAD);          // 弓
@@ -72,7 +72,7 @@ TEST_F(MergeTest, RuleThatHoldsAnswersEvenWhenRefused) {
   line.Add(Box{16, 19, 20, 23}, kFullPeriod, kGood);
   // The union reads a single-byte character: refused, and the general merge
   // (which would accept the hanzi for 0..11) is not tried.
-  line.Script({{BoxIs(0, 19), engine::AsciiCode(':'), 60}, {Any(), kHanzi, 60}});
+  line.Script({{BoxIs(0, 19), core::AsciiCode(':'), 60}, {Any(), kHanzi, 60}});
   EXPECT_EQ(engine::MergeNarrowBlock(0, 24), 0);
   EXPECT_EQ(line.size(), 3u);
   EXPECT_EQ(line.Trials().size(), 1u);
@@ -162,7 +162,7 @@ TEST_F(MergeTest, GeneralMergeStopsAtMaxWidth) {
 }
 
 TEST_F(MergeTest, SplitEvenlyMakesSlicesOfEqualPitch) {
-  line.Add(Box{100, 140, 5, 25}, kHanzi, 40)->CutSides = engine::kCutLeft | engine::kCutRight;
+  line.Add(Box{100, 140, 5, 25}, kHanzi, 40)->CutSides = core::kCutLeft | core::kCutRight;
   line.Add(Box{150, 170, 5, 25}, kHanzi, kGood);
   line.Script({{Any(), kHanzi, 50}});
   EXPECT_EQ(engine::SplitEvenly(0, 2), 1);
@@ -171,8 +171,8 @@ TEST_F(MergeTest, SplitEvenlyMakesSlicesOfEqualPitch) {
   EXPECT_EQ(line[0].Right, 120);
   EXPECT_EQ(line[1].Left, 121);
   EXPECT_EQ(line[1].Right, 140);
-  EXPECT_EQ(line[0].CutSides, engine::kCutLeft);
-  EXPECT_EQ(line[1].CutSides, engine::kCutRight);
+  EXPECT_EQ(line[0].CutSides, core::kCutLeft);
+  EXPECT_EQ(line[1].CutSides, core::kCutRight);
   EXPECT_EQ(line[2].Left, 150);
 
   // Pitch 20.5: round(20.5) = 20, the half goes to the even neighbour.
@@ -186,7 +186,7 @@ TEST_F(MergeTest, SplitEvenlyMakesSlicesOfEqualPitch) {
 }
 
 TEST_F(MergeTest, SplitEvenlyRefusalsLeaveTheLineAsItWas) {
-  engine::CharBlock* b = line.Add(Box{100, 140, 5, 25}, kHanzi, 45);
+  core::CharBlock* b = line.Add(Box{100, 140, 5, 25}, kHanzi, 45);
   line.Script({{BoxIs(121, 140), kHanzi, 50}, {Any(), kHanzi, 44}});  // below the block's 45
   EXPECT_EQ(engine::SplitEvenly(0, 2), 0);
   ASSERT_EQ(line.size(), 1u);
@@ -207,15 +207,15 @@ class ResplitTest : public MergeTest {
     line.Add(Box{100, 125, 5, 25}, kHanzi, 30, kBow, 20);
     line.Add(Box{127, 140, 5, 25}, kHanzi, 30);
     line.Script({{Any(), kHanzi, 50}});
-    std::memcpy(saved_, &line[0], engine::kResultPartBytes);
+    std::memcpy(saved_, &line[0], core::kResultPartBytes);
   }
   void ExpectUnchanged() {
     ASSERT_EQ(line.size(), 2u);
     EXPECT_EQ(line[0].Left, 100);
     EXPECT_EQ(line[0].Right, 125);
-    EXPECT_EQ(std::memcmp(saved_, &line[0], engine::kResultPartBytes), 0);
+    EXPECT_EQ(std::memcmp(saved_, &line[0], core::kResultPartBytes), 0);
   }
-  unsigned char saved_[engine::kResultPartBytes];
+  unsigned char saved_[core::kResultPartBytes];
 };
 
 TEST_F(ResplitTest, PairAboutTwoCharactersWideIsCutInHalves) {

@@ -33,8 +33,8 @@ class RunComponentTest : public ::testing::Test {
   }
   bool ScanInk(int32_t x, int32_t y) const { return engine::ScanPixel(x, y) == engine::InkValue; }
   std::string Collected() const {
-    std::vector<engine::Box> boxes;
-    for (const engine::CharBlock* block : BandBlocks) boxes.push_back(engine::BoxOf(*block));
+    std::vector<core::Box> boxes;
+    for (const core::CharBlock* block : BandBlocks) boxes.push_back(core::BoxOf(*block));
     return enginetest::DescribeBoxes(boxes);
   }
 };

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "cli/PageRenderer.h"
+#include "training/PageRenderer.h"
 #include "engine/EngineState.h"
 #include "engine/ResultList.h"
 #include "support/EngineFixtures.h"
@@ -34,7 +34,7 @@ class RunRenderedPageTest : public ::testing::Test {
   enginetest::RunFixture run_;
 };
 
-bool Inside(const engine::CharBlock& b, const training::RenderedChar& c) {
+bool Inside(const core::CharBlock& b, const training::RenderedChar& c) {
   return c.Left <= b.Left && b.Right <= c.Right && c.Top <= b.Top && b.Bottom <= c.Bottom;
 }
 
@@ -44,24 +44,24 @@ bool Inside(const engine::CharBlock& b, const training::RenderedChar& c) {
 TEST_F(RunRenderedPageTest, EveryBlockIsPartOfOneCharacterOfItsLine) {
   training::RenderedPage page = Render({"我们今天学习汉字识别", "这是第二行文字。", "春天来了，天气很好"});
   ASSERT_EQ(page.Lines.size(), 3u);
-  ASSERT_TRUE(run_.Recognise(page.Page));
+  ASSERT_EQ(run_.Recognise(page.Page), engine::RunOutcome::Done);
   ASSERT_EQ(engine::PageLines.size(), 3u) << enginetest::DescribePageLines();
-  std::vector<engine::Box> covered(page.Chars.size(), engine::Box{1 << 30, -1, 1 << 30, -1});
+  std::vector<core::Box> covered(page.Chars.size(), core::Box{1 << 30, -1, 1 << 30, -1});
   for (size_t line = 0; line < engine::PageLines.size(); ++line) {
-    for (const engine::CharBlock* b : *engine::PageLines[line]) {
+    for (const core::CharBlock* b : *engine::PageLines[line]) {
       int32_t owners = 0;
       for (size_t i = 0; i < page.Chars.size(); ++i) {
         if (page.Chars[i].Line != static_cast<int32_t>(line) || !Inside(*b, page.Chars[i])) continue;
         ++owners;
-        engine::UnionBox(covered[i], engine::BoxOf(*b));
+        engine::UnionBox(covered[i], core::BoxOf(*b));
       }
-      EXPECT_EQ(owners, 1) << enginetest::DescribeBoxes({engine::BoxOf(*b)});
+      EXPECT_EQ(owners, 1) << enginetest::DescribeBoxes({core::BoxOf(*b)});
     }
   }
   for (size_t i = 0; i < page.Chars.size(); ++i) {
     const training::RenderedChar& c = page.Chars[i];
     EXPECT_EQ(enginetest::DescribeBoxes({covered[i]}),
-              enginetest::DescribeBoxes({engine::Box{c.Left, c.Right, c.Top, c.Bottom}}))
+              enginetest::DescribeBoxes({core::Box{c.Left, c.Right, c.Top, c.Bottom}}))
         << c.Gbk;
   }
 }
@@ -78,7 +78,7 @@ TEST_F(RunRenderedPageTest, FullPageInEitherPalette) {
     training::RenderedPage page = Render(paragraphs, inkIsOne == 1);
     ASSERT_EQ(page.Page.Width(), 2480);
     const auto start = std::chrono::steady_clock::now();
-    ASSERT_TRUE(run_.Recognise(page.Page));
+    ASSERT_EQ(run_.Recognise(page.Page), engine::RunOutcome::Done);
     const double ms =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     std::cout << "A4 page (recognition included), " << page.Chars.size() << " characters, "

@@ -10,6 +10,7 @@
 #include <regex>
 #include <stdexcept>
 
+#include "library/TemplateLibrary.h"
 #include "engine/EngineState.h"
 #include "engine/RecognitionRun.h"
 #include "engine/ResultList.h"
@@ -17,13 +18,13 @@
 
 namespace {
 
-using engine::CharBlock;
-using engine::MakeCode;
+using core::CharBlock;
+using core::MakeCode;
 using enginetest::DrawBox;
 using enginetest::NewTestBlock;
 using enginetest::RunFixture;
 
-constexpr engine::CharCode kHanzi = MakeCode(0xD6, 0xD0);  // 中
+constexpr core::CharCode kHanzi = MakeCode(0xD6, 0xD0);  // 中
 
 // Squares of 31 pixels, 20 apart, in a row starting at (left, top).
 void DrawRow(platform::Bitmap& page, int32_t left, int32_t top, int32_t count) {
@@ -42,7 +43,7 @@ TEST_F(RunTest, ColourPagesAreRefusedAndThePaneIsLeftAlone) {
   for (uint16_t bits : {8, 24}) {
     platform::Bitmap page(50, 50, bits);
     run_.Pane.AppendLine("old");
-    EXPECT_FALSE(run_.Recognise(page));
+    EXPECT_EQ(run_.Recognise(page), engine::RunOutcome::NotMonochrome);
     ASSERT_EQ(run_.Ui.Messages.size(), 1u);
     EXPECT_EQ(run_.Ui.Messages[0].Text, "只有单色文件才能进行识别，请使用“转换”功能。");
     EXPECT_EQ(run_.Ui.Messages[0].Icon, platform::MessageIcon::Question);
@@ -56,7 +57,7 @@ TEST_F(RunTest, BlankPageGivesNoTextAndATime) {
   platform::Bitmap page = enginetest::MakePage(300, 200);
   run_.Pane.AppendLine("old");
   run_.CharMap.push_back(nullptr);
-  EXPECT_TRUE(run_.Recognise(page));
+  EXPECT_EQ(run_.Recognise(page), engine::RunOutcome::Done);
   EXPECT_TRUE(run_.Pane.Lines().empty());
   EXPECT_TRUE(run_.CharMap.empty());
   EXPECT_TRUE(run_.Ui.Messages.empty());
@@ -69,7 +70,7 @@ TEST_F(RunTest, BlankPageGivesNoTextAndATime) {
 
 TEST_F(RunTest, EmptyBitmapReportsTheFetchError) {
   platform::Bitmap page(0, 0, 1);
-  EXPECT_TRUE(run_.Recognise(page));
+  EXPECT_EQ(run_.Recognise(page), engine::RunOutcome::NoPageBits);
   ASSERT_EQ(run_.Ui.Messages.size(), 1u);
   EXPECT_EQ(run_.Ui.Messages[0].Text.rfind("取位图数据错误:", 0), 0u) << run_.Ui.Messages[0].Text;
 }
@@ -84,7 +85,7 @@ TEST_F(RunTest, ErrorsAreShownAndTheRunStillFinishes) {
   FailingPane pane;
   run_.Document.Pane = &pane;
   platform::Bitmap page = enginetest::MakePage(100, 100);
-  EXPECT_TRUE(run_.Recognise(page));
+  EXPECT_EQ(run_.Recognise(page), engine::RunOutcome::InternalError);
   ASSERT_EQ(run_.Ui.Messages.size(), 1u);
   EXPECT_EQ(run_.Ui.Messages[0].Text, "出错信息:\npane gone");
   EXPECT_FALSE(run_.Ui.Busy);
@@ -97,7 +98,7 @@ TEST_F(RunTest, LinesAndBlocksOfADrawnPage) {
   DrawRow(page, 40, 120, 2);
   DrawBox(page, 300, 300, 300, 300);  // a speck
   run_.Document.ShowTips = true;
-  ASSERT_TRUE(run_.Recognise(page));
+  ASSERT_EQ(run_.Recognise(page), engine::RunOutcome::Done);
   EXPECT_EQ(enginetest::DescribePageLines(),
             "20-50/20-50 71-101/20-50 122-152/20-50\n"
             "40-70/120-150 91-121/120-150\n");
@@ -105,7 +106,7 @@ TEST_F(RunTest, LinesAndBlocksOfADrawnPage) {
   // Blocks without candidates give no characters, but the spaces between
   // them (gap 21 > rnd(0.3 × 62)) and the line ends are there.
   EXPECT_EQ(run_.Pane.Lines(), (std::vector<std::string>{"  ", " "}));
-  EXPECT_EQ(run_.CharMap, engine::CharMapList(5, nullptr));
+  EXPECT_EQ(run_.CharMap, core::CharMapList(5, nullptr));
   EXPECT_EQ(engine::DoubtCount, 5);
   EXPECT_TRUE(run_.Document.TipsWanted) << "no confident block, tips on";
 }
@@ -118,7 +119,7 @@ TEST_F(RunTest, FourBlankRowsKeepOneBandFiveEndIt) {
     engine::LineCorrectionEnabled = false;
     platform::Bitmap page = enginetest::MakePage(600, 400);
     for (int32_t line = 0; line < 3; ++line) DrawRow(page, 20, 20 + line * (31 + blank), 4);
-    ASSERT_TRUE(run.Recognise(page));
+    ASSERT_EQ(run.Recognise(page), engine::RunOutcome::Done);
     ASSERT_EQ(engine::PageLines.size(), 3u) << blank;
     EXPECT_EQ(engine::PageLines[2]->front()->LineNo, blank == 4 ? 2 : 0) << blank;
     EXPECT_EQ(engine::PageLines[2]->front()->Top, 20 + 2 * (31 + blank));
@@ -130,10 +131,10 @@ TEST_F(RunTest, SelectionLimitsTheScan) {
   DrawRow(page, 20, 20, 5);
   DrawRow(page, 20, 120, 5);
   // Columns 60..180 of the first row: the squares at 20 and 173 are cut.
-  ASSERT_TRUE(run_.Recognise(page, engine::Box{60, 180, 10, 100}));
+  ASSERT_EQ(run_.Recognise(page, core::Box{60, 180, 10, 100}), engine::RunOutcome::Done);
   EXPECT_EQ(enginetest::DescribePageLines(), "71-101/20-50 122-152/20-50 173-180/20-50\n");
   // All zero: the whole page.
-  ASSERT_TRUE(run_.Recognise(page, engine::Box{0, 0, 0, 0}));
+  ASSERT_EQ(run_.Recognise(page, core::Box{0, 0, 0, 0}), engine::RunOutcome::Done);
   EXPECT_EQ(engine::PageLines.size(), 2u);
 }
 
@@ -144,9 +145,11 @@ TEST_F(RunTest, LearningModeWithAGroundTruthFileDoesNotScan) {
   std::ofstream(name + ".RED").close();
   platform::Bitmap page = enginetest::MakePage(300, 200);
   DrawRow(page, 20, 20, 3);
-  engine::LearningMode = true;
+  library::LearningMode = true;
   run_.Document.FileName = name;
-  ASSERT_TRUE(run_.Recognise(page));
+  // The empty ground-truth file lacks its header: nothing is scanned, and
+  // the outcome says why.
+  EXPECT_EQ(run_.Recognise(page), engine::RunOutcome::GroundTruthUnusable);
   EXPECT_TRUE(engine::PageLines.empty());
   std::filesystem::remove_all(dir);
 }
@@ -165,7 +168,7 @@ TEST_F(RunTest, StopEndsTheScanAfterTheRow) {
   platform::SetUi(&ui);
   platform::Bitmap page = enginetest::MakePage(300, 300);
   DrawRow(page, 20, 0, 3);
-  ASSERT_TRUE(run_.Recognise(page));
+  ASSERT_EQ(run_.Recognise(page), engine::RunOutcome::Done);
   EXPECT_TRUE(engine::PageLines.empty());
   EXPECT_EQ(ui.Yields, 1);
   EXPECT_TRUE(engine::BandBlocks.empty()) << "the pending band is released";
@@ -179,19 +182,19 @@ class FinishLineTest : public ::testing::Test {
     engine::Job.CharMap = &run_.CharMap;
     engine::Job.RichEdit = &run_.Pane;
   }
-  void Finish(engine::BlockList blocks) {
-    engine::LineBlocks = new engine::BlockList(std::move(blocks));
+  void Finish(core::BlockList blocks) {
+    engine::LineBlocks = new core::BlockList(std::move(blocks));
     engine::FinishLine();
   }
   RunFixture run_;
 };
 
 TEST_F(FinishLineTest, LinesOfOneDoubtfulBlockOrOneMarkAreDropped) {
-  const engine::CharCode dropped[] = {MakeCode(0xD2, 0xBB), MakeCode(0xA3, 0xDF), MakeCode(0xA3, 0xDE),
+  const core::CharCode dropped[] = {MakeCode(0xD2, 0xBB), MakeCode(0xA3, 0xDF), MakeCode(0xA3, 0xDE),
                                       MakeCode(0xA3, 0xAE), MakeCode(0xA3, 0xAC), MakeCode(0xA3, 0xA7),
                                       MakeCode(0xA1, 0xF6), MakeCode(0xA1, 0xF1), MakeCode(0xA1, 0xA3),
                                       MakeCode(0xA1, 0xFE)};
-  for (engine::CharCode code : dropped) Finish({NewTestBlock(0, 30, 0, 30, code, 60)});
+  for (core::CharCode code : dropped) Finish({NewTestBlock(0, 30, 0, 30, code, 60)});
   Finish({NewTestBlock(0, 30, 0, 30, kHanzi, 46)});
   EXPECT_TRUE(engine::PageLines.empty());
   EXPECT_TRUE(run_.CharMap.empty());
@@ -209,7 +212,7 @@ TEST_F(FinishLineTest, LinesOfOneDoubtfulBlockOrOneMarkAreDropped) {
 
 TEST_F(FinishLineTest, TextAndCharMapWithLineEnds) {
   CharBlock* a = NewTestBlock(0, 39, 10, 49, kHanzi, 60);
-  CharBlock* b = NewTestBlock(100, 119, 20, 51, engine::AsciiCode('A'), 30);
+  CharBlock* b = NewTestBlock(100, 119, 20, 51, core::AsciiCode('A'), 30);
   Finish({a, b});
   EXPECT_EQ(engine::LineAvgTop, 15);
   EXPECT_EQ(engine::LineAvgBottom, 50);
@@ -217,7 +220,7 @@ TEST_F(FinishLineTest, TextAndCharMapWithLineEnds) {
   CharBlock* d = NewTestBlock(40, 79, 70, 109, kHanzi, 60);
   Finish({c, d});
   EXPECT_EQ(run_.Pane.Lines(), (std::vector<std::string>{"\xD6\xD0 A", "\xD6\xD0\xD6\xD0"}));
-  EXPECT_EQ(run_.CharMap, (engine::CharMapList{a, nullptr, b, nullptr, c, d, nullptr}));
+  EXPECT_EQ(run_.CharMap, (core::CharMapList{a, nullptr, b, nullptr, c, d, nullptr}));
   EXPECT_EQ(engine::LineBlocks, nullptr);
 }
 
@@ -234,7 +237,7 @@ class RecordingScrollBox : public platform::ScrollBox {
 TEST_F(FinishLineTest, LearningModeAddsTheRulerAndScrollsToTheLine) {
   RecordingScrollBox scroll;
   engine::Job.ScrollBox = &scroll;
-  engine::LearningMode = true;
+  library::LearningMode = true;
   run_.Ui.SetBusyCursor(true);
   Finish({NewTestBlock(12, 51, 34, 73, kHanzi, 60), NewTestBlock(52, 91, 34, 73, kHanzi, 60)});
   ASSERT_EQ(run_.Pane.Lines().size(), 2u);
@@ -254,7 +257,7 @@ TEST(RxRichEditColorTest, DoubtfulCharactersTurnRed) {
   limit.Scores[0] = 42;
   negative.Scores[0] = -3;
   // Entries beyond the text are not coloured.
-  const engine::CharMapList map = {&red, &limit, nullptr, &negative, nullptr, &red};
+  const core::CharMapList map = {&red, &limit, nullptr, &negative, nullptr, &red};
   engine::RxRichEditColor(map, pane);
   ASSERT_EQ(pane.Colourings.size(), 2u);
   EXPECT_EQ(pane.Colourings[0].Position, 0);

@@ -11,7 +11,7 @@
 
 namespace {
 
-using engine::Box;
+using core::Box;
 using engine::ComponentBox;
 
 std::vector<ComponentBox> Spans(const Box& box) {

@@ -16,9 +16,9 @@ using correction_test::FillRect;
 using correction_test::LeftIs;
 using correction_test::MakeBlankPage;
 using correction_test::TestLine;
-using engine::Box;
-using engine::CharCode;
-using engine::MakeCode;
+using core::Box;
+using core::CharCode;
+using core::MakeCode;
 
 constexpr CharCode kHanzi = MakeCode(0xD6, 0xD0);       // 中
 constexpr CharCode kFullB = MakeCode(0xA3, 0xC2);       // Ｂ
@@ -29,7 +29,7 @@ constexpr CharCode kFullSmallR = MakeCode(0xA3, 0xF2);  // ｒ
 constexpr CharCode kFullSmallA = MakeCode(0xA3, 0xE1);  // ａ
 constexpr CharCode kFullSmallN = MakeCode(0xA3, 0xEE);  // ｎ
 
-void ExpectColumns(const engine::CharBlock* b, int32_t left, int32_t right) {
+void ExpectColumns(const core::CharBlock* b, int32_t left, int32_t right) {
   EXPECT_EQ(b->Left, left);
   EXPECT_EQ(b->Right, right);
 }
@@ -39,8 +39,8 @@ TEST(FindCutColumnTest, DeepestValleyFirstInScanOrderElseMiddle) {
   FillRect(5, 4, 5, 9);  // t = 4, b = 0: value 8
   FillRect(6, 0, 6, 5);  // t = 0, b = 4: value 4
   FillRect(9, 0, 9, 9);  // columns 7 and 8 are white: value 30
-  engine::CharBlock b{};
-  engine::SetBox(b, Box{5, 9, 0, 9});
+  core::CharBlock b{};
+  core::SetBox(b, Box{5, 9, 0, 9});
   EXPECT_EQ(engine::FindCutColumn(b, +1, 5, 6), 5);
   EXPECT_EQ(engine::FindCutColumn(b, +1, 5, 9), 7);
   EXPECT_EQ(engine::FindCutColumn(b, -1, 9, 5), 8);
@@ -74,7 +74,7 @@ TEST_F(SplitTest, SplitBlockAtRefusesCutsNearTheSides) {
 }
 
 TEST_F(SplitTest, SplitBlockAtKeepsWeakerPiecesOnlyForSurelyWideBlocks) {
-  line.Add(Box{0, 40, 0, 19}, kHanzi, 45)->CutSides = engine::kCutLeft | engine::kCutRight;
+  line.Add(Box{0, 40, 0, 19}, kHanzi, 45)->CutSides = core::kCutLeft | core::kCutRight;
   line.Script({{Any(), kHanzi, 44}});
   EXPECT_FALSE(CutAt(19, 20));
   ASSERT_EQ(line.size(), 1u);
@@ -83,8 +83,8 @@ TEST_F(SplitTest, SplitBlockAtKeepsWeakerPiecesOnlyForSurelyWideBlocks) {
   ASSERT_EQ(line.size(), 2u);
   ExpectColumns(&line[0], 0, 19);
   ExpectColumns(&line[1], 21, 40);
-  EXPECT_EQ(line[0].CutSides, engine::kCutLeft);
-  EXPECT_EQ(line[1].CutSides, engine::kCutRight);
+  EXPECT_EQ(line[0].CutSides, core::kCutLeft);
+  EXPECT_EQ(line[1].CutSides, core::kCutRight);
 }
 
 // Two letters side by side: the right one is the only span, and is cut off.
@@ -156,8 +156,8 @@ TEST_F(SplitTest, FallbackInsertsTheTouchingPairWithCutSides) {
   ASSERT_EQ(line.size(), 2u);
   ExpectColumns(&line[0], 0, 18);
   ExpectColumns(&line[1], 22, 40);
-  EXPECT_EQ(line[0].CutSides, engine::kCutRight);
-  EXPECT_EQ(line[1].CutSides, engine::kCutLeft);
+  EXPECT_EQ(line[0].CutSides, core::kCutRight);
+  EXPECT_EQ(line[1].CutSides, core::kCutLeft);
   EXPECT_EQ(line[1].LineNo, 2);
 }
 
@@ -170,14 +170,14 @@ TEST_F(SplitTest, PageBitsAreRestoredAfterEverySplitAttempt) {
   const std::vector<uint8_t> page = engine::PageBits;
   bool strokeMasked = false;
   // Never matches; notes whether the trials see the left stroke masked.
-  const correction_test::TrialRule watch{[&](const engine::CharBlock&, int32_t) {
+  const correction_test::TrialRule watch{[&](const core::CharBlock&, int32_t) {
                                            strokeMasked = strokeMasked || !engine::IsInk(11, 6);
                                            return false;
                                          },
                                          0, 0};
   const auto attempt = [&](std::vector<correction_test::TrialRule> rules, int32_t score) {
     TestLine l;
-    l.Add(Box{10, 44, 0, 19}, kHanzi, score)->CutSides = engine::kCutLeft | engine::kCutRight;
+    l.Add(Box{10, 44, 0, 19}, kHanzi, score)->CutSides = core::kCutLeft | core::kCutRight;
     rules.insert(rules.begin(), watch);
     l.Script(std::move(rules));
     const bool split = engine::SplitWideBlock(20, l.Blocks(), 0);
@@ -191,10 +191,10 @@ TEST_F(SplitTest, PageBitsAreRestoredAfterEverySplitAttempt) {
 }
 
 TEST_F(SplitTest, TouchingPairNeedsTwiceTheMinimumMargin) {
-  engine::CharBlock narrow{};
-  engine::SetBox(narrow, Box{0, 15, 0, 19});
-  engine::CharBlock* left = nullptr;
-  engine::CharBlock* right = nullptr;
+  core::CharBlock narrow{};
+  core::SetBox(narrow, Box{0, 15, 0, 19});
+  core::CharBlock* left = nullptr;
+  core::CharBlock* right = nullptr;
   line.Script({{Any(), kFullSmallN, 60}});
   EXPECT_FALSE(engine::SplitTouchingPair(narrow, left, right));
   EXPECT_TRUE(line.Trials().empty());
@@ -207,10 +207,10 @@ TEST_F(SplitTest, TouchingPairNeedsTwiceTheMinimumMargin) {
 }
 
 TEST_F(SplitTest, TouchingPairNeverGivesAChineseCharacter) {
-  engine::CharBlock b{};
-  engine::SetBox(b, Box{0, 40, 0, 19});
-  engine::CharBlock* left = nullptr;
-  engine::CharBlock* right = nullptr;
+  core::CharBlock b{};
+  core::SetBox(b, Box{0, 40, 0, 19});
+  core::CharBlock* left = nullptr;
+  core::CharBlock* right = nullptr;
   line.Script({{LeftIs(0), kFullSmallN, 60}, {Any(), kHanzi, 60}});
   EXPECT_FALSE(engine::SplitTouchingPair(b, left, right));
   // Attempts at c1 = 8 (the first white column) and c1 + m = 16; c1 − m is out.
@@ -220,10 +220,10 @@ TEST_F(SplitTest, TouchingPairNeverGivesAChineseCharacter) {
 TEST_F(SplitTest, TouchingPairWidensAVIntoAW) {
   FillRect(0, 0, 40, 19);
   for (int32_t y = 0; y < 20; ++y) engine::MaskPagePixel(20, y);
-  engine::CharBlock b{};
-  engine::SetBox(b, Box{0, 40, 0, 19});
-  engine::CharBlock* left = nullptr;
-  engine::CharBlock* right = nullptr;
+  core::CharBlock b{};
+  core::SetBox(b, Box{0, 40, 0, 19});
+  core::CharBlock* left = nullptr;
+  core::CharBlock* right = nullptr;
   // Left piece 0..18 (19 wide): widened to 18 + round(0.63 × 19) = 30.
   line.Script({{BoxIs(0, 18), kFullV, 50}, {BoxIs(0, 30), kFullW, 47}, {LeftIs(34), kFullSmallA, 50}});
   ASSERT_TRUE(engine::SplitTouchingPair(b, left, right));
@@ -246,10 +246,10 @@ TEST_F(SplitTest, TouchingPairWidensAVIntoAW) {
 TEST_F(SplitTest, TouchingPairWidensAStemIntoAnR) {
   FillRect(0, 0, 40, 19);
   for (int32_t y = 0; y < 20; ++y) engine::MaskPagePixel(20, y);
-  engine::CharBlock b{};
-  engine::SetBox(b, Box{0, 40, 0, 19});
-  engine::CharBlock* left = nullptr;
-  engine::CharBlock* right = nullptr;
+  core::CharBlock b{};
+  core::SetBox(b, Box{0, 40, 0, 19});
+  core::CharBlock* left = nullptr;
+  core::CharBlock* right = nullptr;
   // The stem 0..18 is 20 high: the ｒ is tried as 0 .. round(0.68 × 20) = 14.
   line.Script(
       {{BoxIs(0, 18), kFullSmallL, 50}, {BoxIs(0, 14), kFullSmallR, 50}, {LeftIs(18), kFullSmallN, 50}});
@@ -260,13 +260,13 @@ TEST_F(SplitTest, TouchingPairWidensAStemIntoAnR) {
   engine::FreeBlock(right);
 }
 
-engine::BlockPart Part(int32_t left, int32_t right, int32_t top = 0, int32_t bottom = 19) {
-  return engine::BlockPart{left, right, top, bottom, 0};
+core::BlockPart Part(int32_t left, int32_t right, int32_t top = 0, int32_t bottom = 19) {
+  return core::BlockPart{left, right, top, bottom, 0};
 }
 
 TEST_F(SplitTest, MultiPartBlockSplitsAtTheWidestGap) {
-  engine::CharBlock* b = line.Add(Box{0, 40, 0, 19}, kHanzi, 30);
-  b->CutSides = engine::kCutLeft;
+  core::CharBlock* b = line.Add(Box{0, 40, 0, 19}, kHanzi, 30);
+  b->CutSides = core::kCutLeft;
   b->LineNo = 1;
   b->PartCount = 4;
   b->Parts[0] = Part(30, 40);  // out of order: sorted by Left first
@@ -282,14 +282,14 @@ TEST_F(SplitTest, MultiPartBlockSplitsAtTheWidestGap) {
   EXPECT_EQ(line[0].Parts[1].Left, 9);
   ExpectColumns(&line[1], 30, 40);
   EXPECT_EQ(line[1].PartCount, 0);
-  EXPECT_EQ(line[0].CutSides, engine::kCutLeft | engine::kCutRight);
-  EXPECT_EQ(line[1].CutSides, engine::kCutLeft);
+  EXPECT_EQ(line[0].CutSides, core::kCutLeft | core::kCutRight);
+  EXPECT_EQ(line[1].CutSides, core::kCutLeft);
   EXPECT_EQ(line[1].LineNo, 1);
   EXPECT_EQ(line.Trials()[0].RangeMode, engine::kRangeAll);
 }
 
 TEST_F(SplitTest, MultiPartBlockKeepsOnePartOneGroupAndDeepOverlaps) {
-  engine::CharBlock* b = line.Add(Box{0, 25, 0, 19}, kHanzi, 30);
+  core::CharBlock* b = line.Add(Box{0, 25, 0, 19}, kHanzi, 30);
   line.Script({{Any(), kHanzi, 50}});
   b->PartCount = 1;
   b->Parts[0] = Part(0, 25);

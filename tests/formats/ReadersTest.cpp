@@ -4,6 +4,7 @@
 // fail cleanly.
 #include <gtest/gtest.h>
 
+#include "formats/BmpCodec.h"
 #include "formats/PictureReader.h"
 #include "support/FormatsFixtures.h"
 
@@ -23,7 +24,7 @@ class Readers : public ::testing::Test {
   std::string Make(const platform::Bitmap& picture, const std::string& name,
                    const std::string& options = "") {
     const std::string source = dir_.Path("source.bmp");
-    EXPECT_TRUE(platform::WriteBmpFile(source, picture));
+    EXPECT_TRUE(formats::WriteBmpFile(source, picture));
     const std::string target = dir_.Path(name);
     EXPECT_TRUE(GmConvert(source + " " + options + " " + target)) << name;
     return target;
@@ -133,8 +134,8 @@ TEST_F(Readers, CmykTiffBecomesRgb) {
 TEST_F(Readers, FirstFrameOfAMultiPageFile) {
   const platform::Bitmap first = PatternPicture(16, 16, 1);
   platform::Bitmap second(16, 16, 1);
-  ASSERT_TRUE(platform::WriteBmpFile(dir_.Path("1.bmp"), first));
-  ASSERT_TRUE(platform::WriteBmpFile(dir_.Path("2.bmp"), second));
+  ASSERT_TRUE(formats::WriteBmpFile(dir_.Path("1.bmp"), first));
+  ASSERT_TRUE(formats::WriteBmpFile(dir_.Path("2.bmp"), second));
   ASSERT_TRUE(GmConvert(dir_.Path("1.bmp") + " " + dir_.Path("2.bmp") + " -compress Group4 " +
                         dir_.Path("two.tiff")));
   platform::Bitmap decoded;

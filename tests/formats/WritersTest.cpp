@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "formats/BmpCodec.h"
 #include "formats/JpegCodec.h"
 #include "formats/PageWriters.h"
 #include "formats/PictureReader.h"
@@ -127,7 +128,7 @@ TEST(BmpWriter, OtherExtensionsWriteWindowsBitmaps) {
     ASSERT_TRUE(SavePageImage(dir.Path(name), picture));
     const std::vector<uint8_t> bytes = ReadBytes(dir.Path(name));
     platform::Bitmap back;
-    ASSERT_TRUE(platform::DecodeBmp(bytes.data(), bytes.size(), back)) << name;
+    ASSERT_TRUE(formats::DecodeBmp(bytes.data(), bytes.size(), back)) << name;
     EXPECT_EQ(MaxColourDifference(picture, back), 0);
   }
 }

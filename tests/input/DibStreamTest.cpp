@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "formats/BmpCodec.h"
 #include "input/ImageLoading.h"
 
 namespace input {
@@ -79,7 +80,7 @@ TEST(DibToBitmapStream, TwentyFourBitThreeByTwo) {
   EXPECT_EQ(Get32(stream, 2 + 10), 54u);
   EXPECT_EQ(Get32(stream, 2 + 14 + 20), 24u);
   platform::Bitmap decoded;
-  EXPECT_TRUE(platform::DecodeBmp(stream.data() + 2, stream.size() - 2, decoded));
+  EXPECT_TRUE(formats::DecodeBmp(stream.data() + 2, stream.size() - 2, decoded));
   EXPECT_EQ(decoded.Width(), 3);
 }
 

@@ -3,6 +3,7 @@
 // and content; multi-page files give their first page; failures give 0.
 #include <gtest/gtest.h>
 
+#include "formats/BmpCodec.h"
 #include "input/ImageLoading.h"
 #include "input/QVImgLoad.h"
 #include "support/FormatsFixtures.h"
@@ -21,13 +22,13 @@ bool LoadThroughDib(const std::string& path, platform::Bitmap& out) {
   if (!handle) return false;
   std::vector<uint8_t> stream;
   if (!DibToBitmapStream(handle, stream)) return false;
-  return platform::DecodeBmp(stream.data(), stream.size(), out);
+  return formats::DecodeBmp(stream.data(), stream.size(), out);
 }
 
 class TiffLoader : public ::testing::Test {
  protected:
   std::string Make(const platform::Bitmap& picture, const std::string& name, const std::string& options) {
-    EXPECT_TRUE(platform::WriteBmpFile(dir_.Path("src.bmp"), picture));
+    EXPECT_TRUE(formats::WriteBmpFile(dir_.Path("src.bmp"), picture));
     EXPECT_TRUE(GmConvert(dir_.Path("src.bmp") + " " + options + " " + dir_.Path(name))) << options;
     return dir_.Path(name);
   }
@@ -66,8 +67,8 @@ TEST_F(TiffLoader, EveryCommonLayoutKeepsItsPixels) {
 TEST_F(TiffLoader, MultiPageFilesOpenTheirFirstPage) {
   const platform::Bitmap first = PatternPicture(32, 16, 1);
   const platform::Bitmap second(32, 16, 1);
-  ASSERT_TRUE(platform::WriteBmpFile(dir_.Path("1.bmp"), first));
-  ASSERT_TRUE(platform::WriteBmpFile(dir_.Path("2.bmp"), second));
+  ASSERT_TRUE(formats::WriteBmpFile(dir_.Path("1.bmp"), first));
+  ASSERT_TRUE(formats::WriteBmpFile(dir_.Path("2.bmp"), second));
   ASSERT_TRUE(
       GmConvert(dir_.Path("1.bmp") + " " + dir_.Path("2.bmp") + " -compress Group4 " + dir_.Path("m.tif")));
   platform::Bitmap loaded;

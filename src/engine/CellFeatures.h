@@ -1,18 +1,12 @@
-// Character cell normalisation and the 32 feature words of a cell.
+// Character cell normalisation and the 32 feature words of a cell; the
+// cell, its edge profiles and feature digits are work areas of EngineState.h.
 #pragma once
 
 #include <cstdint>
 
-#include "core/EngineRecords.h"
+#include "engine/EngineState.h"
 
 namespace engine {
-
-constexpr int32_t kCellSize = 48;
-
-// CellGrid[i][j]: grid column i, grid row j; 1 = ink.
-extern uint8_t CellGrid[kCellSize][kCellSize];
-extern int32_t EdgeProfile[14][kCellSize];
-extern int32_t FeatureDigits[core::kFeatureWords][6];
 
 // The widened box of a masking: left, top, right, bottom.
 struct OuterBox {

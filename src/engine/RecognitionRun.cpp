@@ -74,31 +74,27 @@ std::string Format(const char* format, int value) {
   return buffer;
 }
 
-// The line list the run created last; released with the pending blocks when
-// a run ends in the middle of a band (stop command or error).
-BlockList* runLine = nullptr;
-
 void ReleasePendingBlocks() {
   for (CharBlock* block : BandBlocks) FreeBlock(block);
   BandBlocks.clear();
-  if (LineBlocks != nullptr && LineBlocks == runLine) {
+  if (LineBlocks != nullptr && LineBlocks == RunLine) {
     for (CharBlock* block : *LineBlocks) FreeBlock(block);
     delete LineBlocks;
     LineBlocks = nullptr;
   }
-  runLine = nullptr;
+  RunLine = nullptr;
 }
 
 void StartLine() {
   LineBlocks = new BlockList;
-  runLine = LineBlocks;
+  RunLine = LineBlocks;
 }
 
 void ReleaseLine() {
   for (CharBlock* block : *LineBlocks) FreeBlock(block);
   delete LineBlocks;
   LineBlocks = nullptr;
-  runLine = nullptr;
+  RunLine = nullptr;
 }
 
 bool GroundTruthExists() {
@@ -313,7 +309,7 @@ void FinishLine() {
   PageLines.push_back(LineBlocks);
   LineIndents.push_back(emitted.Indent);
   LineBlocks = nullptr;
-  runLine = nullptr;
+  RunLine = nullptr;
 }
 
 RunOutcome ScanPage() {

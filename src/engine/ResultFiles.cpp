@@ -36,13 +36,6 @@ constexpr const char* kRedMessage = ".RED文件有错误！";
 constexpr const char* kRecMessage = ".REC文件有错误！";
 constexpr const char* kWriteMessage = "写.RED文件出错！";
 
-// The blocks taught from files are referenced by the character maps only;
-// they are kept here for the rest of the program run.
-std::vector<std::unique_ptr<CharBlock>>& TaughtBlocks() {
-  static std::vector<std::unique_ptr<CharBlock>> blocks;
-  return blocks;
-}
-
 int32_t GetInt32(const uint8_t* p) { return static_cast<int32_t>(platform::GetLe32(p)); }
 void PutInt32(uint8_t* p, int32_t value) { platform::PutLe32(p, static_cast<uint32_t>(value)); }
 
@@ -61,7 +54,7 @@ using InputFile = std::unique_ptr<std::FILE, FileCloser>;
 void TeachRecord(const GroundTruthRecord& record, std::string& text) {
   auto owned = std::make_unique<CharBlock>();
   CharBlock& block = *owned;
-  TaughtBlocks().push_back(std::move(owned));
+  TaughtBlocks.push_back(std::move(owned));
   SetBox(block, record.Box);
   block.CutSides = record.CutSides;
   block.SubBlockCount = 0;

@@ -10,11 +10,12 @@
 #include "formats/JpegCodec.h"
 #include "formats/MagickReader.h"
 #include "formats/PsdReader.h"
+#include "formats/TiffReader.h"
 
 namespace formats {
 namespace {
 
-enum class Decoder { Magick, Wmf, Psd, Bmp, Jpeg, Emf };
+enum class Decoder { Magick, Wmf, Psd, Bmp, Jpeg, Emf, Tiff };
 
 struct Route {
   const char* Extension;
@@ -23,8 +24,8 @@ struct Route {
 };
 
 constexpr Route kRoutes[] = {
-    {".pcx", Decoder::Magick, "PCX"},   {".pcc", Decoder::Magick, "PCX"}, {".tif", Decoder::Magick, "TIFF"},
-    {".tiff", Decoder::Magick, "TIFF"}, {".fax", Decoder::Magick, "FAX"}, {".tga", Decoder::Magick, "TGA"},
+    {".pcx", Decoder::Magick, "PCX"},   {".pcc", Decoder::Magick, "PCX"}, {".tif", Decoder::Tiff, nullptr},
+    {".tiff", Decoder::Tiff, nullptr}, {".fax", Decoder::Magick, "FAX"}, {".tga", Decoder::Magick, "TGA"},
     {".icb", Decoder::Magick, "TGA"},   {".vda", Decoder::Magick, "TGA"}, {".vst", Decoder::Magick, "TGA"},
     {".win", Decoder::Magick, "TGA"},   {".png", Decoder::Magick, "PNG"}, {".gif", Decoder::Magick, "GIF"},
     {".bw", Decoder::Magick, "SGI"},    {".rgb", Decoder::Magick, "SGI"}, {".rgba", Decoder::Magick, "SGI"},
@@ -101,6 +102,8 @@ bool DecodePicture(const uint8_t* data, size_t size, const std::string& extensio
       return DecodeJpeg(data, size, out, error);
     case Decoder::Emf:
       return DecodeEmf(data, size, out, error);
+    case Decoder::Tiff:
+      return DecodeTiff(data, size, out, error);
   }
   return false;
 }

@@ -1,14 +1,15 @@
-// The TIFF loader: bilevel (uncompressed, LZW, group 3 and 4), grey, palette,
-// colour, 16-bit and tiled pages come back as packed DIBs of the right depth
-// and content; multi-page files give their first page; failures give 0.
+// The TIFF reader: bilevel (uncompressed, LZW, group 3 and 4), grey, palette,
+// colour, 16-bit and tiled pages come back as packed DIBs (and as Bitmaps
+// from memory) of the right depth and content; multi-page files give their
+// first page; failures give nothing.
 #include <gtest/gtest.h>
 
 #include "formats/BmpCodec.h"
+#include "formats/TiffReader.h"
 #include "input/ImageLoading.h"
-#include "input/QVImgLoad.h"
 #include "support/FormatsFixtures.h"
 
-namespace input {
+namespace formats {
 namespace {
 
 using formatstest::GmConvert;
@@ -21,11 +22,11 @@ bool LoadThroughDib(const std::string& path, platform::Bitmap& out) {
   const platform::GlobalHandle handle = QVLoadImg(path.c_str());
   if (!handle) return false;
   std::vector<uint8_t> stream;
-  if (!DibToBitmapStream(handle, stream)) return false;
-  return formats::DecodeBmp(stream.data(), stream.size(), out);
+  if (!input::DibToBitmapStream(handle, stream)) return false;
+  return DecodeBmp(stream.data(), stream.size(), out);
 }
 
-class TiffLoader : public ::testing::Test {
+class TiffReader : public ::testing::Test {
  protected:
   std::string Make(const platform::Bitmap& picture, const std::string& name, const std::string& options) {
     EXPECT_TRUE(formats::WriteBmpFile(dir_.Path("src.bmp"), picture));
@@ -35,7 +36,7 @@ class TiffLoader : public ::testing::Test {
   ScratchDir dir_;
 };
 
-TEST_F(TiffLoader, EveryCommonLayoutKeepsItsPixels) {
+TEST_F(TiffReader, EveryCommonLayoutKeepsItsPixels) {
   struct Case {
     uint16_t SourceBits;
     const char* Options;
@@ -61,10 +62,16 @@ TEST_F(TiffLoader, EveryCommonLayoutKeepsItsPixels) {
     ASSERT_TRUE(LoadThroughDib(path, loaded)) << c.Options;
     EXPECT_EQ(loaded.BitCount(), c.DibBits) << c.Options;
     EXPECT_EQ(MaxColourDifference(picture, loaded), 0) << c.Options;
+    // The multi-format reader's TIFF entry decodes the same page alike.
+    const std::vector<uint8_t> bytes = formatstest::ReadBytes(path);
+    platform::Bitmap decoded;
+    ASSERT_TRUE(DecodeTiff(bytes.data(), bytes.size(), decoded)) << c.Options;
+    EXPECT_EQ(decoded.BitCount(), loaded.BitCount()) << c.Options;
+    EXPECT_EQ(decoded.Bits(), loaded.Bits()) << c.Options;
   }
 }
 
-TEST_F(TiffLoader, MultiPageFilesOpenTheirFirstPage) {
+TEST_F(TiffReader, MultiPageFilesOpenTheirFirstPage) {
   const platform::Bitmap first = PatternPicture(32, 16, 1);
   const platform::Bitmap second(32, 16, 1);
   ASSERT_TRUE(formats::WriteBmpFile(dir_.Path("1.bmp"), first));
@@ -76,7 +83,7 @@ TEST_F(TiffLoader, MultiPageFilesOpenTheirFirstPage) {
   EXPECT_EQ(MaxColourDifference(first, loaded), 0);
 }
 
-TEST_F(TiffLoader, FailuresGiveNoBlock) {
+TEST_F(TiffReader, FailuresGiveNoBlock) {
   EXPECT_EQ(QVLoadImg(nullptr), 0u);
   EXPECT_EQ(QVLoadImg(dir_.Path("missing.tif").c_str()), 0u);
   const std::string good = Make(PatternPicture(64, 64, 24), "cut.tif", "-compress LZW");
@@ -84,8 +91,11 @@ TEST_F(TiffLoader, FailuresGiveNoBlock) {
   for (const size_t keep : {size_t{0}, size_t{8}, bytes.size() / 3}) {
     formatstest::WriteBytes(good, std::vector<uint8_t>(bytes.begin(), bytes.begin() + keep));
     EXPECT_EQ(QVLoadImg(good.c_str()), 0u) << keep;
+    platform::Bitmap untouched(3, 3, 8);
+    EXPECT_FALSE(DecodeTiff(bytes.data(), keep, untouched)) << keep;
+    EXPECT_EQ(untouched.Width(), 3) << keep;
   }
 }
 
 }  // namespace
-}  // namespace input
+}  // namespace formats

@@ -1,13 +1,13 @@
-// TIFF to packed DIB (see QVImgLoad.h), through libtiff.
+// TIFF pages through libtiff (see TiffReader.h).
 //
 // Bilevel, palette and 8-bit grey pages keep their samples: rows are read as
 // they are stored (scanlines from strips, or tiles cut into rows) and copied
-// into the DIB, bottom row first. Every other page goes through libtiff's
+// into the DIB, bottom row first, or into the Bitmap, top row first. Every other page goes through libtiff's
 // RGBA reader a band of rows at a time. Sizes are checked against the caps
 // of the readers before the block is allocated; libtiff's own allocations
 // are capped as well, and its messages are swallowed (the caller shows its
 // own single message).
-#include "input/QVImgLoad.h"
+#include "formats/TiffReader.h"
 
 #include <algorithm>
 #include <cstring>
@@ -18,7 +18,7 @@
 #include "formats/TiffFiles.h"
 #include "platform/Bitmap.h"
 
-namespace input {
+namespace formats {
 namespace {
 
 using platform::GlobalHandle;
@@ -99,7 +99,7 @@ bool DescribePage(TIFF* tiff, Page& page) {
   if (page.DibBits == 8 && page.How != Kind::Palette) page.Palette = platform::Bitmap(1, 1, 8).Palette();
   page.XPelsPerMeter = PerMetre(tiff, TIFFTAG_XRESOLUTION);
   page.YPelsPerMeter = PerMetre(tiff, TIFFTAG_YRESOLUTION);
-  return formats::PictureSizeAllowed(page.Width, page.Height, page.DibBits);
+  return PictureSizeAllowed(page.Width, page.Height, page.DibBits);
 }
 
 using RowSink = std::function<void(uint32_t y, const uint8_t* samples)>;
@@ -125,7 +125,7 @@ bool ReadStoredRows(TIFF* tiff, const Page& page, const RowSink& sink) {
   // Tile widths are multiples of 16, so every tile starts on a whole byte.
   if (tileWidth == 0 || tileLength == 0 || tileWidth % 16 != 0 || tileBytes <= 0 ||
       static_cast<uint64_t>(tileBytes) < uint64_t{tileRowBytes} * tileLength ||
-      uint64_t{rowBytes} * tileLength > static_cast<uint64_t>(formats::kMaxDecodedBytes)) {
+      uint64_t{rowBytes} * tileLength > static_cast<uint64_t>(kMaxDecodedBytes)) {
     return false;
   }
   std::vector<uint8_t> tile(static_cast<size_t>(tileBytes));
@@ -195,6 +195,10 @@ void StoreRow(const Page& page, const uint8_t* samples, uint8_t* dibRow) {
   }
 }
 
+bool ReadRows(TIFF* tiff, const Page& page, const RowSink& sink) {
+  return page.How == Kind::Rgba ? ReadRgbaRows(tiff, page, sink) : ReadStoredRows(tiff, page, sink);
+}
+
 GlobalHandle BuildDib(TIFF* tiff, const Page& page) {
   const int32_t stride = platform::DibRowBytes(static_cast<int32_t>(page.Width), page.DibBits);
   const size_t imageBytes = static_cast<size_t>(stride) * page.Height;
@@ -218,7 +222,7 @@ GlobalHandle BuildDib(TIFF* tiff, const Page& page) {
   const RowSink sink = [&](uint32_t y, const uint8_t* samples) {
     StoreRow(page, samples, rows + static_cast<size_t>(page.Height - 1 - y) * stride);
   };
-  const bool ok = page.How == Kind::Rgba ? ReadRgbaRows(tiff, page, sink) : ReadStoredRows(tiff, page, sink);
+  const bool ok = ReadRows(tiff, page, sink);
   platform::GlobalUnlock(handle);
   if (!ok) {
     platform::GlobalFree(handle);
@@ -231,11 +235,32 @@ GlobalHandle BuildDib(TIFF* tiff, const Page& page) {
 
 GlobalHandle QVLoadImg(const char* name) {
   if (!name) return 0;
-  const formats::TiffFile tiff = formats::OpenTiffQuietly(name, "r");
+  const TiffFile tiff = OpenTiffQuietly(name, "r");
   if (!tiff) return 0;
   Page page;
   if (!DescribePage(tiff.get(), page)) return 0;
   return BuildDib(tiff.get(), page);
 }
 
-}  // namespace input
+bool DecodeTiff(const uint8_t* data, size_t size, platform::Bitmap& out, std::string* error) {
+  auto fail = [&](const char* why) {
+    if (error) *error = why;
+    return false;
+  };
+  const MemoryTiff tiff(data, size);
+  if (!tiff.get()) return fail("not a TIFF file");
+  Page page;
+  if (!DescribePage(tiff.get(), page)) return fail("unsupported or damaged TIFF page");
+  platform::Bitmap picture(static_cast<int32_t>(page.Width), static_cast<int32_t>(page.Height), page.DibBits);
+  if (!page.Palette.empty()) picture.Palette() = page.Palette;
+  picture.XPelsPerMeter = page.XPelsPerMeter;
+  picture.YPelsPerMeter = page.YPelsPerMeter;
+  const RowSink sink = [&](uint32_t y, const uint8_t* samples) {
+    StoreRow(page, samples, picture.Row(static_cast<int32_t>(y)));
+  };
+  if (!ReadRows(tiff.get(), page, sink)) return fail("damaged TIFF data");
+  out = std::move(picture);
+  return true;
+}
+
+}  // namespace formats

@@ -101,7 +101,8 @@ class ImageProcessor {
     }
 
     app::PageResult result;
-    const engine::LineDialogue dialogue = options_.Learn ? learning::LearningDialogue : engine::LineDialogue{};
+    const engine::LineDialogue dialogue =
+        options_.Learn ? learning::LearningDialogue : engine::LineDialogue{};
     const engine::RunOutcome outcome = app::RecognisePage(page, region, path, result, dialogue);
     std::string why;
     if (const int status = StatusOf(outcome, why); status != kExitSuccess) {

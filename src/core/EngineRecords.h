@@ -19,9 +19,15 @@ using CharCode = uint16_t;
 constexpr CharCode MakeCode(uint8_t lead, uint8_t trail) {
   return static_cast<CharCode>(lead | (trail << 8));
 }
-constexpr uint8_t LeadByte(CharCode code) { return static_cast<uint8_t>(code & 0xFF); }
-constexpr uint8_t TrailByte(CharCode code) { return static_cast<uint8_t>(code >> 8); }
-constexpr CharCode AsciiCode(char c) { return static_cast<CharCode>(static_cast<uint8_t>(c)); }
+constexpr uint8_t LeadByte(CharCode code) {
+  return static_cast<uint8_t>(code & 0xFF);
+}
+constexpr uint8_t TrailByte(CharCode code) {
+  return static_cast<uint8_t>(code >> 8);
+}
+constexpr CharCode AsciiCode(char c) {
+  return static_cast<CharCode>(static_cast<uint8_t>(c));
+}
 constexpr CharCode AsciiPairCode(char first, char second) {
   return MakeCode(static_cast<uint8_t>(first), static_cast<uint8_t>(second));
 }
@@ -34,7 +40,9 @@ inline std::string CodeBytes(CharCode code) {
   return bytes;
 }
 // A hanzi of the GB2312 character area: lead byte 0xB0 or above.
-constexpr bool IsHanzi(CharCode code) { return LeadByte(code) >= 0xB0; }
+constexpr bool IsHanzi(CharCode code) {
+  return LeadByte(code) >= 0xB0;
+}
 
 // Accuracy thresholds: 46 or less is doubtful, 41 or less is shown red, and
 // a character known for certain (from a ground-truth file) scores 64.
@@ -71,8 +79,8 @@ struct SubBlock {
 // result. The leading 256 bytes (Scores, Codes, Features, FeatureHits) are the
 // block's result part, copied whole between blocks by the merge operations.
 struct CharBlock {
-  int32_t Scores[16];  // Scores[0] is the accuracy
-  CharCode Codes[16];  // best first, ended by the first 0
+  int32_t Scores[16];               // Scores[0] is the accuracy
+  CharCode Codes[16];               // best first, ended by the first 0
   int32_t Features[kFeatureWords];  // six digits 0..4 as a decimal number
   uint8_t FeatureHits[kFeatureWords];
   int32_t Left, Right, Top, Bottom;
@@ -91,14 +99,18 @@ constexpr size_t kResultPartBytes = offsetof(CharBlock, Left);
 constexpr uint8_t kCutLeft = 1;
 constexpr uint8_t kCutRight = 2;
 
-inline Box BoxOf(const CharBlock& b) { return Box{b.Left, b.Right, b.Top, b.Bottom}; }
+inline Box BoxOf(const CharBlock& b) {
+  return Box{b.Left, b.Right, b.Top, b.Bottom};
+}
 inline void SetBox(CharBlock& b, const Box& box) {
   b.Left = box.Left;
   b.Right = box.Right;
   b.Top = box.Top;
   b.Bottom = box.Bottom;
 }
-inline bool IsConfident(const CharBlock& b) { return b.Scores[0] > DoubtfulScore; }
+inline bool IsConfident(const CharBlock& b) {
+  return b.Scores[0] > DoubtfulScore;
+}
 
 // Lists hold pointers and do not own the blocks unless stated.
 using BlockList = std::vector<CharBlock*>;

@@ -25,7 +25,11 @@ constexpr int64_t RoundHalfEvenDiv(int64_t numerator, int64_t denominator) {
   return q;
 }
 
-inline int64_t RoundHalfEven(long double value) { return static_cast<int64_t>(std::nearbyintl(value)); }
-inline int64_t RoundHalfEven(double value) { return static_cast<int64_t>(std::nearbyint(value)); }
+inline int64_t RoundHalfEven(long double value) {
+  return static_cast<int64_t>(std::nearbyintl(value));
+}
+inline int64_t RoundHalfEven(double value) {
+  return static_cast<int64_t>(std::nearbyint(value));
+}
 
 }  // namespace core

@@ -13,8 +13,8 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "engine/EngineState.h"
 #include "core/Rounding.h"
+#include "engine/EngineState.h"
 
 namespace engine {
 

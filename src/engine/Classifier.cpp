@@ -16,10 +16,10 @@
 #include <cstring>
 #include <string>
 
+#include "core/Rounding.h"
 #include "engine/CellFeatures.h"
 #include "engine/EngineState.h"
 #include "engine/LookAlikeRules.h"
-#include "core/Rounding.h"
 #include "library/CharIndex.h"
 #include "library/TemplateLibrary.h"
 #include "library/WordPairs.h"

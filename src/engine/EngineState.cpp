@@ -62,6 +62,8 @@ uint8_t InkValueOf(const platform::Bitmap& bitmap) {
   return (palette.empty() || palette[0].Red == 0) ? 0 : 1;
 }
 
-CharBlock* NewBlock() { return new CharBlock{}; }
+CharBlock* NewBlock() {
+  return new CharBlock{};
+}
 
 }  // namespace engine

@@ -70,9 +70,15 @@ inline void SetBit(std::vector<uint8_t>& bits, int32_t x, int32_t y, int value) 
   const uint8_t mask = static_cast<uint8_t>(0x80 >> (x & 7));
   byte = value ? (byte | mask) : (byte & ~mask);
 }
-inline void EraseScanPixel(int32_t x, int32_t y) { SetBit(ScanBits, x, y, InkValue ^ 1); }
-inline void MaskPagePixel(int32_t x, int32_t y) { SetBit(PageBits, x, y, InkValue ^ 1); }
-inline void UnmaskPagePixel(int32_t x, int32_t y) { SetBit(PageBits, x, y, InkValue); }
+inline void EraseScanPixel(int32_t x, int32_t y) {
+  SetBit(ScanBits, x, y, InkValue ^ 1);
+}
+inline void MaskPagePixel(int32_t x, int32_t y) {
+  SetBit(PageBits, x, y, InkValue ^ 1);
+}
+inline void UnmaskPagePixel(int32_t x, int32_t y) {
+  SetBit(PageBits, x, y, InkValue);
+}
 
 // InkValue for a 1-bit bitmap: 0 when palette entry 0 has red 0 (black),
 // otherwise 1.

@@ -36,8 +36,12 @@ constexpr const char* kRedMessage = ".RED文件有错误！";
 constexpr const char* kRecMessage = ".REC文件有错误！";
 constexpr const char* kWriteMessage = "写.RED文件出错！";
 
-int32_t GetInt32(const uint8_t* p) { return static_cast<int32_t>(platform::GetLe32(p)); }
-void PutInt32(uint8_t* p, int32_t value) { platform::PutLe32(p, static_cast<uint32_t>(value)); }
+int32_t GetInt32(const uint8_t* p) {
+  return static_cast<int32_t>(platform::GetLe32(p));
+}
+void PutInt32(uint8_t* p, int32_t value) {
+  platform::PutLe32(p, static_cast<uint32_t>(value));
+}
 
 bool WriteHeader(platform::ReplacingFile& file) {
   uint8_t header[kRedHeaderBytes];

@@ -24,7 +24,7 @@ namespace {
 constexpr uint8_t kFullWidthLead = 0xA3;
 constexpr uint8_t kFullWidthOffset = 0x80;
 constexpr uint8_t kDoubleByteStart = 0x80;
-constexpr char kRulerBase = 64;  // blocks 10 … 19 get 'A', 20 … 29 'B', …
+constexpr char kRulerBase = 64;                         // blocks 10 … 19 get 'A', 20 … 29 'B', …
 constexpr CharCode kRightQuote = MakeCode(0xA1, 0xAF);  // ’
 
 // Sizes outside [rnd(0.2 m), 3 m] of the line's mean m do not count for the
@@ -181,7 +181,6 @@ std::string RulerLabel(int32_t k, int32_t textBytes) {
   if (static_cast<int32_t>(label.size()) < textBytes) label.insert(0, textBytes - label.size(), ' ');
   return label;
 }
-
 
 void UnionBox(Box& destination, const Box& source) {
   destination.Left = std::min(destination.Left, source.Left);

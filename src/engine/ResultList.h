@@ -26,7 +26,7 @@ void FreePageLines();
 void CharMapInsert(int32_t position, int32_t count, core::CharBlock* value);
 
 struct EmittedLine {
-  std::string Text;   // GBK
+  std::string Text;  // GBK
   int32_t Indent = 0;
   std::string Ruler;  // index ruler, in learning mode only
 };

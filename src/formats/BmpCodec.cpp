@@ -12,6 +12,8 @@
 // The encoder writes the common form: an info header, bottom-up rows without
 // compression, the colour table, and the masks of bitfield pictures.
 
+#include "formats/BmpCodec.h"
+
 #include <algorithm>
 #include <bit>
 #include <cerrno>
@@ -20,16 +22,15 @@
 #include <limits>
 #include <new>
 
-#include "formats/BmpCodec.h"
 #include "platform/ByteOrder.h"
 #include "platform/FileIo.h"
 
 namespace formats {
 
 using platform::Bitmap;
-using platform::RgbQuad;
 using platform::DibRowBytes;
 using platform::kMaxPixels;
+using platform::RgbQuad;
 
 namespace {
 
@@ -86,7 +87,8 @@ bool ValidMask(uint32_t mask, uint16_t bitCount) {
 }
 
 bool ReadHeaders(const uint8_t* data, size_t size, BmpLayout& layout, std::string* error) {
-  if (size < kFileHeaderSize + 4 || platform::GetLe16(data) != kBmpMagic) return Fail(error, "not a BMP file");
+  if (size < kFileHeaderSize + 4 || platform::GetLe16(data) != kBmpMagic)
+    return Fail(error, "not a BMP file");
   layout.PixelOffset = platform::GetLe32(data + 10);
   const uint32_t headerSize = platform::GetLe32(data + kFileHeaderSize);
   const uint8_t* h = data + kFileHeaderSize;

@@ -15,8 +15,8 @@
 #include <jerror.h>
 // clang-format on
 
-#include "platform/FileIo.h"
 #include "formats/PixelRows.h"
+#include "platform/FileIo.h"
 
 namespace formats {
 namespace {

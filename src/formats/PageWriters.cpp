@@ -1,10 +1,10 @@
 // Page-image writers by extension (see PageWriters.h).
-#include "formats/BmpCodec.h"
 #include "formats/PageWriters.h"
 
-#include "platform/FileIo.h"
+#include "formats/BmpCodec.h"
 #include "formats/JpegCodec.h"
 #include "formats/TiffWriter.h"
+#include "platform/FileIo.h"
 
 namespace formats {
 

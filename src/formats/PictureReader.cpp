@@ -1,16 +1,16 @@
 // The multi-format picture reader (see PictureReader.h): a table from
 // extension to decoder. GraphicsMagick coders are always named explicitly,
 // so a file is only ever decoded as the format its extension promises.
-#include "formats/BmpCodec.h"
 #include "formats/PictureReader.h"
 
 #include <vector>
 
-#include "platform/FileIo.h"
+#include "formats/BmpCodec.h"
 #include "formats/JpegCodec.h"
 #include "formats/MagickReader.h"
 #include "formats/PsdReader.h"
 #include "formats/TiffReader.h"
+#include "platform/FileIo.h"
 
 namespace formats {
 namespace {
@@ -24,17 +24,17 @@ struct Route {
 };
 
 constexpr Route kRoutes[] = {
-    {".pcx", Decoder::Magick, "PCX"},   {".pcc", Decoder::Magick, "PCX"}, {".tif", Decoder::Tiff, nullptr},
+    {".pcx", Decoder::Magick, "PCX"},  {".pcc", Decoder::Magick, "PCX"}, {".tif", Decoder::Tiff, nullptr},
     {".tiff", Decoder::Tiff, nullptr}, {".fax", Decoder::Magick, "FAX"}, {".tga", Decoder::Magick, "TGA"},
-    {".icb", Decoder::Magick, "TGA"},   {".vda", Decoder::Magick, "TGA"}, {".vst", Decoder::Magick, "TGA"},
-    {".win", Decoder::Magick, "TGA"},   {".png", Decoder::Magick, "PNG"}, {".gif", Decoder::Magick, "GIF"},
-    {".bw", Decoder::Magick, "SGI"},    {".rgb", Decoder::Magick, "SGI"}, {".rgba", Decoder::Magick, "SGI"},
-    {".sgi", Decoder::Magick, "SGI"},   {".rla", Decoder::Magick, "RLA"}, {".rpf", Decoder::Magick, "RLA"},
-    {".pcd", Decoder::Magick, "PCD"},   {".cut", Decoder::Magick, "CUT"}, {".pbm", Decoder::Magick, "PNM"},
-    {".pgm", Decoder::Magick, "PNM"},   {".ppm", Decoder::Magick, "PNM"}, {".pnm", Decoder::Magick, "PNM"},
-    {".ico", Decoder::Magick, "ICO"},   {".wmf", Decoder::Wmf, "WMF"},    {".psd", Decoder::Psd, nullptr},
-    {".pdd", Decoder::Psd, nullptr},    {".bmp", Decoder::Bmp, nullptr},  {".dib", Decoder::Bmp, nullptr},
-    {".rle", Decoder::Bmp, nullptr},    {".jpg", Decoder::Jpeg, nullptr}, {".jpeg", Decoder::Jpeg, nullptr},
+    {".icb", Decoder::Magick, "TGA"},  {".vda", Decoder::Magick, "TGA"}, {".vst", Decoder::Magick, "TGA"},
+    {".win", Decoder::Magick, "TGA"},  {".png", Decoder::Magick, "PNG"}, {".gif", Decoder::Magick, "GIF"},
+    {".bw", Decoder::Magick, "SGI"},   {".rgb", Decoder::Magick, "SGI"}, {".rgba", Decoder::Magick, "SGI"},
+    {".sgi", Decoder::Magick, "SGI"},  {".rla", Decoder::Magick, "RLA"}, {".rpf", Decoder::Magick, "RLA"},
+    {".pcd", Decoder::Magick, "PCD"},  {".cut", Decoder::Magick, "CUT"}, {".pbm", Decoder::Magick, "PNM"},
+    {".pgm", Decoder::Magick, "PNM"},  {".ppm", Decoder::Magick, "PNM"}, {".pnm", Decoder::Magick, "PNM"},
+    {".ico", Decoder::Magick, "ICO"},  {".wmf", Decoder::Wmf, "WMF"},    {".psd", Decoder::Psd, nullptr},
+    {".pdd", Decoder::Psd, nullptr},   {".bmp", Decoder::Bmp, nullptr},  {".dib", Decoder::Bmp, nullptr},
+    {".rle", Decoder::Bmp, nullptr},   {".jpg", Decoder::Jpeg, nullptr}, {".jpeg", Decoder::Jpeg, nullptr},
     {".emf", Decoder::Emf, nullptr},
 };
 

@@ -1,11 +1,11 @@
 // Quiet TIFF opening (see TiffFiles.h).
 #include "formats/TiffFiles.h"
 
-#include "formats/PixelRows.h"
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+
+#include "formats/PixelRows.h"
 
 namespace formats {
 namespace {
@@ -38,15 +38,21 @@ tmsize_t ReadMemory(thandle_t handle, void* buffer, tmsize_t size) {
   source->At += n;
   return static_cast<tmsize_t>(n);
 }
-tmsize_t WriteNothing(thandle_t, void*, tmsize_t) { return 0; }
+tmsize_t WriteNothing(thandle_t, void*, tmsize_t) {
+  return 0;
+}
 toff_t SeekMemory(thandle_t handle, toff_t offset, int whence) {
   auto* source = static_cast<Source*>(handle);
   const uint64_t base = whence == SEEK_CUR ? source->At : whence == SEEK_END ? source->Size : 0;
   source->At = base + offset;
   return source->At;
 }
-int CloseNothing(thandle_t) { return 0; }
-toff_t MemorySize(thandle_t handle) { return static_cast<Source*>(handle)->Size; }
+int CloseNothing(thandle_t) {
+  return 0;
+}
+toff_t MemorySize(thandle_t handle) {
+  return static_cast<Source*>(handle)->Size;
+}
 // The data is handed to libtiff as a mapped file, as a file on disk would be:
 // libtiff reads some layouts more leniently from a mapping than by reads.
 int MapMemory(thandle_t handle, void** base, toff_t* size) {

@@ -6,18 +6,18 @@
 //
 // Loading a page leaves the library's change flag alone: clearing it would
 // silently drop what a supervisor taught before opening the next page.
-#include "formats/BmpCodec.h"
 #include "input/ImageLoading.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 
-#include "platform/FileIo.h"
+#include "formats/BmpCodec.h"
 #include "formats/JpegCodec.h"
 #include "formats/PictureReader.h"
 #include "formats/TiffReader.h"
 #include "platform/ByteOrder.h"
+#include "platform/FileIo.h"
 #include "platform/UiHooks.h"
 
 namespace input {

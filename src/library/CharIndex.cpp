@@ -55,7 +55,7 @@ core::CharCode IndexToCode(CharIndex index) {
   if (index >= kFirstPairIndex) {
     const int32_t offset = index - kFirstPairIndex;
     return core::MakeCode(static_cast<uint8_t>(offset / kRowLength + kAsciiFirst),
-                            static_cast<uint8_t>(offset % kRowLength + kAsciiFirst));
+                          static_cast<uint8_t>(offset % kRowLength + kAsciiFirst));
   }
   const int32_t row = (index - 1) / kRowLength;
   const int32_t column = (index - 1) % kRowLength;

@@ -134,10 +134,11 @@ AddResult LibraryAdd(int32_t table, int32_t featureIndex, CharCode code) {
   if (IsRefusedEntry(table, code, featureIndex)) {
     if (RefusalAnswer != platform::Answer::All) {
       char text[64];
-      std::snprintf(text, sizeof text, "error in:%s %d %d %d", platform::GbkToUtf8(core::CodeBytes(code)).c_str(),
-                    table, featureIndex, 1);
+      std::snprintf(text, sizeof text, "error in:%s %d %d %d",
+                    platform::GbkToUtf8(core::CodeBytes(code)).c_str(), table, featureIndex, 1);
       RefusalAnswer = platform::AskQuestion(std::string(text) + "\n" + "是否结束(Yes/No/AllNot)?",
-                                            platform::MessageButtons::YesNoAll, platform::QuestionId::EndAfterRefusedEntry);
+                                            platform::MessageButtons::YesNoAll,
+                                            platform::QuestionId::EndAfterRefusedEntry);
       if (RefusalAnswer == platform::Answer::Yes) {
         ProgramEndRequested = true;
         return AddResult::EndRequested;
@@ -230,8 +231,8 @@ void DisplayModel::LearnCharacter() {
     if (ForceAnswer == platform::Answer::All) return;
     const std::string question = std::string("\"").append(platform::GbkToUtf8(Edit2)).append("\"") +
                                  "默认是不允许入库的，是否强制入库(Yes/No/AllNot)？";
-    ForceAnswer =
-        platform::AskQuestion(question, platform::MessageButtons::YesNoAll, platform::QuestionId::ForcedEntry);
+    ForceAnswer = platform::AskQuestion(question, platform::MessageButtons::YesNoAll,
+                                        platform::QuestionId::ForcedEntry);
     if (ForceAnswer != platform::Answer::Yes) return;
   }
   const CharCode code = MakeCode(lead, trail);
@@ -277,8 +278,7 @@ void DisplayModel::LearnCharacter() {
 }
 
 void DisplayModel::UndoLearnedCharacter(int32_t historyIndex) {
-  if (!LearningMode || historyIndex < 0 || historyIndex >= static_cast<int32_t>(History.size()))
-    return;
+  if (!LearningMode || historyIndex < 0 || historyIndex >= static_cast<int32_t>(History.size())) return;
   const std::string line = History[historyIndex];
   if (line.size() < 2) return;
   const std::string character = line.substr(0, 2);

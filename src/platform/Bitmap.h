@@ -45,7 +45,8 @@ constexpr int32_t DibRowBytes(int32_t width, int32_t bitCount) {
 
 // The depths a DIB of ours may have: 1, 4, 8, 16, 24 or 32 bits per pixel.
 constexpr bool IsDibBitCount(int32_t bitCount) {
-  return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 || bitCount == 24 || bitCount == 32;
+  return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 || bitCount == 24 ||
+         bitCount == 32;
 }
 
 class Bitmap {

@@ -3,15 +3,19 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <string_view>
 
 namespace platform {
 
 namespace {
 // Converts with iconv; on an unconvertible or incomplete sequence either
-// fails (strict) or writes '?' and skips one input byte.
+// fails (strict) or writes '?' and skips the character: one byte of GBK,
+// the whole sequence of UTF-8 (one byte when it is not a valid sequence).
 bool Convert(const char* to, const char* from, const std::string& in, std::string& out, bool strict) {
+  const bool fromUtf8 = std::string_view(from) == "UTF-8";
   out.clear();
   iconv_t cd = iconv_open(to, from);
   if (cd == reinterpret_cast<iconv_t>(-1)) return false;
@@ -29,8 +33,10 @@ bool Convert(const char* to, const char* from, const std::string& in, std::strin
     ok = false;
     if (strict) break;
     out.push_back('?');
-    ++src;
-    --srcLeft;
+    const size_t at = static_cast<size_t>(src - in.data());
+    const size_t skip = fromUtf8 ? std::max<size_t>(1, Utf8SequenceLength(in, at)) : 1;
+    src += skip;
+    srcLeft -= skip;
   }
   iconv_close(cd);
   return ok;
@@ -47,8 +53,12 @@ std::string Utf8ToGbk(const std::string& utf8) {
   Convert("CP936", "UTF-8", utf8, out, false);
   return out;
 }
-bool GbkToUtf8(const std::string& gbk, std::string& out) { return Convert("UTF-8", "CP936", gbk, out, true); }
-bool Utf8ToGbk(const std::string& utf8, std::string& out) { return Convert("CP936", "UTF-8", utf8, out, true); }
+bool GbkToUtf8(const std::string& gbk, std::string& out) {
+  return Convert("UTF-8", "CP936", gbk, out, true);
+}
+bool Utf8ToGbk(const std::string& utf8, std::string& out) {
+  return Convert("CP936", "UTF-8", utf8, out, true);
+}
 
 size_t Utf8SequenceLength(const std::string& text, size_t i) {
   const auto lead = static_cast<uint8_t>(text[i]);

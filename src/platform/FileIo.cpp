@@ -61,7 +61,9 @@ bool ReplaceFile(const std::string& path, const std::function<bool(const std::st
 }
 
 ReplacingFile::ReplacingFile(std::string target)
-    : target_(std::move(target)), temporary_(TemporaryName(target_)), file_(std::fopen(temporary_.c_str(), "wb")) {}
+    : target_(std::move(target)),
+      temporary_(TemporaryName(target_)),
+      file_(std::fopen(temporary_.c_str(), "wb")) {}
 
 ReplacingFile::~ReplacingFile() {
   if (file_) std::fclose(file_);

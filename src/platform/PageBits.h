@@ -37,5 +37,4 @@ bool GetPageBits(const Bitmap& bitmap, int32_t& size, int32_t& width, std::vecto
 // fewer rows than its height.
 bool SetPageBits(Bitmap& bitmap, std::span<const uint8_t> bits);
 
-
 }  // namespace platform

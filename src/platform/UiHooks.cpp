@@ -13,8 +13,12 @@ HeadlessUi& BuiltInUi() {
 UiHooks* current = nullptr;
 }  // namespace
 
-UiHooks& Ui() { return current ? *current : BuiltInUi(); }
-void SetUi(UiHooks* hooks) { current = hooks; }
+UiHooks& Ui() {
+  return current ? *current : BuiltInUi();
+}
+void SetUi(UiHooks* hooks) {
+  current = hooks;
+}
 
 void ShowNotice(const std::string& text) {
   Ui().ShowMessage(text, MessageIcon::Question, MessageButtons::Ok, QuestionId::Other);
@@ -57,7 +61,9 @@ void HeadlessPane::Clear() {
   SelectionStart = SelectionLength = 0;
 }
 
-void HeadlessPane::AppendLine(const std::string& gbkLine) { lines_.push_back(gbkLine); }
+void HeadlessPane::AppendLine(const std::string& gbkLine) {
+  lines_.push_back(gbkLine);
+}
 
 void HeadlessPane::SetText(const std::string& gbkText) {
   lines_.clear();

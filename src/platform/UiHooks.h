@@ -40,7 +40,7 @@ class ResultPane {
   virtual void AppendLine(const std::string& gbkLine) = 0;
   virtual void SetText(const std::string& gbkText) = 0;  // lines split at '\n'
   virtual std::vector<std::string> Lines() const = 0;
-  virtual std::string Text() const = 0;  // every line followed by '\n'
+  virtual std::string Text() const = 0;    // every line followed by '\n'
   virtual int32_t TextLength() const = 0;  // in positions, as above
   virtual void Select(int32_t start, int32_t length) = 0;
   virtual void SetSelectionColour(uint32_t rgb) = 0;  // 0xRRGGBB

@@ -44,7 +44,6 @@ constexpr char32_t kAsciiDelete = 0x7F;
 constexpr int32_t kFixedShift = 6;  // FreeType 26.6 fixed point
 constexpr int32_t kFixedOne = 1 << kFixedShift;
 
-
 // A glyph as rendered: its advance (26.6), the mono bitmap with its offset
 // from the pen position, and the ink extent inside the bitmap.
 struct Glyph {
@@ -390,7 +389,8 @@ bool WriteGroundTruth(const std::string& path, const RenderedPage& page) {
     if (c.Gbk.empty() || c.Gbk.size() > 2) continue;
     const auto lead = static_cast<uint8_t>(c.Gbk[0]);
     const auto trail = static_cast<uint8_t>(c.Gbk.size() == 2 ? c.Gbk[1] : 0);
-    records.push_back({engine::StoredCode(core::MakeCode(lead, trail)), core::Box{c.Left, c.Right, c.Top, c.Bottom}, 0});
+    records.push_back(
+        {engine::StoredCode(core::MakeCode(lead, trail)), core::Box{c.Left, c.Right, c.Top, c.Bottom}, 0});
   }
   return engine::WriteGroundTruthFile(path, records);
 }

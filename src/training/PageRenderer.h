@@ -36,7 +36,7 @@ struct RenderedChar {
 };
 
 struct RenderedPage {
-  platform::Bitmap Page;  // 1 bit per pixel
+  platform::Bitmap Page;            // 1 bit per pixel
   std::vector<RenderedChar> Chars;  // in reading order; spaces have no entry
   std::vector<std::string> Lines;   // UTF-8 text of each rendered line
 };

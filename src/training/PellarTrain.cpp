@@ -22,18 +22,18 @@
 #include <string>
 #include <vector>
 
+#include "core/Rounding.h"
+#include "engine/Classifier.h"
+#include "engine/EngineState.h"
 #include "formats/BmpCodec.h"
+#include "library/TemplateLibrary.h"
+#include "library/WordPairs.h"
+#include "platform/Clock.h"
 #include "training/PageRenderer.h"
 #include "training/TrainDegrade.h"
 #include "training/TrainLearn.h"
 #include "training/TrainText.h"
 #include "training/TrainWordPairs.h"
-#include "engine/Classifier.h"
-#include "engine/EngineState.h"
-#include "core/Rounding.h"
-#include "library/TemplateLibrary.h"
-#include "library/WordPairs.h"
-#include "platform/Clock.h"
 
 #ifndef PELLAR_VERSION
 #define PELLAR_VERSION "0"

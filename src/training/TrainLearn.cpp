@@ -39,7 +39,8 @@ core::CharCode Narrowed(core::CharCode code) {
 }
 
 // Runs the engine over a whole page and returns the character map.
-engine::RunOutcome RunWholePage(platform::Bitmap& bitmap, const std::string& path, core::CharMapList& charMap) {
+engine::RunOutcome RunWholePage(platform::Bitmap& bitmap, const std::string& path,
+                                core::CharMapList& charMap) {
   platform::HeadlessPane pane;
   engine::RunJob job;
   job.Bitmap = &bitmap;

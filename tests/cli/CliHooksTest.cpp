@@ -27,7 +27,8 @@ TEST(CliHooks, LearningQuestionsAreAnsweredFromTheOptionsAndEverythingIsPrinted)
   // The answer follows the question asked, whatever its text says.
   EXPECT_EQ(ask(refusing, "reworded", MessageButtons::YesNoAll, QuestionId::Other), platform::Answer::No);
   cli::CliHooks forcing(errors, true);
-  EXPECT_EQ(ask(forcing, "reworded", MessageButtons::YesNoAll, QuestionId::ForcedEntry), platform::Answer::Yes);
+  EXPECT_EQ(ask(forcing, "reworded", MessageButtons::YesNoAll, QuestionId::ForcedEntry),
+            platform::Answer::Yes);
   EXPECT_EQ(ask(forcing, forced, MessageButtons::YesNoAll, QuestionId::ForcedEntry), platform::Answer::Yes);
 
   std::rewind(errors);

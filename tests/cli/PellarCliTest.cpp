@@ -11,9 +11,9 @@
 #include <sstream>
 
 #include "formats/BmpCodec.h"
-#include "training/PageRenderer.h"
 #include "platform/Bitmap.h"
 #include "platform/Encoding.h"
+#include "training/PageRenderer.h"
 
 namespace {
 

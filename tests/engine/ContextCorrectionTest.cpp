@@ -8,12 +8,12 @@
 
 namespace {
 
-using correction_test::TestLine;
 using core::AsciiCode;
 using core::AsciiPairCode;
 using core::Box;
 using core::CharCode;
 using core::MakeCode;
+using correction_test::TestLine;
 
 constexpr CharCode kHanzi = MakeCode(0xD6, 0xD0);           // 中
 constexpr CharCode kFullComma = MakeCode(0xA3, 0xAC);       // ，

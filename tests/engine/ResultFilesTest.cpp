@@ -127,7 +127,7 @@ core::CharBlock* NewBlock(core::CharCode code, int32_t left, uint8_t cutSides) {
 TEST_F(ResultFilesTest, SaveWritesFullWidthRecordsAndSkipsBlanks) {
   auto* line =
       new core::BlockList{NewBlock(core::AsciiCode('A'), 10, 0), NewBlock(core::AsciiCode(' '), 20, 0),
-                            NewBlock(0, 30, 0), NewBlock(kZi, 40, core::kCutRight)};
+                          NewBlock(0, 30, 0), NewBlock(kZi, 40, core::kCutRight)};
   auto* second = new core::BlockList{NewBlock(core::AsciiPairCode('a', 'b'), 60, 0)};
   engine::PageLines = {line, second};
   ASSERT_TRUE(engine::SaveGroundTruth(engine::Job.FileName));

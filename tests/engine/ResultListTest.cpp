@@ -3,9 +3,9 @@
 // spaces, indentation and character-map entries of an emitted line.
 #include <gtest/gtest.h>
 
-#include "library/TemplateLibrary.h"
 #include "engine/EngineState.h"
 #include "engine/ResultList.h"
+#include "library/TemplateLibrary.h"
 #include "support/EngineFixtures.h"
 
 namespace {
@@ -132,8 +132,8 @@ TEST(RefWidthTest, WidthsRoundHalvesToEven) {
   EXPECT_EQ(ref(core::AsciiCode('l'), 3), 8);   // 7.5
   EXPECT_EQ(ref(core::AsciiCode('1'), 3), 10);  // narrow digit 30
   EXPECT_EQ(ref(core::AsciiCode('7'), 7), 10);  // narrow digits 70
-  EXPECT_EQ(ref(MakeCode(0xA3, 0xC1), 9), 5);     // Ａ as A: 180
-  EXPECT_EQ(ref(MakeCode(0xA1, 0xAF), 7), 20);    // ’ as the comma: 35
+  EXPECT_EQ(ref(MakeCode(0xA3, 0xC1), 9), 5);   // Ａ as A: 180
+  EXPECT_EQ(ref(MakeCode(0xA1, 0xAF), 7), 20);  // ’ as the comma: 35
   EXPECT_EQ(ref(kHanzi, 37), 37);
   EXPECT_EQ(ref(core::AsciiPairCode('a', 'b'), 3), 2);  // 1.5
   EXPECT_EQ(ref(core::AsciiPairCode('a', 'b'), 5), 2);  // 2.5

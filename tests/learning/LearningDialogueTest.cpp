@@ -4,8 +4,8 @@
 #include <deque>
 
 #include "engine/EngineState.h"
-#include "library/Learning.h"
 #include "learning/LearningDialogue.h"
+#include "library/Learning.h"
 #include "support/LibraryFixtures.h"
 
 namespace {
@@ -122,4 +122,3 @@ TEST_F(LearningDialogueTest, EndCloseAndSwitchOff) {
   EXPECT_EQ(windows.asked, 3);
   EXPECT_FALSE(engine::StopRequested);
 }
-

@@ -16,7 +16,7 @@ namespace {
 
 constexpr core::CharCode kRen = MakeCode(0xC8, 0xCB);        // 人
 constexpr core::CharCode kOpenQuote = MakeCode(0xA1, 0xB0);  // “
-constexpr int32_t kWord = 12340;                               // digits 0 1 2 3 4 0
+constexpr int32_t kWord = 12340;                             // digits 0 1 2 3 4 0
 
 class LearningTest : public testing_support::LibraryTest {
  protected:

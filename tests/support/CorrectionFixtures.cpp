@@ -94,7 +94,7 @@ TestLine::~TestLine() {
 }
 
 core::CharBlock* TestLine::Add(const core::Box& box, core::CharCode code, int32_t score,
-                                 core::CharCode second, int32_t secondScore) {
+                               core::CharCode second, int32_t secondScore) {
   core::CharBlock* b = engine::NewBlock();
   core::SetBox(*b, box);
   b->Codes[0] = code;

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "training/PageRenderer.h"
 #include "core/EngineRecords.h"
+#include "training/PageRenderer.h"
 
 namespace correction_test {
 
@@ -40,8 +40,8 @@ class TestLine {
   TestLine(const TestLine&) = delete;
   TestLine& operator=(const TestLine&) = delete;
 
-  core::CharBlock* Add(const core::Box& box, core::CharCode code, int32_t score,
-                         core::CharCode second = 0, int32_t secondScore = 0);
+  core::CharBlock* Add(const core::Box& box, core::CharCode code, int32_t score, core::CharCode second = 0,
+                       int32_t secondScore = 0);
   core::BlockList& Blocks() { return blocks_; }
   core::CharBlock& operator[](size_t i) { return *blocks_[i]; }
   size_t size() const { return blocks_.size(); }

@@ -4,8 +4,8 @@
 #include <algorithm>
 
 #include "engine/EngineState.h"
-#include "library/TemplateLibrary.h"
 #include "engine/ResultList.h"
+#include "library/TemplateLibrary.h"
 
 namespace enginetest {
 
@@ -31,8 +31,8 @@ void DrawBox(platform::Bitmap& page, int32_t left, int32_t right, int32_t top, i
   }
 }
 
-core::CharBlock* NewTestBlock(int32_t left, int32_t right, int32_t top, int32_t bottom,
-                                core::CharCode code, int32_t score) {
+core::CharBlock* NewTestBlock(int32_t left, int32_t right, int32_t top, int32_t bottom, core::CharCode code,
+                              int32_t score) {
   core::CharBlock* block = engine::NewBlock();
   core::SetBox(*block, core::Box{left, right, top, bottom});
   block->Codes[0] = code;

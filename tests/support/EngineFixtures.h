@@ -25,7 +25,7 @@ void DrawPixel(platform::Bitmap& page, int32_t x, int32_t y);
 // A heap block (released by the engine) with its box, first candidate and
 // accuracy; every other field zero.
 core::CharBlock* NewTestBlock(int32_t left, int32_t right, int32_t top, int32_t bottom,
-                                core::CharCode code = 0, int32_t score = 0);
+                              core::CharCode code = 0, int32_t score = 0);
 
 // Releases every block and line of the engine and restores the flags.
 void ResetEngineState();

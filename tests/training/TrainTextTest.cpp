@@ -7,12 +7,12 @@
 #include <filesystem>
 #include <fstream>
 
-#include "training/TrainText.h"
-#include "training/TrainWordPairs.h"
 #include "core/EngineRecords.h"
 #include "library/CharIndex.h"
 #include "library/WordPairs.h"
 #include "platform/Encoding.h"
+#include "training/TrainText.h"
+#include "training/TrainWordPairs.h"
 
 namespace {
 

@@ -69,7 +69,7 @@ TEST_F(LayoutTest, StackedPartsJoinInEveryLineOfASplitBand) {
   for (int32_t line = 0; line < 3; ++line) {
     const int32_t top = 25 * line;
     Add(0, 20, top, top + 20);
-    Add(30, 50, top, top + 8);       // upper part
+    Add(30, 50, top, top + 8);        // upper part
     Add(35, 45, top + 12, top + 20);  // lower part, sharing its columns
     Add(60, 80, top, top + 20);
   }

@@ -54,6 +54,22 @@ TEST_F(RunComponentTest, StrokesInsideTheInnerTwoThirdsJoinTheComponent) {
   EXPECT_EQ(engine::LogTop, 61 * 4 + 57 * 4 + 121 - 0) << "every collected pixel is logged";
 }
 
+// The inner part is the box less (width div 6) on the left and right and
+// (height div 6) at the top and bottom, both edges included.
+TEST_F(RunComponentTest, InnerPartEndsExactlyAtOneSixthOfTheBox) {
+  platform::Bitmap page = enginetest::MakePage(400, 400);
+  DrawBox(page, 100, 160, 100, 103);  // width and height 60: the inner part is 110..150
+  DrawBox(page, 100, 103, 100, 160);
+  const int32_t inside[][2] = {{110, 130}, {150, 120}, {130, 110}, {140, 150}};
+  const int32_t outside[][2] = {{109, 140}, {151, 125}, {120, 109}, {135, 151}};
+  for (const auto& p : inside) enginetest::DrawPixel(page, p[0], p[1]);
+  for (const auto& p : outside) enginetest::DrawPixel(page, p[0], p[1]);
+  Load(page);
+  engine::CollectComponent(100, 100);
+  for (const auto& p : inside) EXPECT_FALSE(ScanInk(p[0], p[1])) << p[0] << "," << p[1] << " is joined";
+  for (const auto& p : outside) EXPECT_TRUE(ScanInk(p[0], p[1])) << p[0] << "," << p[1] << " is left";
+}
+
 TEST_F(RunComponentTest, SpecksRulesAndFramesAreDropped) {
   struct Case {
     const char* What;

@@ -10,15 +10,15 @@
 
 namespace {
 
+using core::Box;
+using core::CharCode;
+using core::MakeCode;
 using correction_test::Any;
 using correction_test::BoxIs;
 using correction_test::FillRect;
 using correction_test::LeftIs;
 using correction_test::MakeBlankPage;
 using correction_test::TestLine;
-using core::Box;
-using core::CharCode;
-using core::MakeCode;
 
 constexpr CharCode kHanzi = MakeCode(0xD6, 0xD0);       // 中
 constexpr CharCode kFullB = MakeCode(0xA3, 0xC2);       // Ｂ

@@ -10,10 +10,10 @@
 #include <regex>
 #include <stdexcept>
 
-#include "library/TemplateLibrary.h"
 #include "engine/EngineState.h"
 #include "engine/RecognitionRun.h"
 #include "engine/ResultList.h"
+#include "library/TemplateLibrary.h"
 #include "support/EngineFixtures.h"
 
 namespace {
@@ -191,9 +191,9 @@ class FinishLineTest : public ::testing::Test {
 
 TEST_F(FinishLineTest, LinesOfOneDoubtfulBlockOrOneMarkAreDropped) {
   const core::CharCode dropped[] = {MakeCode(0xD2, 0xBB), MakeCode(0xA3, 0xDF), MakeCode(0xA3, 0xDE),
-                                      MakeCode(0xA3, 0xAE), MakeCode(0xA3, 0xAC), MakeCode(0xA3, 0xA7),
-                                      MakeCode(0xA1, 0xF6), MakeCode(0xA1, 0xF1), MakeCode(0xA1, 0xA3),
-                                      MakeCode(0xA1, 0xFE)};
+                                    MakeCode(0xA3, 0xAE), MakeCode(0xA3, 0xAC), MakeCode(0xA3, 0xA7),
+                                    MakeCode(0xA1, 0xF6), MakeCode(0xA1, 0xF1), MakeCode(0xA1, 0xA3),
+                                    MakeCode(0xA1, 0xFE)};
   for (core::CharCode code : dropped) Finish({NewTestBlock(0, 30, 0, 30, code, 60)});
   Finish({NewTestBlock(0, 30, 0, 30, kHanzi, 46)});
   EXPECT_TRUE(engine::PageLines.empty());

@@ -11,13 +11,13 @@
 
 namespace {
 
+using core::Box;
+using core::CharCode;
+using core::MakeCode;
 using correction_test::Any;
 using correction_test::BoxIs;
 using correction_test::MakeBlankPage;
 using correction_test::TestLine;
-using core::Box;
-using core::CharCode;
-using core::MakeCode;
 
 constexpr CharCode kHanzi = MakeCode(0xD6, 0xD0);        // 中
 constexpr CharCode kBow = MakeCode(0xB9, 0xAD);          // 弓

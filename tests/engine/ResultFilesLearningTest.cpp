@@ -51,7 +51,6 @@ TEST_F(GroundTruthLearningTest, TaughtPageIsReadBack) {
   ASSERT_EQ(engine::FenXi(document), engine::RunOutcome::Done);
   const size_t expected = correction_test::CharacterCount(truth);
   const size_t errors = correction_test::CharacterErrors(truth, pane.Text());
-  std::printf("read back %zu characters with %zu errors\n", expected, errors);
   EXPECT_LT(errors * 50, expected) << platform::GbkToUtf8(pane.Text());
   engine::FreePageLines();
 }

@@ -9,7 +9,7 @@
 namespace app {
 
 engine::RunOutcome RecognisePage(platform::Bitmap& page, const core::Box& region, const std::string& path,
-                                 PageResult& result, const engine::LineDialogue& dialogue) {
+                                 PageResult& result) {
   platform::HeadlessPane pane;
   core::CharMapList charMap;
   engine::RecognitionDocument document;
@@ -18,7 +18,6 @@ engine::RunOutcome RecognisePage(platform::Bitmap& page, const core::Box& region
   document.CharMap = &charMap;
   document.Pane = &pane;
   document.FileName = path;
-  document.Dialogue = dialogue;
   engine::StopRequested = false;
   const auto start = std::chrono::steady_clock::now();
   const engine::RunOutcome outcome = engine::FenXi(document);

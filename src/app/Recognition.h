@@ -23,7 +23,7 @@ struct PageResult {
 // The blocks of the run stay in engine::PageLines until the next run.
 // `result` is filled when the outcome is Done.
 engine::RunOutcome RecognisePage(platform::Bitmap& page, const core::Box& region, const std::string& path,
-                                 PageResult& result, const engine::LineDialogue& dialogue = {});
+                                 PageResult& result);
 
 // The region cut to the page; false when it lies outside the page.
 bool ClipRegion(const platform::Bitmap& page, core::Box& region);

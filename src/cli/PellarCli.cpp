@@ -23,7 +23,6 @@
 #include "cli/CliHooks.h"
 #include "cli/CliOptions.h"
 #include "engine/EngineState.h"
-#include "learning/LearningDialogue.h"
 #include "library/TemplateLibrary.h"
 #include "platform/FileIo.h"
 #include "platform/UiHooks.h"
@@ -70,7 +69,7 @@ int StatusOf(engine::RunOutcome outcome, std::string& why) {
       why = "the converted ground-truth file could not be written";
       return kExitUsage;
     case engine::RunOutcome::NoPageBits:
-      why = "not enough memory for the page";
+      why = "the page's pixels could not be read into memory";
       return kExitInternal;
     case engine::RunOutcome::InternalError:
       why = "recognition failed";
@@ -101,9 +100,7 @@ class ImageProcessor {
     }
 
     app::PageResult result;
-    const engine::LineDialogue dialogue =
-        options_.Learn ? learning::LearningDialogue : engine::LineDialogue{};
-    const engine::RunOutcome outcome = app::RecognisePage(page, region, path, result, dialogue);
+    const engine::RunOutcome outcome = app::RecognisePage(page, region, path, result);
     std::string why;
     if (const int status = StatusOf(outcome, why); status != kExitSuccess) {
       Complain(path + ": " + why);

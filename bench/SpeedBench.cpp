@@ -16,13 +16,10 @@
 #include <string>
 #include <vector>
 
-#include "cli/CliEngine.h"
-#include "cli/CliOptions.h"
-#include "cli/CliPage.h"
+#include "app/EngineStartup.h"
+#include "app/PagePreparation.h"
 #include "engine/EngineState.h"
 #include "engine/RecognitionRun.h"
-#include "engine/ResultList.h"
-#include "library/TemplateLibrary.h"
 #include "platform/UiHooks.h"
 
 namespace {
@@ -68,7 +65,7 @@ long PeakMemoryKilobytes() {
 // Times `runs` recognition runs of the page; false when a run is refused.
 bool TimePage(platform::Bitmap& page, int32_t runs, std::vector<double>& seconds, size_t& lines) {
   platform::HeadlessPane pane;
-  engine::CharMapList charMap;
+  core::CharMapList charMap;
   engine::RunJob job;
   job.Bitmap = &page;
   job.Right = page.Width() - 1;
@@ -78,9 +75,9 @@ bool TimePage(platform::Bitmap& page, int32_t runs, std::vector<double>& seconds
   for (int32_t run = 0; run < runs; ++run) {
     engine::StopRequested = false;
     const auto start = std::chrono::steady_clock::now();
-    const bool ok = engine::RunOnBitmap(job);
+    const engine::RunOutcome outcome = engine::RunOnBitmap(job);
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    if (!ok) return false;
+    if (outcome != engine::RunOutcome::Done) return false;
     seconds.push_back(elapsed.count());
   }
   lines = pane.Lines().size();
@@ -97,19 +94,19 @@ int main(int argc, char** argv) {
   }
   platform::HeadlessUi ui;
   platform::SetUi(&ui);
-  std::string error;
-  if (!cli::StartEngine(options.LibraryDir, error)) {
-    std::fprintf(stderr, "pellar_speed_bench: %s\n", error.empty() ? "cannot read Word.Dat" : error.c_str());
+  const app::StartResult started = app::StartEngine(options.LibraryDir);
+  if (started != app::StartResult::Started) {
+    std::fprintf(stderr, "pellar_speed_bench: %s\n", app::StartFailureText(started).c_str());
     return 1;
   }
   std::printf("%-40s %10s %10s %10s %8s %6s\n", "page", "pixels", "median_s", "min_s", "Mpx/s", "lines");
-  const cli::CliOptions prepare;  // default preparation: histogram threshold
+  const app::Preparation prepare;  // default preparation: histogram threshold
   std::vector<double> medians;
   int status = 0;
   for (const std::string& path : options.Pages) {
     platform::Bitmap page;
     std::string error;
-    if (!cli::LoadPage(path, page, error) || !cli::PreparePage(page, prepare, error)) {
+    if (!app::LoadPage(path, page, error) || !app::PreparePage(page, prepare, error)) {
       std::fprintf(stderr, "pellar_speed_bench: %s: %s\n", path.c_str(), error.c_str());
       status = 2;
       continue;
@@ -128,8 +125,7 @@ int main(int argc, char** argv) {
                 pixels, median, *std::min_element(seconds.begin(), seconds.end()), pixels / median / 1e6,
                 lines);
   }
-  engine::FreePageLines();
-  library::SaveLibrary(false);
+  app::StopEngine();
   if (!medians.empty()) {
     std::printf("pages %zu, runs per page %d, median of the page medians %.4f s, peak memory %ld MB\n",
                 medians.size(), options.Runs, Median(medians), PeakMemoryKilobytes() / kKilobytesPerMegabyte);

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include <vector>
 
 #include "platform/UiHooks.h"
 
@@ -19,19 +18,15 @@ class CliHooks : public platform::UiHooks {
   CliHooks(std::FILE* errors, bool forceLearn) : errors_(errors), forceLearn_(forceLearn) {}
 
   platform::Answer ShowMessage(const std::string& text, platform::MessageIcon icon,
-                               platform::MessageButtons buttons) override;
+                               platform::MessageButtons buttons, platform::QuestionId question) override;
   void ProcessMessages() override {}
   void SetBusyCursor(bool) override {}
 
-  // The messages shown since the last call, and forgets them.
-  std::vector<std::string> TakeMessages();
-
  private:
-  platform::Answer AnswerFor(const std::string& text, platform::MessageButtons buttons) const;
+  platform::Answer AnswerFor(platform::MessageButtons buttons, platform::QuestionId question) const;
 
   std::FILE* errors_;
   bool forceLearn_;
-  std::vector<std::string> messages_;
 };
 
 }  // namespace cli

@@ -5,7 +5,7 @@
 
 #include <charconv>
 
-#include "formats/FileIo.h"
+#include "platform/FileIo.h"
 
 namespace cli {
 
@@ -21,7 +21,7 @@ bool ParseInt(const std::string& text, int32_t& value) {
 }
 
 // "L,T,R,B" in the usual rectangle order, inclusive pixels.
-bool ParseRegion(const std::string& text, engine::Box& box) {
+bool ParseRegion(const std::string& text, core::Box& box) {
   int32_t values[4];
   size_t start = 0;
   for (int32_t i = 0; i < 4; ++i) {
@@ -29,14 +29,14 @@ bool ParseRegion(const std::string& text, engine::Box& box) {
     if (comma == std::string::npos || !ParseInt(text.substr(start, comma - start), values[i])) return false;
     start = comma + 1;
   }
-  box = engine::Box{values[0], values[2], values[1], values[3]};
+  box = core::Box{values[0], values[2], values[1], values[3]};
   return box.Left >= 0 && box.Top >= 0 && box.Left <= box.Right && box.Top <= box.Bottom;
 }
 
 // The page writers choose the format by the extension.
 bool IsPageImageName(const std::string& name) {
   static const char* const kExtensions[] = {".tif", ".tiff", ".bmp", ".jpg", ".jpeg"};
-  const std::string extension = formats::LowerExtension(name);
+  const std::string extension = platform::LowerExtension(name);
   for (const char* known : kExtensions)
     if (extension == known) return true;
   return false;
@@ -76,9 +76,9 @@ bool ApplyValue(const std::string& name, const std::string& value, CliOptions& o
       return bad("use text or json");
   } else if (name == "--encoding") {
     if (value == "utf8" || value == "utf-8")
-      options.Encoding = TextEncoding::Utf8;
+      options.Encoding = app::TextEncoding::Utf8;
     else if (value == "gbk")
-      options.Encoding = TextEncoding::Gbk;
+      options.Encoding = app::TextEncoding::Gbk;
     else
       return bad("use utf8 or gbk");
   } else if (name == "--library") {
@@ -87,14 +87,14 @@ bool ApplyValue(const std::string& name, const std::string& value, CliOptions& o
   } else if (name == "--threshold") {
     int32_t threshold = 0;
     if (!ParseInt(value, threshold) || threshold < 0 || threshold > kMaxThreshold) return bad("use 0 to 255");
-    options.Threshold = threshold;
+    options.Prepare.Threshold = threshold;
   } else if (name == "--rotate") {
     int32_t degrees = 0;
     if (!ParseInt(value, degrees) || (degrees != 90 && degrees != 180 && degrees != 270))
       return bad("use 90, 180 or 270");
-    options.Rotation = degrees;
+    options.Prepare.Rotation = degrees;
   } else if (name == "--region") {
-    engine::Box box;
+    core::Box box;
     if (!ParseRegion(value, box))
       return bad("use LEFT,TOP,RIGHT,BOTTOM with left <= right and top <= bottom");
     options.Region = box;
@@ -114,7 +114,7 @@ bool ApplyFlag(const std::string& name, CliOptions& options) {
   else if (name == "--version")
     options.ShowVersion = true;
   else if (name == "--deskew")
-    options.Deskew = true;
+    options.Prepare.Deskew = true;
   else if (name == "--no-correction")
     options.LineCorrection = false;
   else if (name == "--learn")

@@ -6,23 +6,22 @@
 #include <string>
 #include <vector>
 
-#include "engine/EngineRecords.h"
+#include "app/PageOutput.h"
+#include "app/PagePreparation.h"
+#include "core/EngineRecords.h"
 
 namespace cli {
 
 enum class OutputFormat { Text, Json };
-enum class TextEncoding { Utf8, Gbk };
 
 struct CliOptions {
   std::vector<std::string> Images;
   OutputFormat Format = OutputFormat::Text;
-  TextEncoding Encoding = TextEncoding::Utf8;
-  std::string OutputDir;             // empty: standard output
-  std::string LibraryDir;            // empty: the program's folder
-  std::optional<int32_t> Threshold;  // none: from the page's histogram
-  int32_t Rotation = 0;              // clockwise degrees: 0, 90, 180 or 270
-  bool Deskew = false;
-  std::optional<engine::Box> Region;
+  app::TextEncoding Encoding = app::TextEncoding::Utf8;
+  std::string OutputDir;   // empty: standard output
+  std::string LibraryDir;  // empty: the program's folder
+  app::Preparation Prepare;
+  std::optional<core::Box> Region;
   bool LineCorrection = true;
   std::string SavePage;
   bool Learn = false;

@@ -1,27 +1,20 @@
 // Engine-facing services of the desktop program (see EngineBridge.h).
 #include "document/EngineBridge.h"
 
-#include "engine/Classifier.h"
 #include "engine/EngineState.h"
 #include "engine/ResultFiles.h"
 #include "engine/ResultList.h"
+#include "learning/LearningDialogue.h"
+#include "library/Learning.h"
 #include "library/TemplateLibrary.h"
-#include "library/WordPairs.h"
 
 namespace desktop {
 
-StartResult StartEngine(const std::string& folder, const std::function<void(int32_t)>& progress) {
-  engine::UseContext = true;
-  library::SetProgramFolder(folder);
+app::StartResult StartEngine(const std::string& folder, const std::function<void(int32_t)>& progress) {
   const library::LoadProgress report = [&progress](int32_t position) {
     if (progress) progress(position);
   };
-  // With a progress callback a folder without library files is an empty
-  // library; a damaged file is a failure.
-  if (!library::LoadLibrary(&report)) return StartResult::LibraryUnreadable;
-  if (!library::LoadWordPairs()) return StartResult::WordPairsMissing;
-  engine::BuildShapeLists();
-  return StartResult::Started;
+  return app::StartEngine(folder, &report);
 }
 
 std::string LibraryFolder() {
@@ -32,11 +25,11 @@ std::string ProgramFolder() {
 }
 
 bool ShutDownEngine() {
-  engine::FreePageLines();
-  return library::SaveLibrary(engine::LearningMode && engine::LibraryChanged);
+  return app::StopEngine();
 }
 
-bool Recognise(engine::RecognitionDocument& document) {
+engine::RunOutcome Recognise(engine::RecognitionDocument& document) {
+  if (library::LearningMode) document.Dialogue = learning::LearningDialogue;
   return engine::FenXi(document);
 }
 
@@ -52,13 +45,13 @@ bool& StopRequested() {
   return engine::StopRequested;
 }
 bool& LearningMode() {
-  return engine::LearningMode;
+  return library::LearningMode;
 }
 bool& SupervisorMode() {
   return engine::SupervisorMode;
 }
-bool& LibraryChanged() {
-  return engine::LibraryChanged;
+bool ProgramEndRequested() {
+  return library::ProgramEndRequested;
 }
 
 void SetInkValueFrom(const platform::Bitmap& page) {

@@ -1,49 +1,48 @@
 // The one place where the desktop program talks to the engine and the
-// library: start-up (library and Word.Dat), the recognition of a document,
-// the result files, the engine's flags, and the shutdown. The windows call
-// these functions only, so that moving the engine's services (src/app) later
-// touches this file alone.
+// library: start-up and shutdown (through the front ends' shared app layer),
+// the recognition of a document with the learning dialogue in learning mode,
+// the result files and the engine's flags. The windows call these functions
+// only.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <string>
 
+#include "app/EngineStartup.h"
 #include "engine/RecognitionRun.h"
 
 namespace desktop {
 
-enum class StartResult { Started, LibraryUnreadable, WordPairsMissing };
-
-// Context on; loads the template library from `folder` (a folder without
-// library files gives an empty library), reporting the table number 0 … 31
-// to `progress`; reads Word.Dat whole and builds the classifier's shape
-// lists. Shows nothing: the caller tells the user.
-StartResult StartEngine(const std::string& folder, const std::function<void(int32_t)>& progress);
-// The library folder in force (the program's folder unless set otherwise).
+// Loads the template library from `folder`, reporting the table number
+// 0 … 31 to `progress`, reads Word.Dat and builds the classifier's shape
+// lists. A missing or damaged Word.Dat has been shown to the user; the other
+// failures are the caller's to tell.
+app::StartResult StartEngine(const std::string& folder, const std::function<void(int32_t)>& progress);
+// The library folder in force, and the folder of the running executable.
 std::string LibraryFolder();
-// The folder of the running executable.
 std::string ProgramFolder();
 
 // Frees the engine's results and writes the library back when learning
-// changed it (LearningMode and LibraryChanged). False when the write failed.
+// changed it. False when that write failed.
 bool ShutDownEngine();
 
 // FenXi of a document: the whole run with its checks, colouring and timing.
-bool Recognise(engine::RecognitionDocument& document);
+engine::RunOutcome Recognise(engine::RecognitionDocument& document);
 // Writes the blocks of the last run beside the page as `fileName`.RED.
 bool SaveRecognitionResults(const std::string& fileName);
 // Releases the blocks of the last run (documents' character maps that point
 // into them must be cleared first).
 void FreeRecognitionResults();
 
-// The engine's flags.
+// The engine's and the library's flags.
 bool& StopRequested();
 bool& LearningMode();
 bool& SupervisorMode();
-bool& LibraryChanged();
-// InkValue of the page refresh: 1 when palette entry 0 has a red
-// component, else 0; a bitmap without a palette gives 0.
+// Set when the supervisor chose to end the program during learning.
+bool ProgramEndRequested();
+// InkValue of the page refresh: 1 when palette entry 0 has a red component,
+// else 0; a bitmap without a palette gives 0.
 void SetInkValueFrom(const platform::Bitmap& page);
 
 }  // namespace desktop

@@ -444,7 +444,7 @@ bool TFormMDIChild::FenXi() {
   document.PageBitmap = &PageBitmap;
   if (SelectionBox.IsSet()) {
     document.SelectionBox =
-        engine::Box{SelectionBox.Left, SelectionBox.Right, SelectionBox.Top, SelectionBox.Bottom};
+        core::Box{SelectionBox.Left, SelectionBox.Right, SelectionBox.Top, SelectionBox.Bottom};
   }
   document.CharMap = &CharMap;
   document.Pane = &pane;
@@ -472,12 +472,14 @@ bool TFormMDIChild::FenXi() {
       window.AttachChange(true);
     }
   };
-  bool ran = false;
+  engine::RunOutcome outcome;
   {
     RunScope scope(*this, *text);
-    ran = Recognise(document);
+    outcome = Recognise(document);
   }
-  if (ran) Panels[4]->setText(QString::fromStdString(document.StatusText));
+  // A refused page keeps its text and status; every run shows its time.
+  const bool ran = outcome != engine::RunOutcome::NotMonochrome && outcome != engine::RunOutcome::NoPageBits;
+  if (ran && !document.StatusText.empty()) Panels[4]->setText(QString::fromStdString(document.StatusText));
   if (ran && document.TipsWanted && host_ != nullptr) host_->ShowTipsWindow();
   if (closeAfterRun_) {
     closeAfterRun_ = false;
@@ -669,7 +671,7 @@ void TFormMDIChild::RefreshDisplay() {
     CurrentBox = PageRect{};
     return;
   }
-  const engine::CharBlock& block = *CharMap[p];
+  const core::CharBlock& block = *CharMap[p];
   CurrentBox = PageRect{std::max(0, block.Left - 1), std::max(0, block.Top - 1),
                         std::min(Image1->width() - 1, block.Right + 1),
                         std::min(Image1->height() - 1, block.Bottom + 1)};
@@ -682,10 +684,10 @@ void TFormMDIChild::RefreshDisplay() {
   }
   // The candidates from the second on, read as a NUL-terminated byte string.
   std::string candidates;
-  for (int i = 1; i < engine::kMaxCandidates + 1 && i < 16; ++i) {
-    const engine::CharCode code = block.Codes[i];
-    const auto lead = static_cast<char>(engine::LeadByte(code));
-    const auto trail = static_cast<char>(engine::TrailByte(code));
+  for (int i = 1; i < core::kMaxCandidates + 1 && i < 16; ++i) {
+    const core::CharCode code = block.Codes[i];
+    const auto lead = static_cast<char>(core::LeadByte(code));
+    const auto trail = static_cast<char>(core::TrailByte(code));
     if (lead == 0) break;
     candidates += lead;
     if (trail == 0) break;

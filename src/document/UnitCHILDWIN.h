@@ -26,9 +26,9 @@
 #include <cstdint>
 #include <map>
 
+#include "core/EngineRecords.h"
 #include "document/PageCanvas.h"
 #include "document/ResultEdit.h"
-#include "engine/EngineRecords.h"
 #include "imaging/ui/PreviewTarget.h"
 #include "platform/Bitmap.h"
 
@@ -83,7 +83,7 @@ class TFormMDIChild : public QWidget, public imaging_ui::PreviewTarget {
   int32_t DragStartX = 0, DragStartY = 0;
   bool InsertMode = true;
   bool UndoPressed = false;  // an undo is restoring the text
-  engine::CharMapList CharMap;
+  core::CharMapList CharMap;
   bool Painting = false;
   float ThumbScale = 0;
   PageRect CurrentBox;
@@ -173,7 +173,7 @@ class TFormMDIChild : public QWidget, public imaging_ui::PreviewTarget {
   int textPaneHeight_ = 100;
   QSize rememberedPaneSize_;
   QString prevText_;
-  std::map<int, engine::CharMapList> undoMaps_;  // by the text's undo depth
+  std::map<int, core::CharMapList> undoMaps_;  // by the text's undo depth
 };
 
 // The colour-depth text of the status bar.

@@ -18,11 +18,11 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "core/Rounding.h"
 #include "engine/BlockSplitting.h"
 #include "engine/Classifier.h"
 #include "engine/EngineState.h"
 #include "engine/ResultList.h"
-#include "engine/Rounding.h"
 
 namespace engine {
 namespace {

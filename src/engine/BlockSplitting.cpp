@@ -19,12 +19,12 @@
 #include <limits>
 #include <vector>
 
+#include "core/Rounding.h"
 #include "engine/CellFeatures.h"
 #include "engine/Classifier.h"
 #include "engine/ComponentSpans.h"
 #include "engine/EngineState.h"
 #include "engine/ResultList.h"
-#include "engine/Rounding.h"
 #include "engine/UnitSort.h"
 
 namespace engine {

@@ -13,26 +13,14 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "core/Rounding.h"
 #include "engine/EngineState.h"
-#include "engine/Rounding.h"
 
 namespace engine {
-
-uint8_t CellGrid[kCellSize][kCellSize];
-int32_t EdgeProfile[14][kCellSize];
-int32_t FeatureDigits[kFeatureWords][6];
 
 namespace {
 
 // --- masking --------------------------------------------------------------
-
-// Log starts of the maskings not yet restored, innermost last. Maskings nest
-// only around a block split and its trial cells, so a few levels suffice;
-// deeper levels fold into the enclosing one (restored with it).
-constexpr int32_t kMaxMaskingDepth = 16;
-int32_t MaskLogStart[kMaxMaskingDepth];
-int32_t MaskingDepth = 0;
-int32_t FoldedMaskings = 0;
 
 // The fill stops when fewer than this many slots remain between log and stack.
 constexpr int32_t kMinFreeSlots = 10;

@@ -16,10 +16,10 @@
 #include <cstring>
 #include <string>
 
+#include "core/Rounding.h"
 #include "engine/CellFeatures.h"
 #include "engine/EngineState.h"
 #include "engine/LookAlikeRules.h"
-#include "engine/Rounding.h"
 #include "library/CharIndex.h"
 #include "library/TemplateLibrary.h"
 #include "library/WordPairs.h"
@@ -27,35 +27,15 @@
 
 namespace engine {
 
-int16_t Votes[kVoteEntries];
-int8_t LastWord[kVoteEntries];
-
 namespace {
 
 using library::CharIndex;
 
 // --- shape lists and ranges -------------------------------------------------
 
-template <size_t N>
-struct ShapeList {
-  std::array<CharIndex, N> Items{};
-  size_t Count = 0;
-};
-
-ShapeList<5> WideShapes;  // 一 first, treated apart
-ShapeList<11> NarrowShapes;
-ShapeList<9> SmallShapes;
-
 struct IndexRange {
   int32_t First, Last;  // inclusive
 };
-
-// Defaults are the indices the library's code table gives; BuildShapeLists
-// computes them from the table.
-int32_t FullWidthFirst = 189;   // ！
-int32_t FullWidthLast = 282;    // ￣
-int32_t HanziOne = 3505;        // 一
-int32_t AsciiPairFirst = 7051;  // !!
 
 constexpr CharCode kFullWidthFirstCode = MakeCode(0xA3, 0xA1);  // ！
 constexpr CharCode kFullWidthLastCode = MakeCode(0xA3, 0xFE);   // ￣

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/EngineRecords.h"
+#include "core/EngineRecords.h"
 
 namespace engine {
 
@@ -19,6 +19,6 @@ struct ComponentBox {
 
 // Fills `spans` (cleared first) with the spans inside `box`, by increasing
 // left edge. Reads PageBits only.
-void FindComponentSpans(const Box& box, std::vector<ComponentBox>& spans);
+void FindComponentSpans(const core::Box& box, std::vector<ComponentBox>& spans);
 
 }  // namespace engine

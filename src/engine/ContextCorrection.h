@@ -3,14 +3,14 @@
 
 #include <cstdint>
 
-#include "engine/EngineRecords.h"
+#include "core/EngineRecords.h"
 
 namespace engine {
 
 // Shape class of the ASCII character(s) of codes[0]; −1 is reserved for a
 // letter whose case is still to be decided.
 constexpr int32_t kCaseUndecided = -1;
-int32_t GlyphClass(const CharCode* codes);
+int32_t GlyphClass(const core::CharCode* codes);
 void CorrectAmbiguous(int32_t index);
 void ResolveLetterCase();
 
@@ -25,7 +25,7 @@ struct NeighbourCursors {
 NeighbourCursors StartNeighbourSearch(int32_t index);
 int32_t NearestLetterOrDigit(NeighbourCursors& cursors);
 int32_t NeighbourKind(int32_t index);
-int32_t DigitLetterKind(bool takeFirst, CharCode code);
+int32_t DigitLetterKind(bool takeFirst, core::CharCode code);
 int32_t CaseReference(int32_t mask, int32_t index);
 
 }  // namespace engine

@@ -16,14 +16,13 @@ BlockList BandBlocks;
 BlockList* LineBlocks = nullptr;
 std::vector<BlockList*> PageLines;
 std::vector<int32_t> LineIndents;
+BlockList* RunLine = nullptr;
 CharBlock* PrevBlock = nullptr;
+std::vector<std::unique_ptr<CharBlock>> TaughtBlocks;
 
 bool UseContext = true;
 bool StopRequested = false;
-bool LearningMode = false;
 bool SupervisorMode = false;
-bool LibraryChanged = false;
-bool SkipLearning = false;
 bool LineCorrectionEnabled = true;
 
 int32_t SizeSum = 0;
@@ -39,11 +38,32 @@ int32_t PointY[kPointStackSize];
 int32_t StackTop = kStackEmpty;
 int32_t LogTop = 0;
 
+int32_t MaskLogStart[kMaxMaskingDepth];
+int32_t MaskingDepth = 0;
+int32_t FoldedMaskings = 0;
+
+uint8_t CellGrid[kCellSize][kCellSize];
+int32_t EdgeProfile[kEdgeProfiles][kCellSize];
+int32_t FeatureDigits[kFeatureWords][kFeatureDigits];
+
+int16_t Votes[kVoteEntries];
+int8_t LastWord[kVoteEntries];
+
+ShapeList<5> WideShapes;
+ShapeList<11> NarrowShapes;
+ShapeList<9> SmallShapes;
+int32_t FullWidthFirst = 189;
+int32_t FullWidthLast = 282;
+int32_t HanziOne = 3505;
+int32_t AsciiPairFirst = 7051;
+
 uint8_t InkValueOf(const platform::Bitmap& bitmap) {
   const auto& palette = bitmap.Palette();
   return (palette.empty() || palette[0].Red == 0) ? 0 : 1;
 }
 
-CharBlock* NewBlock() { return new CharBlock{}; }
+CharBlock* NewBlock() {
+  return new CharBlock{};
+}
 
 }  // namespace engine

@@ -1,20 +1,39 @@
-// The engine's process-wide state: the page buffers of the run and their
-// pixel accessors, the run's job, the block lists, the flags and counters,
-// and the shared point stack used by every flood fill.
+// The engine's process-wide state, all of it in one place: the run's job and
+// page buffers with their pixel accessors, the block lists, the flags and
+// counters, the shared point stack used by every flood fill, and the work
+// areas every block reuses (the normalised cell, the feature digits, the vote
+// table, the classifier's shape lists). Whatever a run reads or writes
+// outside its arguments is declared here.
 //
 // Only one recognition run exists at a time and everything runs on one
-// thread, so the state is plain namespace-level variables.
+// thread, so the state is plain namespace-level variables. Private to their
+// units are only per-call scratch buffers (the contour tracer's visited map,
+// the lists a classification gathers) and the classifier seam of the block
+// splitting (BlockSplitting.h).
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "engine/EngineRecords.h"
+#include "core/EngineRecords.h"
+#include "core/Rounding.h"
+#include "library/CharIndex.h"
 #include "platform/Bitmap.h"
 #include "platform/UiHooks.h"
 
 namespace engine {
+
+// The engine works on the shared records (blocks, boxes, character codes)
+// and rounding helpers throughout, so they are visible here unqualified.
+using namespace core;
+
+// The learning dialogue after each finished line of a run in learning mode;
+// it may re-classify and join the line's blocks and may set StopRequested.
+using LineDialogue = std::function<void(BlockList& lineBlocks)>;
 
 // What the document window hands to the run.
 struct RunJob {
@@ -24,6 +43,7 @@ struct RunJob {
   platform::ResultPane* RichEdit = nullptr;
   std::string FileName;  // UTF-8 path of the page image
   platform::ScrollBox* ScrollBox = nullptr;
+  LineDialogue Dialogue;  // in learning mode; none: the lines are not discussed
 };
 
 extern RunJob Job;
@@ -50,9 +70,15 @@ inline void SetBit(std::vector<uint8_t>& bits, int32_t x, int32_t y, int value) 
   const uint8_t mask = static_cast<uint8_t>(0x80 >> (x & 7));
   byte = value ? (byte | mask) : (byte & ~mask);
 }
-inline void EraseScanPixel(int32_t x, int32_t y) { SetBit(ScanBits, x, y, InkValue ^ 1); }
-inline void MaskPagePixel(int32_t x, int32_t y) { SetBit(PageBits, x, y, InkValue ^ 1); }
-inline void UnmaskPagePixel(int32_t x, int32_t y) { SetBit(PageBits, x, y, InkValue); }
+inline void EraseScanPixel(int32_t x, int32_t y) {
+  SetBit(ScanBits, x, y, InkValue ^ 1);
+}
+inline void MaskPagePixel(int32_t x, int32_t y) {
+  SetBit(PageBits, x, y, InkValue ^ 1);
+}
+inline void UnmaskPagePixel(int32_t x, int32_t y) {
+  SetBit(PageBits, x, y, InkValue);
+}
 
 // InkValue for a 1-bit bitmap: 0 when palette entry 0 has red 0 (black),
 // otherwise 1.
@@ -62,16 +88,19 @@ uint8_t InkValueOf(const platform::Bitmap& bitmap);
 extern BlockList BandBlocks;
 extern BlockList* LineBlocks;
 extern std::vector<BlockList*> PageLines;  // owns its lists and their blocks
+// The line list the run created last, until it is handed to PageLines; its
+// blocks are released with the band's when a run is stopped or fails.
+extern BlockList* RunLine;
 extern std::vector<int32_t> LineIndents;
 extern CharBlock* PrevBlock;
+// The blocks taught from ground-truth files: only the character maps refer
+// to them, so they are kept for the rest of the program run.
+extern std::vector<std::unique_ptr<CharBlock>> TaughtBlocks;
 
 // Flags.
 extern bool UseContext;
 extern bool StopRequested;
-extern bool LearningMode;
 extern bool SupervisorMode;
-extern bool LibraryChanged;
-extern bool SkipLearning;
 // The line correction (splits, merges, contextual corrections) is on; the
 // command line can switch it off to measure what it brings.
 extern bool LineCorrectionEnabled;
@@ -109,6 +138,48 @@ inline void AppendToLog(int32_t x, int32_t y) {
   PointY[LogTop] = y;
   ++LogTop;
 }
+
+// Masking of neighbour strokes (CellFeatures): the log starts of the
+// maskings not yet restored, innermost last. Maskings nest only around a
+// block split and its trial cells, so a few levels suffice; deeper levels
+// fold into the enclosing one (restored with it).
+constexpr int32_t kMaxMaskingDepth = 16;
+extern int32_t MaskLogStart[kMaxMaskingDepth];
+extern int32_t MaskingDepth;
+extern int32_t FoldedMaskings;
+
+// The normalised cell and its measurements (CellFeatures).
+constexpr int32_t kCellSize = 48;
+constexpr int32_t kEdgeProfiles = 14;
+constexpr int32_t kFeatureDigits = 6;
+// CellGrid[i][j]: grid column i, grid row j; 1 = ink.
+extern uint8_t CellGrid[kCellSize][kCellSize];
+extern int32_t EdgeProfile[kEdgeProfiles][kCellSize];
+extern int32_t FeatureDigits[kFeatureWords][kFeatureDigits];
+
+// The vote table over the library's character indices (Classifier): the
+// votes of the cell being classified, and the number of the last feature
+// word that voted for each character (−1: none yet).
+constexpr int32_t kVoteEntries = 15887;
+extern int16_t Votes[kVoteEntries];
+extern int8_t LastWord[kVoteEntries];
+
+// Characters whose shape the classifier rewards or penalises by the cell's
+// proportions, as library indices; built at start-up from the code table.
+template <size_t N>
+struct ShapeList {
+  std::array<library::CharIndex, N> Items{};
+  size_t Count = 0;
+};
+extern ShapeList<5> WideShapes;  // 一 first, treated apart
+extern ShapeList<11> NarrowShapes;
+extern ShapeList<9> SmallShapes;
+// Library index ranges of the full-width row, of 一 and of the ASCII pairs;
+// the defaults are the code table's, start-up computes them.
+extern int32_t FullWidthFirst;  // ！
+extern int32_t FullWidthLast;   // ￣
+extern int32_t HanziOne;        // 一
+extern int32_t AsciiPairFirst;  // !!
 
 // A new block with every field zero; callers set box, counts and CutSides.
 CharBlock* NewBlock();

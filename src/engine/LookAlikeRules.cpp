@@ -10,10 +10,10 @@
 #include <initializer_list>
 #include <iterator>
 
+#include "core/Rounding.h"
 #include "engine/CellFeatures.h"
 #include "engine/Classifier.h"
 #include "engine/EngineState.h"
-#include "engine/Rounding.h"
 
 namespace engine {
 

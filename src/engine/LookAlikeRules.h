@@ -1,11 +1,11 @@
 // Hand-made tests that settle pairs of look-alike characters.
 #pragma once
 
-#include "engine/EngineRecords.h"
+#include "core/EngineRecords.h"
 
 namespace engine {
 
-void ApplyLookAlikeRules(CharBlock& block);
-void PreferCandidate(CharBlock& block, CharCode preferred, CharCode other);
+void ApplyLookAlikeRules(core::CharBlock& block);
+void PreferCandidate(core::CharBlock& block, core::CharCode preferred, core::CharCode other);
 
 }  // namespace engine

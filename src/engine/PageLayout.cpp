@@ -16,11 +16,11 @@
 #include <cmath>
 #include <vector>
 
+#include "core/Rounding.h"
 #include "engine/BlockMerging.h"
 #include "engine/BlockSplitting.h"
 #include "engine/EngineState.h"
 #include "engine/ResultList.h"
-#include "engine/Rounding.h"
 #include "engine/UnitSort.h"
 
 namespace engine {

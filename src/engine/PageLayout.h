@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "engine/EngineRecords.h"
+#include "core/EngineRecords.h"
 
 namespace engine {
 
@@ -16,8 +16,8 @@ struct CharSizeInfo {
   int32_t Size;
   bool Reliable;
 };
-CharSizeInfo CharSize(const CharBlock& block);
-int32_t AsciiPairAspect(const CharBlock& block);
-void AddToSizeStats(const CharBlock& block);
+CharSizeInfo CharSize(const core::CharBlock& block);
+int32_t AsciiPairAspect(const core::CharBlock& block);
+void AddToSizeStats(const core::CharBlock& block);
 
 }  // namespace engine

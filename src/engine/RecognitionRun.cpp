@@ -24,7 +24,7 @@
 #include "engine/PageLayout.h"
 #include "engine/ResultFiles.h"
 #include "engine/ResultList.h"
-#include "library/LearningDialogue.h"
+#include "library/TemplateLibrary.h"
 #include "platform/Clock.h"
 #include "platform/PageBits.h"
 
@@ -74,31 +74,27 @@ std::string Format(const char* format, int value) {
   return buffer;
 }
 
-// The line list the run created last; released with the pending blocks when
-// a run ends in the middle of a band (stop command or error).
-BlockList* runLine = nullptr;
-
 void ReleasePendingBlocks() {
   for (CharBlock* block : BandBlocks) FreeBlock(block);
   BandBlocks.clear();
-  if (LineBlocks != nullptr && LineBlocks == runLine) {
+  if (LineBlocks != nullptr && LineBlocks == RunLine) {
     for (CharBlock* block : *LineBlocks) FreeBlock(block);
     delete LineBlocks;
     LineBlocks = nullptr;
   }
-  runLine = nullptr;
+  RunLine = nullptr;
 }
 
 void StartLine() {
   LineBlocks = new BlockList;
-  runLine = LineBlocks;
+  RunLine = LineBlocks;
 }
 
 void ReleaseLine() {
   for (CharBlock* block : *LineBlocks) FreeBlock(block);
   delete LineBlocks;
   LineBlocks = nullptr;
-  runLine = nullptr;
+  RunLine = nullptr;
 }
 
 bool GroundTruthExists() {
@@ -148,7 +144,7 @@ void RunLearningSteps(const EmittedLine& emitted) {
   if (Job.RichEdit != nullptr) Job.RichEdit->AppendLine(emitted.Ruler);
   platform::Ui().SetBusyCursor(false);
   if (Job.ScrollBox != nullptr) Job.ScrollBox->ScrollTo(LineBlocks->front()->Left, LineBlocks->front()->Top);
-  if (!StopRequested) library::LearningDialogue(*LineBlocks);
+  if (!StopRequested && Job.Dialogue) Job.Dialogue(*LineBlocks);
 }
 
 // Classifies the blocks of line n, moving them from BandBlocks to LineBlocks
@@ -309,21 +305,27 @@ void FinishLine() {
   const EmittedLine emitted = EmitLine();
   if (Job.RichEdit != nullptr) Job.RichEdit->AppendLine(emitted.Text);
   if (Job.CharMap != nullptr) CharMapInsert(static_cast<int32_t>(Job.CharMap->size()), 1, nullptr);
-  if (LearningMode) RunLearningSteps(emitted);
+  if (library::LearningMode) RunLearningSteps(emitted);
   PageLines.push_back(LineBlocks);
   LineIndents.push_back(emitted.Indent);
   LineBlocks = nullptr;
-  runLine = nullptr;
+  RunLine = nullptr;
 }
 
-void ScanPage() {
+RunOutcome ScanPage() {
   if (Job.RichEdit != nullptr) Job.RichEdit->Clear();
   if (Job.CharMap != nullptr) Job.CharMap->clear();
   FreePageLines();
   ClearVotes();
-  if (LearningMode && GroundTruthExists()) {
-    LearnFromGroundTruth();
-    return;
+  if (library::LearningMode && GroundTruthExists()) {
+    switch (LearnFromGroundTruth()) {
+      case GroundTruthResult::Learned:
+        return RunOutcome::Done;
+      case GroundTruthResult::Unusable:
+        return RunOutcome::GroundTruthUnusable;
+      case GroundTruthResult::Unsaved:
+        return RunOutcome::GroundTruthUnsaved;
+    }
   }
   PrevBlock = nullptr;
   StopRequested = false;
@@ -359,9 +361,10 @@ void ScanPage() {
     platform::Ui().ProcessMessages();
     if (StopRequested) break;
   }
+  return RunOutcome::Done;
 }
 
-bool RunOnBitmap(const RunJob& job) {
+RunOutcome RunOnBitmap(const RunJob& job) {
   GoodCount = 0;
   DoubtCount = 0;
   Job = job;
@@ -369,14 +372,15 @@ bool RunOnBitmap(const RunJob& job) {
   if (Job.Bitmap == nullptr ||
       !platform::GetPageBits(*Job.Bitmap, size, PageWidth, ScanBits, RowBytes, PageHeight)) {
     platform::ShowNotice(Format("取位图数据错误:%d", errno));
-    return false;
+    return RunOutcome::NoPageBits;
   }
+  InkValue = InkValueOf(*Job.Bitmap);
   try {
     PageBits.assign(ScanBits.begin(), ScanBits.end());
   } catch (const std::bad_alloc&) {
     std::vector<uint8_t>().swap(ScanBits);
     platform::ShowNotice(Format("申请内存出错:%d", errno));
-    return false;
+    return RunOutcome::NoPageBits;
   }
   struct BufferGuard {
     ~BufferGuard() {
@@ -389,9 +393,8 @@ bool RunOnBitmap(const RunJob& job) {
   Job.Top = std::max(Job.Top, 0);
   Job.Right = std::min(Job.Right, PageWidth - 1);
   Job.Bottom = std::min(Job.Bottom, PageHeight - 1);
-  if (Job.Left > Job.Right || Job.Top > Job.Bottom) return true;
-  ScanPage();
-  return true;
+  if (Job.Left > Job.Right || Job.Top > Job.Bottom) return RunOutcome::Done;
+  return ScanPage();
 }
 
 void RxRichEditColor(const CharMapList& charMap, platform::ResultPane& pane) {
@@ -407,14 +410,13 @@ void RxRichEditColor(const CharMapList& charMap, platform::ResultPane& pane) {
   pane.Select(0, 0);
 }
 
-bool FenXi(RecognitionDocument& document) {
+RunOutcome FenXi(RecognitionDocument& document) {
   const uint32_t start = platform::GetTickCount();
   if (document.PageBitmap == nullptr || document.PageBitmap->BitCount() != 1) {
     platform::ShowNotice("只有单色文件才能进行识别，请使用“转换”功能。");
-    return false;
+    return RunOutcome::NotMonochrome;
   }
   platform::Bitmap& bitmap = *document.PageBitmap;
-  InkValue = InkValueOf(bitmap);
 
   RunJob job;
   job.Bitmap = &bitmap;
@@ -434,12 +436,15 @@ bool FenXi(RecognitionDocument& document) {
   job.RichEdit = document.Pane;
   job.FileName = document.FileName;
   job.ScrollBox = document.ScrollBox;
+  job.Dialogue = document.Dialogue;
 
   platform::Ui().SetBusyCursor(true);
+  RunOutcome outcome;
   try {
-    RunOnBitmap(job);
+    outcome = RunOnBitmap(job);
   } catch (const std::exception& error) {
     platform::ShowNotice(std::string("出错信息:") + "\n" + error.what());
+    outcome = RunOutcome::InternalError;
   }
   platform::Ui().SetBusyCursor(false);
   if (document.Pane != nullptr) {
@@ -450,7 +455,7 @@ bool FenXi(RecognitionDocument& document) {
   document.Seconds = elapsed / kTicksPerSecond;
   document.StatusText = Format("识别耗时%.2f秒", document.Seconds);
   document.TipsWanted = GoodCount < DoubtCount && document.ShowTips;
-  return true;
+  return outcome;
 }
 
 }  // namespace engine

@@ -15,8 +15,7 @@
 
 #include "engine/EngineState.h"
 #include "engine/PageLayout.h"
-#include "engine/Rounding.h"
-#include "library/LearningDialogue.h"
+#include "library/TemplateLibrary.h"
 
 namespace engine {
 
@@ -25,6 +24,7 @@ namespace {
 constexpr uint8_t kFullWidthLead = 0xA3;
 constexpr uint8_t kFullWidthOffset = 0x80;
 constexpr uint8_t kDoubleByteStart = 0x80;
+constexpr char kRulerBase = 64;                         // blocks 10 … 19 get 'A', 20 … 29 'B', …
 constexpr CharCode kRightQuote = MakeCode(0xA1, 0xAF);  // ’
 
 // Sizes outside [rnd(0.2 m), 3 m] of the line's mean m do not count for the
@@ -168,12 +168,19 @@ void AppendCharMapEntries(const std::string& text, CharBlock* block) {
 // The block's ruler label right-aligned in a field as wide as its text.
 std::string RulerField(int32_t k, const std::string& text) {
   const int32_t width = static_cast<int32_t>(text.size());
-  std::string label = library::RulerLabel(k, width);
+  std::string label = RulerLabel(k, width);
   if (static_cast<int32_t>(label.size()) < width) label.insert(0, width - label.size(), ' ');
   return label;
 }
 
 }  // namespace
+
+std::string RulerLabel(int32_t k, int32_t textBytes) {
+  std::string label(1, static_cast<char>('0' + k % 10));
+  if (textBytes >= 2) label.insert(label.begin(), static_cast<char>(kRulerBase + k / 10));
+  if (static_cast<int32_t>(label.size()) < textBytes) label.insert(0, textBytes - label.size(), ' ');
+  return label;
+}
 
 void UnionBox(Box& destination, const Box& source) {
   destination.Left = std::min(destination.Left, source.Left);
@@ -279,7 +286,7 @@ EmittedLine EmitLine() {
     const std::string text = std::string(static_cast<size_t>(spaces), ' ') + CandidateText(b);
     AppendCharMapEntries(text, &b);
     line.Text += text;
-    if (LearningMode) line.Ruler += RulerField(static_cast<int32_t>(i), text);
+    if (library::LearningMode) line.Ruler += RulerField(static_cast<int32_t>(i), text);
   }
   return line;
 }

@@ -15,8 +15,8 @@
 #include <jerror.h>
 // clang-format on
 
-#include "formats/FileIo.h"
 #include "formats/PixelRows.h"
+#include "platform/FileIo.h"
 
 namespace formats {
 namespace {
@@ -193,7 +193,7 @@ bool EncodeJpegTo(FILE* file, const platform::Bitmap& bitmap, int quality) {
 
 bool WriteJpegFile(const std::string& path, const platform::Bitmap& bitmap, int quality) {
   if (bitmap.Empty()) return false;
-  return ReplaceFile(path, [&](const std::string& temporary) {
+  return platform::ReplaceFile(path, [&](const std::string& temporary) {
     FILE* file = std::fopen(temporary.c_str(), "wb");
     if (!file) return false;
     const bool encoded = EncodeJpegTo(file, bitmap, quality);

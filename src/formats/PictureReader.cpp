@@ -5,15 +5,17 @@
 
 #include <vector>
 
-#include "formats/FileIo.h"
+#include "formats/BmpCodec.h"
 #include "formats/JpegCodec.h"
 #include "formats/MagickReader.h"
 #include "formats/PsdReader.h"
+#include "formats/TiffReader.h"
+#include "platform/FileIo.h"
 
 namespace formats {
 namespace {
 
-enum class Decoder { Magick, Wmf, Psd, Bmp, Jpeg, Emf };
+enum class Decoder { Magick, Wmf, Psd, Bmp, Jpeg, Emf, Tiff };
 
 struct Route {
   const char* Extension;
@@ -22,17 +24,17 @@ struct Route {
 };
 
 constexpr Route kRoutes[] = {
-    {".pcx", Decoder::Magick, "PCX"},   {".pcc", Decoder::Magick, "PCX"}, {".tif", Decoder::Magick, "TIFF"},
-    {".tiff", Decoder::Magick, "TIFF"}, {".fax", Decoder::Magick, "FAX"}, {".tga", Decoder::Magick, "TGA"},
-    {".icb", Decoder::Magick, "TGA"},   {".vda", Decoder::Magick, "TGA"}, {".vst", Decoder::Magick, "TGA"},
-    {".win", Decoder::Magick, "TGA"},   {".png", Decoder::Magick, "PNG"}, {".gif", Decoder::Magick, "GIF"},
-    {".bw", Decoder::Magick, "SGI"},    {".rgb", Decoder::Magick, "SGI"}, {".rgba", Decoder::Magick, "SGI"},
-    {".sgi", Decoder::Magick, "SGI"},   {".rla", Decoder::Magick, "RLA"}, {".rpf", Decoder::Magick, "RLA"},
-    {".pcd", Decoder::Magick, "PCD"},   {".cut", Decoder::Magick, "CUT"}, {".pbm", Decoder::Magick, "PNM"},
-    {".pgm", Decoder::Magick, "PNM"},   {".ppm", Decoder::Magick, "PNM"}, {".pnm", Decoder::Magick, "PNM"},
-    {".ico", Decoder::Magick, "ICO"},   {".wmf", Decoder::Wmf, "WMF"},    {".psd", Decoder::Psd, nullptr},
-    {".pdd", Decoder::Psd, nullptr},    {".bmp", Decoder::Bmp, nullptr},  {".dib", Decoder::Bmp, nullptr},
-    {".rle", Decoder::Bmp, nullptr},    {".jpg", Decoder::Jpeg, nullptr}, {".jpeg", Decoder::Jpeg, nullptr},
+    {".pcx", Decoder::Magick, "PCX"},  {".pcc", Decoder::Magick, "PCX"}, {".tif", Decoder::Tiff, nullptr},
+    {".tiff", Decoder::Tiff, nullptr}, {".fax", Decoder::Magick, "FAX"}, {".tga", Decoder::Magick, "TGA"},
+    {".icb", Decoder::Magick, "TGA"},  {".vda", Decoder::Magick, "TGA"}, {".vst", Decoder::Magick, "TGA"},
+    {".win", Decoder::Magick, "TGA"},  {".png", Decoder::Magick, "PNG"}, {".gif", Decoder::Magick, "GIF"},
+    {".bw", Decoder::Magick, "SGI"},   {".rgb", Decoder::Magick, "SGI"}, {".rgba", Decoder::Magick, "SGI"},
+    {".sgi", Decoder::Magick, "SGI"},  {".rla", Decoder::Magick, "RLA"}, {".rpf", Decoder::Magick, "RLA"},
+    {".pcd", Decoder::Magick, "PCD"},  {".cut", Decoder::Magick, "CUT"}, {".pbm", Decoder::Magick, "PNM"},
+    {".pgm", Decoder::Magick, "PNM"},  {".ppm", Decoder::Magick, "PNM"}, {".pnm", Decoder::Magick, "PNM"},
+    {".ico", Decoder::Magick, "ICO"},  {".wmf", Decoder::Wmf, "WMF"},    {".psd", Decoder::Psd, nullptr},
+    {".pdd", Decoder::Psd, nullptr},   {".bmp", Decoder::Bmp, nullptr},  {".dib", Decoder::Bmp, nullptr},
+    {".rle", Decoder::Bmp, nullptr},   {".jpg", Decoder::Jpeg, nullptr}, {".jpeg", Decoder::Jpeg, nullptr},
     {".emf", Decoder::Emf, nullptr},
 };
 
@@ -95,19 +97,21 @@ bool DecodePicture(const uint8_t* data, size_t size, const std::string& extensio
     case Decoder::Psd:
       return DecodePsd(data, size, out, error);
     case Decoder::Bmp:
-      return platform::DecodeBmp(data, size, out, error);
+      return formats::DecodeBmp(data, size, out, error);
     case Decoder::Jpeg:
       return DecodeJpeg(data, size, out, error);
     case Decoder::Emf:
       return DecodeEmf(data, size, out, error);
+    case Decoder::Tiff:
+      return DecodeTiff(data, size, out, error);
   }
   return false;
 }
 
 bool ReadPictureFile(const std::string& path, platform::Bitmap& out, std::string* error) {
   std::vector<uint8_t> data;
-  if (!ReadWholeFile(path, data, error)) return false;
-  return DecodePicture(data.data(), data.size(), LowerExtension(path), out, error);
+  if (!platform::ReadWholeFile(path, data, error)) return false;
+  return DecodePicture(data.data(), data.size(), platform::LowerExtension(path), out, error);
 }
 
 }  // namespace formats

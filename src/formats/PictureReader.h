@@ -3,7 +3,7 @@
 // size (vector pictures are rendered at 300 dots per inch).
 //
 //   .pcx .pcc                      PCX               .png                PNG
-//   .tif .tiff                     TIFF              .fax                FAX (raw group 3)
+//   .tif .tiff                     our TIFF reader   .fax                FAX (raw group 3)
 //   .tga .icb .vda .vst .win       Targa             .gif                GIF
 //   .psd .pdd                      our PSD reader    .bw .rgb .rgba .sgi SGI
 //   .rla .rpf                      RLA               .pcd                Photo CD

@@ -6,6 +6,8 @@
 
 #include <tiffio.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 
 namespace formats {
@@ -17,5 +19,23 @@ using TiffFile = std::unique_ptr<TIFF, TiffCloser>;
 
 // `mode` as for TIFFOpen ("r", "wl" ...); null on failure.
 TiffFile OpenTiffQuietly(const char* name, const char* mode);
+// A TIFF file held in memory, opened for reading; the data must outlive it.
+// get() is null when the data is not a TIFF file.
+class MemoryTiff {
+ public:
+  MemoryTiff(const uint8_t* data, size_t size);
+  TIFF* get() const { return tiff_.get(); }
+
+  // The read position of libtiff's client procedures.
+  struct Source {
+    const uint8_t* Data;
+    uint64_t Size;
+    uint64_t At;
+  };
+
+ private:
+  Source source_;  // declared first: it must outlive the handle
+  TiffFile tiff_;
+};
 
 }  // namespace formats

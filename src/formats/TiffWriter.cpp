@@ -5,9 +5,9 @@
 
 #include <vector>
 
-#include "formats/FileIo.h"
 #include "formats/PixelRows.h"
 #include "formats/TiffFiles.h"
+#include "platform/FileIo.h"
 
 namespace formats {
 namespace {
@@ -101,7 +101,8 @@ bool WriteTiffTo(const std::string& path, const platform::Bitmap& bitmap) {
 
 bool WriteTiffFile(const std::string& path, const platform::Bitmap& bitmap) {
   if (bitmap.Empty()) return false;
-  return ReplaceFile(path, [&](const std::string& temporary) { return WriteTiffTo(temporary, bitmap); });
+  return platform::ReplaceFile(path,
+                               [&](const std::string& temporary) { return WriteTiffTo(temporary, bitmap); });
 }
 
 }  // namespace formats

@@ -14,7 +14,7 @@
 #include <new>
 #include <numbers>
 
-#include "engine/Rounding.h"
+#include "core/Rounding.h"
 #include "platform/UiHooks.h"
 
 namespace imaging {
@@ -106,8 +106,8 @@ bool Turn(std::span<const uint8_t> source, std::span<uint8_t> target, int32_t fi
       const double dy = y - cy;
       for (int32_t x = 0; x < w; ++x) {
         const double dx = x - cx;
-        const int64_t xs = engine::RoundHalfEven(c * dx - s * dy) + cx - 1;
-        const int64_t ys = engine::RoundHalfEven(s * dx + c * dy) + cy - 1;
+        const int64_t xs = core::RoundHalfEven(c * dx - s * dy) + cx - 1;
+        const int64_t ys = core::RoundHalfEven(s * dx + c * dy) + cy - 1;
         const bool inside = xs >= 0 && xs < w && ys >= 0 && ys < H;
         Px::Set(out, x, inside ? Px::Get(srcRow(ys), static_cast<int32_t>(xs)) : fill);
       }

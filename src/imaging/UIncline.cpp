@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "engine/Rounding.h"
+#include "core/Rounding.h"
 #include "imaging/Rotation.h"
 #include "platform/PageBits.h"
 
@@ -27,7 +27,7 @@ constexpr int32_t kPixelsPerHit = 500;
 std::vector<int32_t> RowOffsets(float slope, int32_t maxLen) {
   std::vector<int32_t> offsets(static_cast<size_t>(maxLen) + 1);
   for (int32_t k = 0; k <= maxLen; ++k) {
-    offsets[k] = static_cast<int32_t>(engine::RoundHalfEven(static_cast<double>(slope) * k));
+    offsets[k] = static_cast<int32_t>(core::RoundHalfEven(static_cast<double>(slope) * k));
   }
   return offsets;
 }

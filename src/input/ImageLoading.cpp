@@ -12,10 +12,12 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "formats/FileIo.h"
+#include "formats/BmpCodec.h"
 #include "formats/JpegCodec.h"
 #include "formats/PictureReader.h"
-#include "input/QVImgLoad.h"
+#include "formats/TiffReader.h"
+#include "platform/ByteOrder.h"
+#include "platform/FileIo.h"
 #include "platform/UiHooks.h"
 
 namespace input {
@@ -28,16 +30,6 @@ constexpr uint16_t kBmpSignature = 0x4D42;  // "BM"
 constexpr uint32_t kRle8 = 1;
 constexpr uint32_t kRle4 = 2;
 constexpr size_t kSizeImageOffset = 20;
-
-void Put16(std::vector<uint8_t>& out, uint16_t v) {
-  out.push_back(static_cast<uint8_t>(v));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
-  Put16(out, static_cast<uint16_t>(v));
-  Put16(out, static_cast<uint16_t>(v >> 16));
-}
 
 // The size of the pixel rows: the header's own figure for RLE pictures,
 // otherwise stride × height (the height taken without its sign, so that
@@ -57,7 +49,7 @@ bool DibImageSize(const BitmapInfoHeader& header, uint32_t& size) {
 
 void ReadOrThrow(const std::string& name, std::vector<uint8_t>& data) {
   std::string error;
-  if (!formats::ReadWholeFile(name, data, &error)) throw std::runtime_error(error);
+  if (!platform::ReadWholeFile(name, data, &error)) throw std::runtime_error(error);
 }
 
 platform::Bitmap LoadJpeg(const std::string& name) {
@@ -70,12 +62,12 @@ platform::Bitmap LoadJpeg(const std::string& name) {
 }
 
 platform::Bitmap LoadTif(const std::string& name) {
-  const platform::GlobalHandle handle = QVLoadImg(name.c_str());
+  const platform::GlobalHandle handle = formats::QVLoadImg(name.c_str());
   if (!handle) throw std::runtime_error(kTiffReadError);
   platform::Bitmap picture;
   try {
     std::vector<uint8_t> stream;
-    if (!DibToBitmapStream(handle, stream) || !platform::DecodeBmp(stream.data(), stream.size(), picture)) {
+    if (!DibToBitmapStream(handle, stream) || !formats::DecodeBmp(stream.data(), stream.size(), picture)) {
       throw std::runtime_error(kTiffReadError);
     }
   } catch (const std::exception&) {
@@ -126,11 +118,11 @@ bool DibToBitmapStream(platform::GlobalHandle handle, std::vector<uint8_t>& stre
       }
       const size_t total = static_cast<size_t>(dibBytes) + imageSize;
       stream.reserve(stream.size() + kFileHeaderBytes + total);
-      Put16(stream, kBmpSignature);
-      Put32(stream, static_cast<uint32_t>(kFileHeaderBytes + total));
-      Put16(stream, 0);
-      Put16(stream, 0);
-      Put32(stream, static_cast<uint32_t>(kFileHeaderBytes + dibBytes));
+      platform::AppendLe16(stream, kBmpSignature);
+      platform::AppendLe32(stream, static_cast<uint32_t>(kFileHeaderBytes + total));
+      platform::AppendLe16(stream, 0);
+      platform::AppendLe16(stream, 0);
+      platform::AppendLe32(stream, static_cast<uint32_t>(kFileHeaderBytes + dibBytes));
       stream.insert(stream.end(), base, base + total);
       written = true;
     }
@@ -143,7 +135,7 @@ bool DibToBitmapStream(platform::GlobalHandle handle, std::vector<uint8_t>& stre
 bool LoadImageFile(platform::Bitmap& view, const std::string& name) {
   platform::Ui().SetBusyCursor(true);
   try {
-    const std::string extension = formats::LowerExtension(name);
+    const std::string extension = platform::LowerExtension(name);
     if (extension == ".jpg") {
       view = LoadJpeg(name);
       platform::Ui().ProcessMessages();

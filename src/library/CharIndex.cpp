@@ -33,9 +33,9 @@ bool IsPrintableAscii(uint8_t b) {
 
 }  // namespace
 
-CharIndex CodeToIndex(engine::CharCode code) {
-  const uint8_t lead = engine::LeadByte(code);
-  const uint8_t trail = engine::TrailByte(code);
+CharIndex CodeToIndex(core::CharCode code) {
+  const uint8_t lead = core::LeadByte(code);
+  const uint8_t trail = core::TrailByte(code);
   if (IsPrintableAscii(lead) && IsPrintableAscii(trail)) {
     return static_cast<CharIndex>((lead - kAsciiFirst) * kRowLength + kFirstPairIndex +
                                   (trail - kAsciiFirst));
@@ -51,16 +51,16 @@ CharIndex CodeToIndex(engine::CharCode code) {
   throw CodeError();
 }
 
-engine::CharCode IndexToCode(CharIndex index) {
+core::CharCode IndexToCode(CharIndex index) {
   if (index >= kFirstPairIndex) {
     const int32_t offset = index - kFirstPairIndex;
-    return engine::MakeCode(static_cast<uint8_t>(offset / kRowLength + kAsciiFirst),
-                            static_cast<uint8_t>(offset % kRowLength + kAsciiFirst));
+    return core::MakeCode(static_cast<uint8_t>(offset / kRowLength + kAsciiFirst),
+                          static_cast<uint8_t>(offset % kRowLength + kAsciiFirst));
   }
   const int32_t row = (index - 1) / kRowLength;
   const int32_t column = (index - 1) % kRowLength;
   const int32_t lead = row < kSymbolRows ? row + kGbFirst : row + kHanziLeadShift;
-  return engine::MakeCode(static_cast<uint8_t>(lead), static_cast<uint8_t>(column + kGbFirst));
+  return core::MakeCode(static_cast<uint8_t>(lead), static_cast<uint8_t>(column + kGbFirst));
 }
 
 int32_t FeatureWordToIndex(int32_t word) {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <stdexcept>
 
-#include "engine/EngineRecords.h"
+#include "core/EngineRecords.h"
 
 namespace library {
 
@@ -19,8 +19,8 @@ class CodeError : public std::runtime_error {
   CodeError() : std::runtime_error("error!") {}
 };
 
-CharIndex CodeToIndex(engine::CharCode code);
-engine::CharCode IndexToCode(CharIndex index);
+CharIndex CodeToIndex(core::CharCode code);
+core::CharCode IndexToCode(CharIndex index);
 // The decimal feature word read as a base-5 number.
 int32_t FeatureWordToIndex(int32_t word);
 

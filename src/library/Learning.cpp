@@ -12,16 +12,16 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "engine/EngineState.h"
 #include "library/TemplateLibrary.h"
 #include "platform/Encoding.h"
 
 namespace library {
 
-using engine::CharCode;
-using engine::MakeCode;
+using core::CharCode;
+using core::MakeCode;
 
 platform::Answer RefusalAnswer = platform::Answer::None;
+bool ProgramEndRequested = false;
 
 namespace {
 
@@ -49,8 +49,8 @@ constexpr CharCode kSun = MakeCode(0xC8, 0xD5);        // 日
 constexpr CharCode kFullStop = MakeCode(0xA1, 0xA3);   // 。
 constexpr CharCode kEllipsis = MakeCode(0xA1, 0xAD);   // …
 constexpr CharCode kFan = MakeCode(0xB7, 0xB2);        // 凡
-constexpr CharCode kPairAs = engine::AsciiPairCode('a', 's');
-constexpr CharCode kPairAc = engine::AsciiPairCode('a', 'c');
+constexpr CharCode kPairAs = core::AsciiPairCode('a', 's');
+constexpr CharCode kPairAc = core::AsciiPairCode('a', 'c');
 
 // Entries known to produce false matches; LibraryAdd never stores them.
 constexpr RefusedEntry kRefusedEntries[] = {
@@ -64,17 +64,6 @@ constexpr RefusedEntry kRefusedEntries[] = {
     {29, kEllipsis, 0},  {29, kFan, 0},       {30, kFullStop, 0},  {30, kFullStop, 125}, {30, kFullStop, 625},
     {31, kFullStop, 0},  {31, kFullStop, 25}, {31, kEllipsis, 0},
 };
-
-ProgramExit& ExitFunction() {
-  static ProgramExit exitFunction = [](int32_t status) { std::exit(status); };
-  return exitFunction;
-}
-
-std::string CodeText(CharCode code) {
-  std::string text(1, static_cast<char>(engine::LeadByte(code)));
-  if (engine::TrailByte(code) != 0) text += static_cast<char>(engine::TrailByte(code));
-  return text;
-}
 
 // The annotations of the feature lines, in the window's encoding.
 struct LineTexts {
@@ -127,14 +116,11 @@ int32_t KnownNeighbour(int32_t table, int32_t word, CharCode code) {
 }
 
 void ShowError(const std::string& text) {
-  platform::Ui().ShowMessage(text, platform::MessageIcon::Error, platform::MessageButtons::Ok);
+  platform::Ui().ShowMessage(text, platform::MessageIcon::Error, platform::MessageButtons::Ok,
+                             platform::QuestionId::Other);
 }
 
 }  // namespace
-
-void SetProgramExit(ProgramExit exitFunction) {
-  ExitFunction() = std::move(exitFunction);
-}
 
 bool IsRefusedEntry(int32_t table, CharCode code, int32_t featureIndex) {
   for (const RefusedEntry& entry : kRefusedEntries) {
@@ -143,25 +129,29 @@ bool IsRefusedEntry(int32_t table, CharCode code, int32_t featureIndex) {
   return false;
 }
 
-bool LibraryAdd(int32_t table, int32_t featureIndex, CharCode code) {
+AddResult LibraryAdd(int32_t table, int32_t featureIndex, CharCode code) {
   const CharIndex c = CodeToIndex(code);
   if (IsRefusedEntry(table, code, featureIndex)) {
     if (RefusalAnswer != platform::Answer::All) {
       char text[64];
-      std::snprintf(text, sizeof text, "error in:%s %d %d %d", platform::GbkToUtf8(CodeText(code)).c_str(),
-                    table, featureIndex, 1);
+      std::snprintf(text, sizeof text, "error in:%s %d %d %d",
+                    platform::GbkToUtf8(core::CodeBytes(code)).c_str(), table, featureIndex, 1);
       RefusalAnswer = platform::AskQuestion(std::string(text) + "\n" + "是否结束(Yes/No/AllNot)?",
-                                            platform::MessageButtons::YesNoAll);
-      if (RefusalAnswer == platform::Answer::Yes) ExitFunction()(0);
+                                            platform::MessageButtons::YesNoAll,
+                                            platform::QuestionId::EndAfterRefusedEntry);
+      if (RefusalAnswer == platform::Answer::Yes) {
+        ProgramEndRequested = true;
+        return AddResult::EndRequested;
+      }
     }
-    return false;
+    return AddResult::Refused;
   }
   ListSlot& slot = LibrarySlot(table, featureIndex);
   if (slot.empty()) slot.assign(kSlotGroupValues, 0);
   const size_t n = ListLength(slot);
   if (n + 1 == slot.size()) Reslot(slot, n, SlotValuesFor(n + 1));
   slot[n] = c;
-  return true;
+  return AddResult::Added;
 }
 
 bool LibraryRemove(int32_t table, int32_t featureIndex, CharCode code) {
@@ -214,11 +204,11 @@ bool IsDefaultLearnable(uint8_t lead, uint8_t trail) {
 }
 
 void DisplayModel::ShowHandler() {
-  FeatureLines.assign(engine::kFeatureWords, std::string());
+  FeatureLines.assign(core::kFeatureWords, std::string());
   Edit3.clear();
   Edit2.clear();
   if (!Block) return;
-  for (int32_t i = 0; i < engine::kFeatureWords; ++i) {
+  for (int32_t i = 0; i < core::kFeatureWords; ++i) {
     FeatureLines[i] = SixDigits(Block->Features[i]);
     if (Block->FeatureHits[i] == 0) FeatureLines[i] += Texts().Missing;
   }
@@ -241,7 +231,8 @@ void DisplayModel::LearnCharacter() {
     if (ForceAnswer == platform::Answer::All) return;
     const std::string question = std::string("\"").append(platform::GbkToUtf8(Edit2)).append("\"") +
                                  "默认是不允许入库的，是否强制入库(Yes/No/AllNot)？";
-    ForceAnswer = platform::AskQuestion(question, platform::MessageButtons::YesNoAll);
+    ForceAnswer = platform::AskQuestion(question, platform::MessageButtons::YesNoAll,
+                                        platform::QuestionId::ForcedEntry);
     if (ForceAnswer != platform::Answer::Yes) return;
   }
   const CharCode code = MakeCode(lead, trail);
@@ -251,9 +242,9 @@ void DisplayModel::LearnCharacter() {
     ShowError(error.what());
     return;
   }
-  FeatureLines.resize(engine::kFeatureWords);
+  FeatureLines.resize(core::kFeatureWords);
   bool anyMarked = false;
-  for (int32_t i = 0; i < engine::kFeatureWords; ++i) {
+  for (int32_t i = 0; i < core::kFeatureWords; ++i) {
     const int32_t w = Block->Features[i];
     bool known = ListHolds(i, w, code);
     if (!known) {
@@ -265,27 +256,29 @@ void DisplayModel::LearnCharacter() {
     }
     Block->FeatureHits[i] = 0;
     if (known) continue;
-    if (engine::LearningMode) {
-      FeatureLines[i] += LibraryAdd(i, FeatureWordToIndex(w), code) ? Texts().Added : Texts().AddError;
+    if (LearningMode) {
+      const AddResult added = LibraryAdd(i, FeatureWordToIndex(w), code);
+      FeatureLines[i] += added == AddResult::Added ? Texts().Added : Texts().AddError;
       Block->FeatureHits[i] = 1;
       anyMarked = true;
+      // The program would end here; nothing more is taught.
+      if (added == AddResult::EndRequested) return;
     } else {
       FeatureLines[i] += Texts().Lacking;
     }
   }
   std::string line = Edit2;
-  for (int32_t i = 0; i < engine::kFeatureWords; ++i) {
+  for (int32_t i = 0; i < core::kFeatureWords; ++i) {
     char field[16];
     std::snprintf(field, sizeof field, " %X", static_cast<unsigned>(Block->Features[i]));
     line += Block->FeatureHits[i] == 1 ? std::string(field) : std::string(" *");
   }
   if (IsLearningView && anyMarked) History.insert(History.begin(), line);
-  engine::LibraryChanged = true;
+  LibraryChanged = true;
 }
 
 void DisplayModel::UndoLearnedCharacter(int32_t historyIndex) {
-  if (!engine::LearningMode || historyIndex < 0 || historyIndex >= static_cast<int32_t>(History.size()))
-    return;
+  if (!LearningMode || historyIndex < 0 || historyIndex >= static_cast<int32_t>(History.size())) return;
   const std::string line = History[historyIndex];
   if (line.size() < 2) return;
   const std::string character = line.substr(0, 2);
@@ -295,7 +288,7 @@ void DisplayModel::UndoLearnedCharacter(int32_t historyIndex) {
   }
   const CharCode code = MakeCode(static_cast<uint8_t>(character[0]), static_cast<uint8_t>(character[1]));
   size_t pos = 3;  // the character and its space
-  for (int32_t i = 0; i < engine::kFeatureWords && pos < line.size(); ++i) {
+  for (int32_t i = 0; i < core::kFeatureWords && pos < line.size(); ++i) {
     size_t end = line.find(' ', pos);
     if (end == std::string::npos) end = line.size();
     const std::string field = line.substr(pos, end - pos);
@@ -320,10 +313,10 @@ DisplayModel& LibraryWindow() {
   return model;
 }
 
-void LearnFromFileCharacter(engine::CharBlock& block) {
+void LearnFromFileCharacter(core::CharBlock& block, platform::Bitmap* pageBitmap) {
   DisplayModel& window = LibraryWindow();
   window.Block = &block;
-  window.PageBitmap = engine::Job.Bitmap;
+  window.PageBitmap = pageBitmap;
   window.IsLearningView = false;
   window.ShowHandler();
   window.LearnCharacter();

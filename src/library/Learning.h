@@ -7,31 +7,37 @@
 #include <string>
 #include <vector>
 
-#include "engine/EngineRecords.h"
+#include "core/EngineRecords.h"
 #include "library/CharIndex.h"
 #include "platform/Bitmap.h"
 #include "platform/UiHooks.h"
 
 namespace library {
 
-bool LibraryAdd(int32_t table, int32_t featureIndex, engine::CharCode code);
-bool LibraryRemove(int32_t table, int32_t featureIndex, engine::CharCode code);
-int32_t FindInList(engine::CharCode code, const CharIndex* list);
+// What LibraryAdd did with a character.
+enum class AddResult {
+  Added,
+  Refused,       // a refused entry: nothing stored
+  EndRequested,  // refused, and the supervisor answered that the program should end
+};
+AddResult LibraryAdd(int32_t table, int32_t featureIndex, core::CharCode code);
+bool LibraryRemove(int32_t table, int32_t featureIndex, core::CharCode code);
+int32_t FindInList(core::CharCode code, const CharIndex* list);
 bool IsDefaultLearnable(uint8_t lead, uint8_t trail);
-bool IsRefusedEntry(int32_t table, engine::CharCode code, int32_t featureIndex);
+bool IsRefusedEntry(int32_t table, core::CharCode code, int32_t featureIndex);
 
 extern platform::Answer RefusalAnswer;
 
-// Ends the program at once (the Yes answer of the refusal question); std::exit
-// by default, replaceable so that tests can see the call.
-using ProgramExit = std::function<void(int32_t status)>;
-void SetProgramExit(ProgramExit exitFunction);
+// Set when the supervisor answered Yes to ending the program after a refused
+// entry. Learning stops there; the front end ends the program once the user
+// has been told and nothing else is lost. Library code never ends it.
+extern bool ProgramEndRequested;
 
 // The state of the library window (its fields and the texts of its
 // controls), without the window: the desktop program shows it, learning from
 // a file uses it unseen.
 struct DisplayModel {
-  engine::CharBlock* Block = nullptr;
+  core::CharBlock* Block = nullptr;
   platform::Bitmap* PageBitmap = nullptr;
   bool IsLearningView = false;
   platform::Answer ForceAnswer = platform::Answer::None;
@@ -50,6 +56,8 @@ struct DisplayModel {
 // The one library window of the program.
 DisplayModel& LibraryWindow();
 
-void LearnFromFileCharacter(engine::CharBlock& block);
+// Teaches the block its first candidate through the library window, unseen
+// (learning from a ground-truth file of `pageBitmap`).
+void LearnFromFileCharacter(core::CharBlock& block, platform::Bitmap* pageBitmap);
 
 }  // namespace library

@@ -15,9 +15,14 @@
 #include <iterator>
 #include <system_error>
 
+#include "platform/ByteOrder.h"
+#include "platform/FileIo.h"
 #include "platform/UiHooks.h"
 
 namespace library {
+
+bool LearningMode = false;
+bool LibraryChanged = false;
 
 namespace {
 
@@ -51,21 +56,6 @@ fs::path TablePath(int32_t table) {
   return fs::path(ProgramFolder()) / TableFileName(table);
 }
 
-uint32_t ReadLe32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-         static_cast<uint32_t>(p[3]) << 24;
-}
-uint16_t ReadLe16(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | p[1] << 8);
-}
-void WriteLe32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-void WriteLe16(std::vector<uint8_t>& out, uint16_t v) {
-  out.push_back(static_cast<uint8_t>(v));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-}
-
 bool AnyFirstTenFile(const std::string& folder) {
   std::error_code error;
   for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
@@ -89,7 +79,7 @@ bool ReadList(const uint8_t* block, size_t blockSize, uint32_t offset, ListSlot&
   if (offset >= blockSize || (offset - 1) % kSlotGroupBytes != 0) return false;
   std::vector<CharIndex> values;
   for (size_t pos = offset; pos + 1 < blockSize; pos += sizeof(CharIndex)) {
-    const uint16_t value = ReadLe16(block + pos);
+    const uint16_t value = platform::GetLe16(block + pos);
     if (value == 0) {
       slot.assign(SlotValuesFor(values.size()), 0);
       std::copy(values.begin(), values.end(), slot.begin());
@@ -107,7 +97,7 @@ bool ParseTable(const std::vector<uint8_t>& bytes, Table& table) {
   const uint8_t* block = bytes.data() + kIndexBytes;
   const size_t blockSize = bytes.size() - kIndexBytes;
   for (int32_t i = 0; i < kFeatureIndexCount; ++i) {
-    const uint32_t offset = ReadLe32(bytes.data() + i * sizeof(uint32_t));
+    const uint32_t offset = platform::GetLe32(bytes.data() + i * sizeof(uint32_t));
     if (offset != 0 && !ReadList(block, blockSize, offset, table[i])) return false;
   }
   return true;
@@ -132,31 +122,17 @@ std::vector<uint8_t> TableImage(const Table& table) {
     const ListSlot& slot = table[i];
     if (slot.empty()) continue;
     const size_t values = SlotValuesFor(ListLength(slot));
-    for (size_t k = 0; k < values; ++k) WriteLe16(image, k < slot.size() ? slot[k] : 0);
-    WriteLe32(image.data() + i * sizeof(uint32_t), offset);
+    for (size_t k = 0; k < values; ++k) platform::AppendLe16(image, k < slot.size() ? slot[k] : 0);
+    platform::PutLe32(image.data() + i * sizeof(uint32_t), offset);
     offset += static_cast<uint32_t>(values * sizeof(CharIndex));
   }
   return image;
 }
 
-// Writes the image to a temporary file beside `path` and renames it over the
-// old file, so that a failed write leaves the old file as it was.
-bool ReplaceFile(const fs::path& path, const std::vector<uint8_t>& image) {
-  const fs::path temporary = path.string() + ".tmp";
-  std::FILE* file = std::fopen(temporary.c_str(), "wb");
-  if (!file) {
-    platform::ShowNotice("保存出错!");
-    return false;
-  }
-  const bool written = std::fwrite(image.data(), 1, image.size(), file) == image.size();
-  const bool closed = std::fclose(file) == 0;
-  std::error_code error;
-  if (written && closed) {
-    fs::rename(temporary, path, error);
-    if (!error) return true;
-    platform::ShowNotice("保存出错!");
-  }
-  fs::remove(temporary, error);
+// Replaces the table file; a failed write leaves the old file as it was.
+bool ReplaceTableFile(const fs::path& path, const std::vector<uint8_t>& image) {
+  if (platform::WriteFileAtomically(path.string(), image)) return true;
+  platform::ShowNotice("保存出错!");
   return false;
 }
 
@@ -254,7 +230,7 @@ bool LoadLibrary(const LoadProgress* progress) {
 bool SaveLibrary(bool write) {
   if (write) {
     for (int32_t t = 0; t < kTableCount; ++t) {
-      if (!ReplaceFile(TablePath(t), TableImage(Tables()[t]))) return false;
+      if (!ReplaceTableFile(TablePath(t), TableImage(Tables()[t]))) return false;
     }
   }
   ClearLibrary();

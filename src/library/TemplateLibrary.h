@@ -12,6 +12,13 @@
 
 namespace library {
 
+// Learning mode, chosen once at start-up: only then does learning add to the
+// lists, and only then is a changed library written back at exit.
+extern bool LearningMode;
+// The tables were changed by learning or by the library window since they
+// were loaded.
+extern bool LibraryChanged;
+
 constexpr int32_t kTableCount = 32;
 constexpr int32_t kFeatureIndexCount = 15625;
 

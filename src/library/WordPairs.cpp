@@ -102,7 +102,7 @@ bool LoadWordPairs() {
   return LoadWordPairsFrom((std::filesystem::path(ProgramFolder()) / "Word.Dat").string());
 }
 
-const uint16_t* WordPairRecord(engine::CharCode code) {
+const uint16_t* WordPairRecord(core::CharCode code) {
   const WordPairImage& image = Image();
   if (image.Index.empty()) return nullptr;
   const uint32_t offset = image.Index[code];
@@ -110,12 +110,12 @@ const uint16_t* WordPairRecord(engine::CharCode code) {
   return (offset & 1) ? image.OddWords.data() + offset / 2 : image.EvenWords.data() + offset / 2;
 }
 
-engine::CharCode DecodePredecessor(uint16_t value) {
+core::CharCode DecodePredecessor(uint16_t value) {
   const uint16_t v = value ^ kPredecessorMask;
-  return static_cast<engine::CharCode>((v >> kPredecessorRotation) | (v << (16 - kPredecessorRotation)));
+  return static_cast<core::CharCode>((v >> kPredecessorRotation) | (v << (16 - kPredecessorRotation)));
 }
 
-uint16_t EncodePredecessor(engine::CharCode code) {
+uint16_t EncodePredecessor(core::CharCode code) {
   const uint16_t rotated =
       static_cast<uint16_t>((code << kPredecessorRotation) | (code >> (16 - kPredecessorRotation)));
   return rotated ^ kPredecessorMask;

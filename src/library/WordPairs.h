@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/EngineRecords.h"
+#include "core/EngineRecords.h"
 
 namespace library {
 
@@ -21,8 +21,8 @@ bool SetWordPairData(std::vector<uint8_t> data);
 
 // The record of a character: predecessor count word, entries, then the
 // successor count word and entries; nullptr when there is none.
-const uint16_t* WordPairRecord(engine::CharCode code);
-engine::CharCode DecodePredecessor(uint16_t value);
-uint16_t EncodePredecessor(engine::CharCode code);
+const uint16_t* WordPairRecord(core::CharCode code);
+core::CharCode DecodePredecessor(uint16_t value);
+uint16_t EncodePredecessor(core::CharCode code);
 
 }  // namespace library

@@ -45,7 +45,8 @@ constexpr int32_t DibRowBytes(int32_t width, int32_t bitCount) {
 
 // The depths a DIB of ours may have: 1, 4, 8, 16, 24 or 32 bits per pixel.
 constexpr bool IsDibBitCount(int32_t bitCount) {
-  return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 || bitCount == 24 || bitCount == 32;
+  return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 || bitCount == 24 ||
+         bitCount == 32;
 }
 
 class Bitmap {
@@ -96,16 +97,5 @@ class Bitmap {
 // The largest picture any reader of ours accepts, in pixels; bigger claims in
 // a file header are treated as corrupt rather than allocated.
 constexpr int64_t kMaxPixels = 30000LL * 30000LL;
-
-// Windows BMP files. The readers accept bottom-up and top-down files, the
-// depths 1, 4, 8, 16, 24 and 32, BI_RGB, BI_BITFIELDS and the RLE4/RLE8
-// encodings; they check every size against the data before allocating.
-// On failure they return false and leave `error` describing why.
-bool DecodeBmp(const uint8_t* data, size_t size, Bitmap& out, std::string* error = nullptr);
-bool ReadBmpFile(const std::string& path, Bitmap& out, std::string* error = nullptr);
-// Encodes as an uncompressed bottom-up BMP file (the common form).
-std::vector<uint8_t> EncodeBmp(const Bitmap& bitmap);
-// Writes through a temporary file beside `path` renamed over it at the end.
-bool WriteBmpFile(const std::string& path, const Bitmap& bitmap);
 
 }  // namespace platform

@@ -91,21 +91,4 @@ bool SetPageBits(Bitmap& bitmap, std::span<const uint8_t> bits) {
   return SetDibRows(bitmap, bits) == bitmap.Height();
 }
 
-bool CopyGraphic(Bitmap& target, const Bitmap& source) {
-  if (source.Empty()) {
-    target = Bitmap();
-    return true;
-  }
-  std::vector<uint8_t> image;
-  Bitmap copy;
-  try {
-    image = EncodeBmp(source);
-    if (image.empty() || !DecodeBmp(image.data(), image.size(), copy)) return false;
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
-  target = std::move(copy);
-  return true;
-}
-
 }  // namespace platform

@@ -1,7 +1,6 @@
 // Bitmap pixels to and from a top-down buffer in the bitmap's own format,
 // the way the recognition run, the rotation and the skew detection read and
-// write a page, and the bitmap header and copy helpers the image routines
-// share.
+// write a page, and the bitmap header helper the image routines share.
 #pragma once
 
 #include <cstdint>
@@ -37,11 +36,5 @@ bool GetPageBits(const Bitmap& bitmap, int32_t& size, int32_t& width, std::vecto
 // with the bitmap untouched, when the bitmap has no size or the buffer holds
 // fewer rows than its height.
 bool SetPageBits(Bitmap& bitmap, std::span<const uint8_t> bits);
-
-// Copies `source` into `target` through a BMP file image in memory, as a
-// picture is handed between the page view and the document. An empty source
-// gives an empty target. False, with the target untouched, when the source
-// cannot be encoded.
-bool CopyGraphic(Bitmap& target, const Bitmap& source);
 
 }  // namespace platform

@@ -13,22 +13,31 @@ HeadlessUi& BuiltInUi() {
 UiHooks* current = nullptr;
 }  // namespace
 
-UiHooks& Ui() { return current ? *current : BuiltInUi(); }
-void SetUi(UiHooks* hooks) { current = hooks; }
-
-void ShowNotice(const std::string& text) { Ui().ShowMessage(text, MessageIcon::Question, MessageButtons::Ok); }
-Answer AskQuestion(const std::string& text, MessageButtons buttons) {
-  return Ui().ShowMessage(text, MessageIcon::Question, buttons);
+UiHooks& Ui() {
+  return current ? *current : BuiltInUi();
 }
-void ShowPlainMessage(const std::string& text) { Ui().ShowMessage(text, MessageIcon::None, MessageButtons::Ok); }
+void SetUi(UiHooks* hooks) {
+  current = hooks;
+}
 
-Answer HeadlessUi::ShowMessage(const std::string& text, MessageIcon icon, MessageButtons buttons) {
+void ShowNotice(const std::string& text) {
+  Ui().ShowMessage(text, MessageIcon::Question, MessageButtons::Ok, QuestionId::Other);
+}
+Answer AskQuestion(const std::string& text, MessageButtons buttons, QuestionId question) {
+  return Ui().ShowMessage(text, MessageIcon::Question, buttons, question);
+}
+void ShowPlainMessage(const std::string& text) {
+  Ui().ShowMessage(text, MessageIcon::None, MessageButtons::Ok, QuestionId::Other);
+}
+
+Answer HeadlessUi::ShowMessage(const std::string& text, MessageIcon icon, MessageButtons buttons,
+                               QuestionId question) {
   Answer given = buttons == MessageButtons::Ok ? Answer::Ok : Answer::No;
   if (!ScriptedAnswers.empty()) {
     given = ScriptedAnswers.front();
     ScriptedAnswers.pop_front();
   }
-  Messages.push_back({text, icon, buttons, given});
+  Messages.push_back({text, icon, buttons, question, given});
   return given;
 }
 
@@ -52,7 +61,9 @@ void HeadlessPane::Clear() {
   SelectionStart = SelectionLength = 0;
 }
 
-void HeadlessPane::AppendLine(const std::string& gbkLine) { lines_.push_back(gbkLine); }
+void HeadlessPane::AppendLine(const std::string& gbkLine) {
+  lines_.push_back(gbkLine);
+}
 
 void HeadlessPane::SetText(const std::string& gbkText) {
   lines_.clear();

@@ -21,6 +21,15 @@ enum class Answer : int32_t { None = 0, Ok = 1, Cancel = 2, Yes = 6, No = 7, All
 enum class MessageIcon { None, Question, Warning, Error, Information };
 enum class MessageButtons { Ok, YesNo, YesNoCancel, YesNoAll };
 
+// Which question a box asks, for hooks that answer without a person (the
+// command line, training runs): they decide by this, never by the text. The
+// desktop program shows every box alike.
+enum class QuestionId {
+  Other,
+  ForcedEntry,           // teach a character that is not learnable by default?
+  EndAfterRefusedEntry,  // a refused library entry: end the program?
+};
+
 // The rich-text result pane. Text is GBK, one string per line. Positions
 // count characters: a double-byte character is one position, and every line
 // end is one position, so position p of the pane is entry p of a CharMap.
@@ -31,7 +40,7 @@ class ResultPane {
   virtual void AppendLine(const std::string& gbkLine) = 0;
   virtual void SetText(const std::string& gbkText) = 0;  // lines split at '\n'
   virtual std::vector<std::string> Lines() const = 0;
-  virtual std::string Text() const = 0;  // every line followed by '\n'
+  virtual std::string Text() const = 0;    // every line followed by '\n'
   virtual int32_t TextLength() const = 0;  // in positions, as above
   virtual void Select(int32_t start, int32_t length) = 0;
   virtual void SetSelectionColour(uint32_t rgb) = 0;  // 0xRRGGBB
@@ -48,7 +57,8 @@ class UiHooks {
  public:
   virtual ~UiHooks() = default;
   // Shows a message box (text in UTF-8) and returns the button pressed.
-  virtual Answer ShowMessage(const std::string& text, MessageIcon icon, MessageButtons buttons) = 0;
+  virtual Answer ShowMessage(const std::string& text, MessageIcon icon, MessageButtons buttons,
+                             QuestionId question) = 0;
   // Lets the message loop handle what is pending (window repaints, commands).
   virtual void ProcessMessages() = 0;
   virtual void SetBusyCursor(bool busy) = 0;
@@ -62,7 +72,7 @@ void SetUi(UiHooks* hooks);
 // The usual message box: the text, the question icon, one OK button.
 void ShowNotice(const std::string& text);
 // A question with the given buttons and the question icon.
-Answer AskQuestion(const std::string& text, MessageButtons buttons);
+Answer AskQuestion(const std::string& text, MessageButtons buttons, QuestionId question = QuestionId::Other);
 // A plain box without icon and with one OK button.
 void ShowPlainMessage(const std::string& text);
 
@@ -74,9 +84,11 @@ class HeadlessUi : public UiHooks {
     std::string Text;
     MessageIcon Icon;
     MessageButtons Buttons;
+    QuestionId Question;
     Answer Given;
   };
-  Answer ShowMessage(const std::string& text, MessageIcon icon, MessageButtons buttons) override;
+  Answer ShowMessage(const std::string& text, MessageIcon icon, MessageButtons buttons,
+                     QuestionId question) override;
   void ProcessMessages() override { ++Yields; }
   void SetBusyCursor(bool busy) override;
 

@@ -18,7 +18,7 @@ QtHooks::QtHooks() {
 }
 
 platform::Answer QtHooks::ShowMessage(const std::string& text, platform::MessageIcon icon,
-                                      platform::MessageButtons buttons) {
+                                      platform::MessageButtons buttons, platform::QuestionId) {
   QMessageBox box(QApplication::activeWindow());
   box.setWindowTitle(kProgramTitle);
   box.setText(QString::fromStdString(text));

@@ -15,7 +15,7 @@ class QtHooks : public platform::UiHooks {
  public:
   QtHooks();
   platform::Answer ShowMessage(const std::string& text, platform::MessageIcon icon,
-                               platform::MessageButtons buttons) override;
+                               platform::MessageButtons buttons, platform::QuestionId question) override;
   void ProcessMessages() override;
   void SetBusyCursor(bool busy) override;
 

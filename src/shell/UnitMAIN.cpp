@@ -26,8 +26,9 @@
 #include <QUrl>
 #include <cmath>
 
+#include "app/PagePreparation.h"
 #include "document/EngineBridge.h"
-#include "formats/PageWriters.h"
+#include "formats/BmpCodec.h"
 #include "imaging/ColourConvert.h"
 #include "imaging/Rotation.h"
 #include "imaging/UIncline.h"
@@ -53,7 +54,6 @@ const char* const kDisplayWaringKey = "DisplayWaring";
 const char* const kThumbnailKey = "显示略图";
 const char* const kSupervisorKey = "supervisor";
 const char* const kLearningQuestion = "是否进入智能学习方式？";
-const char* const kWordPairsError = "打开Word.Dat文件错误!";
 const char* const kLibraryError = "读字库文件出错!";
 const char* const kSaveError = "保存出错!";
 const char* const kMonoAlready = "已经是单色位图!";
@@ -263,27 +263,23 @@ void TFormMain::Guarded(const std::function<void()>& command) {
 
 // ---------------------------------------------------------------- start-up, recent files, shutdown
 
-TFormMain::StartResult TFormMain::FormShow(const std::function<void(int)>& progress) {
+app::StartResult TFormMain::FormShow(const std::function<void(int)>& progress) {
   ScannerSelected = false;
   QSettings settings;
   ShowTips = settings.value(kDisplayWaringKey, 1).toInt() != 0;
   FWaring->SetShowTips(ShowTips);
   ThumbnailAction->setChecked(settings.value(kThumbnailKey, 1).toInt() != 0);
-  LearningMode() = false;
-  LibraryChanged() = false;
   const QString folder = libraryFolder_.isEmpty() ? QString::fromStdString(ProgramFolder()) : libraryFolder_;
-  switch (StartEngine(folder.toStdString(), progress)) {
-    case desktop::StartResult::LibraryUnreadable:
-      engineClosed_ = true;
+  // Learning mode and the change flag start off.
+  const app::StartResult started = StartEngine(folder.toStdString(), progress);
+  if (started != app::StartResult::Started) {
+    engineClosed_ = true;
+    // A damaged Word.Dat has been shown already; the library is told here.
+    if (started != app::StartResult::WordPairsUnreadable) {
       platform::ShowNotice(std::string(kLibraryError) + "\n" +
                            QDir::toNativeSeparators(folder).toStdString());
-      return StartResult::LibraryUnreadable;
-    case desktop::StartResult::WordPairsMissing:
-      engineClosed_ = true;
-      platform::ShowNotice(kWordPairsError);
-      return StartResult::WordPairsMissing;
-    case desktop::StartResult::Started:
-      break;
+    }
+    return started;
   }
   RecentFiles.clear();
   for (int i = 0; i < kRecentCount; ++i) {
@@ -301,7 +297,7 @@ TFormMain::StartResult TFormMain::FormShow(const std::function<void(int)>& progr
     LearningMode() = true;
   }
   UpdateMenuItems();
-  return StartResult::Started;
+  return app::StartResult::Started;
 }
 
 bool TFormMain::OpenDocument(const QString& givenPath) {
@@ -619,23 +615,20 @@ void TFormMain::SavePageOf(TFormMDIChild& document) {
   // 3. The writer by the chosen name's extension.
   const QString suffix = QFileInfo(name).suffix().toLower();
   bool saved = false;
+  std::string error;
   {
     BusyCursor busy;
-    if (suffix == "tif" || suffix == "tiff") {
-      platform::Bitmap copy;
-      saved = platform::CopyGraphic(copy, document.PageBitmap) &&
-              formats::SavePageImage(name.toStdString(), copy);
-      if (saved) {
-        document.FileName = name;
-        document.setWindowTitle(name);
-      }
-    } else {
-      // JPEG (quality 90) or a Windows bitmap; the document keeps its name.
-      saved = formats::SavePageImage(name.toStdString(), document.PageBitmap);
+    // The writer follows the extension: TIFF, JPEG (quality 90) or a
+    // Windows bitmap; only a TIFF becomes the document's file.
+    saved = app::SavePage(name.toStdString(), document.PageBitmap, error);
+    if (saved && (suffix == "tif" || suffix == "tiff")) {
+      document.FileName = name;
+      document.setWindowTitle(name);
     }
   }
   if (!saved) {
-    platform::ShowNotice(std::string(kSaveError) + "\n" + QDir::toNativeSeparators(name).toStdString());
+    platform::ShowNotice(std::string(kSaveError) + "\n" + QDir::toNativeSeparators(name).toStdString() +
+                         "\n" + error);
     return;
   }
   // 4. and 5.
@@ -693,6 +686,9 @@ void TFormMain::ToolButtonStartClick() {
   }
   running_ = false;
   UpdateMenuItems();
+  // The supervisor chose to end the program while teaching: the usual
+  // shutdown, which asks about changed pages and writes the library back.
+  if (ProgramEndRequested()) closeAfterRun_ = true;
   if (closeAfterRun_ && !batchRunning_) {
     closeAfterRun_ = false;
     QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
@@ -755,7 +751,7 @@ void TFormMain::ColourToGrey() {
   BusyCursor busy;
   platform::Bitmap grey;
   if (imaging::ColourToGrey(document->PageBitmap, grey)) {
-    platform::CopyGraphic(document->ViewBitmap(), grey);
+    formats::CopyGraphic(document->ViewBitmap(), grey);
     document->DoLoad_UpdateInfo();
     document->Modified = true;
   }
@@ -778,7 +774,7 @@ void TFormMain::GreyToMono() {
     document->Modified = true;
   } else {
     // No preview stays on the screen.
-    platform::CopyGraphic(document->ViewBitmap(), document->PageBitmap);
+    formats::CopyGraphic(document->ViewBitmap(), document->PageBitmap);
     document->DoLoad_UpdateInfo();
   }
 }
@@ -813,7 +809,7 @@ void TFormMain::AutoSkew() {
     return;
   }
   BusyCursor busy;
-  platform::CopyGraphic(document->ViewBitmap(), document->PageBitmap);
+  formats::CopyGraphic(document->ViewBitmap(), document->PageBitmap);
   imaging::AutoDeskew(document->ViewBitmap());
   document->DoLoad_UpdateInfo();
   document->Modified = true;
@@ -827,9 +823,9 @@ void TFormMain::RotateClockwise(int angle) {
     return;
   }
   BusyCursor busy;
-  platform::CopyGraphic(document->ViewBitmap(), document->PageBitmap);
+  formats::CopyGraphic(document->ViewBitmap(), document->PageBitmap);
   if (!imaging::RotateBitmap(document->ViewBitmap(), angle)) {
-    platform::CopyGraphic(document->ViewBitmap(), document->PageBitmap);
+    formats::CopyGraphic(document->ViewBitmap(), document->PageBitmap);
     return;
   }
   document->DoLoad_UpdateInfo();

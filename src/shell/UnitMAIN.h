@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/EngineStartup.h"
 #include "document/UnitCHILDWIN.h"
 #include "shell/FileDialogs.h"
 
@@ -44,11 +45,10 @@ class TFormMain : public QMainWindow, public DocumentHost {
   ~TFormMain() override;
 
   // Start-up, documents, recent files, shutdown.
-  enum class StartResult { Started, LibraryUnreadable, WordPairsMissing };
   // Finishes the start-up (settings, library with `progress`, Word.Dat,
   // recent files, supervisor mode and the learning question). On a failure
   // the user has been told; the program must end.
-  StartResult FormShow(const std::function<void(int)>& progress = {});
+  app::StartResult FormShow(const std::function<void(int)>& progress = {});
   bool OpenDocument(const QString& path);
   void DisplayHistory(bool save);
   void MenuClick(int index);

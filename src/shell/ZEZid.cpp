@@ -80,7 +80,7 @@ int main(int argc, char* argv[]) {
   splash->raise();
   const auto result = main.FormShow([splash](int position) { splash->SetProgress(position); });
   delete splash;
-  if (result != desktop::TFormMain::StartResult::Started) {
+  if (result != app::StartResult::Started) {
     platform::SetUi(nullptr);
     return kExitStartFailure;
   }

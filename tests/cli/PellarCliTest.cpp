@@ -10,9 +10,10 @@
 #include <iterator>
 #include <sstream>
 
-#include "cli/PageRenderer.h"
+#include "formats/BmpCodec.h"
 #include "platform/Bitmap.h"
 #include "platform/Encoding.h"
+#include "training/PageRenderer.h"
 
 namespace {
 
@@ -241,7 +242,7 @@ TEST_F(PellarCliTest, RegionLimitsTheRunAndMustTouchThePage) {
 
 TEST_F(PellarCliTest, GreyPagesAreThresholdedTurnedAndSaved) {
   platform::Bitmap mono;
-  ASSERT_TRUE(platform::ReadBmpFile(sample_, mono));
+  ASSERT_TRUE(formats::ReadBmpFile(sample_, mono));
   // The same page as 8-bit grey: ink 40, paper 220.
   platform::Bitmap grey(mono.Width(), mono.Height(), 8);
   for (int32_t y = 0; y < mono.Height(); ++y)
@@ -249,7 +250,7 @@ TEST_F(PellarCliTest, GreyPagesAreThresholdedTurnedAndSaved) {
       const bool ink = (mono.Row(y)[x >> 3] >> (7 - (x & 7))) & 1;
       grey.Row(y)[x] = ink ? 40 : 220;
     }
-  ASSERT_TRUE(platform::WriteBmpFile(Path("grey.bmp"), grey));
+  ASSERT_TRUE(formats::WriteBmpFile(Path("grey.bmp"), grey));
 
   RunResult fromHistogram = Run({"--format", "json", Path("grey.bmp")});
   EXPECT_EQ(fromHistogram.Status, 0) << fromHistogram.Err;
@@ -265,7 +266,7 @@ TEST_F(PellarCliTest, GreyPagesAreThresholdedTurnedAndSaved) {
   EXPECT_EQ(turned.Status, 0) << turned.Err;
   EXPECT_NE(turned.Out.find("\"width\":960,\"height\":1600"), std::string::npos);
   platform::Bitmap page;
-  ASSERT_TRUE(platform::ReadBmpFile(saved, page));
+  ASSERT_TRUE(formats::ReadBmpFile(saved, page));
   EXPECT_EQ(page.BitCount(), 1);
   EXPECT_EQ(page.Width(), 960);
   EXPECT_EQ(page.Height(), 1600);
@@ -285,7 +286,7 @@ TEST_F(PellarCliTest, RenderedPageIsLearnedAndReadBack) {
       {"今天下午三点在会议室开会，请大家准时参加。", "会议讨论明年的工作计划和预算。"}, options, pages));
   ASSERT_EQ(pages.size(), 1u);
   const std::string page = Path("taught.bmp");
-  ASSERT_TRUE(platform::WriteBmpFile(page, pages[0].Page));
+  ASSERT_TRUE(formats::WriteBmpFile(page, pages[0].Page));
   ASSERT_TRUE(training::WriteGroundTruth(page + ".RED", pages[0]));
 
   RunResult learn = Run({"--learn", page});
@@ -330,7 +331,7 @@ TEST_F(PellarCliTest, ForcedEntryQuestionIsAnsweredFromTheOption) {
   ASSERT_TRUE(training::RenderText({"零下五°"}, options, pages));
   ASSERT_EQ(pages[0].Chars.size(), 4u);
   const std::string page = Path("degrees.bmp");
-  ASSERT_TRUE(platform::WriteBmpFile(page, pages[0].Page));
+  ASSERT_TRUE(formats::WriteBmpFile(page, pages[0].Page));
   ASSERT_TRUE(training::WriteGroundTruth(page + ".RED", pages[0]));
 
   RunResult refused = Run({"--learn", page});

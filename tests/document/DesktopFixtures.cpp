@@ -10,6 +10,7 @@
 #include <QStandardPaths>
 #include <QTimer>
 
+#include "formats/BmpCodec.h"
 #include "library/WordPairs.h"
 #include "support/CorrectionFixtures.h"
 
@@ -78,7 +79,7 @@ platform::Bitmap BoxesPage(int width, int height) {
 
 QString WriteBmp(const QTemporaryDir& dir, const QString& name, const platform::Bitmap& page) {
   const QString path = dir.filePath(name);
-  platform::WriteBmpFile(path.toStdString(), page);
+  formats::WriteBmpFile(path.toStdString(), page);
   return path;
 }
 
@@ -122,7 +123,7 @@ bool RenderTaughtPage(const QString& path, QString* error) {
     if (error) *error = QString::fromStdString(why);
     return false;
   }
-  return platform::WriteBmpFile(path.toStdString(), taught.Page.Page);
+  return formats::WriteBmpFile(path.toStdString(), taught.Page.Page);
 }
 
 }  // namespace desktop_test

@@ -12,9 +12,9 @@
 #include <QTextBlock>
 
 #include "DesktopFixtures.h"
+#include "core/EngineRecords.h"
 #include "document/EngineBridge.h"
 #include "document/UnitCHILDWIN.h"
-#include "engine/EngineRecords.h"
 #include "library/TemplateLibrary.h"
 
 using desktop::TFormMDIChild;
@@ -34,12 +34,12 @@ class RecordingHost : public desktop::DocumentHost {
 };
 
 // Keeps a document's map comparable: the blocks themselves.
-engine::CharMapList Without(engine::CharMapList map, int position, int count) {
+core::CharMapList Without(core::CharMapList map, int position, int count) {
   map.erase(map.begin() + position, map.begin() + position + count);
   return map;
 }
 
-engine::CharMapList WithEmpty(engine::CharMapList map, int position, int count) {
+core::CharMapList WithEmpty(core::CharMapList map, int position, int count) {
   map.insert(map.begin() + position, static_cast<size_t>(count), nullptr);
   return map;
 }
@@ -79,7 +79,7 @@ class UnitCHILDWINTest : public QObject {
     desktop_test::UseTestSettings();
     QVERIFY(dir_.isValid());
     QCOMPARE(desktop::StartEngine(desktop_test::LibraryFolder(dir_).toStdString(), {}),
-             desktop::StartResult::Started);
+             app::StartResult::Started);
     taughtPage_ = dir_.filePath("taught.bmp");
     QString error;
     QVERIFY2(desktop_test::RenderTaughtPage(taughtPage_, &error), qPrintable(error));
@@ -214,7 +214,7 @@ class UnitCHILDWINTest : public QObject {
   // ------------------------------------------------------------ text and character map
 
   void typingInsertsAnEmptyEntry() {
-    const engine::CharMapList before = document_->CharMap;
+    const core::CharMapList before = document_->CharMap;
     PlaceCaret(5);
     QTest::keyClick(document_->RxRichEdit1, Qt::Key_A, Qt::NoModifier);
     QCOMPARE(document_->CharMap, WithEmpty(before, 5, 1));
@@ -226,7 +226,7 @@ class UnitCHILDWINTest : public QObject {
   }
 
   void deleteOverThreeCharacters() {
-    const engine::CharMapList before = document_->CharMap;
+    const core::CharMapList before = document_->CharMap;
     // Three characters followed by one with a box.
     int p = 0;
     while (p + 3 < static_cast<int>(before.size()) &&
@@ -238,7 +238,7 @@ class UnitCHILDWINTest : public QObject {
     QTest::keyClick(document_->RxRichEdit1, Qt::Key_Delete);
     QCOMPARE(document_->CharMap, Without(before, p, 3));
     // The box of the character now at the caret is shown.
-    const engine::CharBlock* shown = before[p + 3];
+    const core::CharBlock* shown = before[p + 3];
     QVERIFY(shown != nullptr);
     QCOMPARE(document_->CurrentBox.Left, std::max(0, shown->Left - 1));
     QCOMPARE(document_->CurrentBox.Top, std::max(0, shown->Top - 1));
@@ -249,7 +249,7 @@ class UnitCHILDWINTest : public QObject {
   }
 
   void returnInsertsTheLineBreak() {
-    const engine::CharMapList before = document_->CharMap;
+    const core::CharMapList before = document_->CharMap;
     const int lines = document_->RxRichEdit1->document()->blockCount();
     PlaceCaret(7);
     QTest::keyClick(document_->RxRichEdit1, Qt::Key_Return);
@@ -258,7 +258,7 @@ class UnitCHILDWINTest : public QObject {
   }
 
   void backspaceJoinsLines() {
-    const engine::CharMapList before = document_->CharMap;
+    const core::CharMapList before = document_->CharMap;
     const int start = LineStart(1);
     QVERIFY(start > 0);
     QCOMPARE(before[start - 1], nullptr);  // the line break
@@ -267,7 +267,7 @@ class UnitCHILDWINTest : public QObject {
     QCOMPARE(document_->CharMap, Without(before, start - 1, 1));
     // Backspace over a selection removes the selection's entries and shows
     // the box at the caret like every other edit.
-    const engine::CharMapList joined = document_->CharMap;
+    const core::CharMapList joined = document_->CharMap;
     PlaceCaret(3, 1);
     QTest::keyClick(document_->RxRichEdit1, Qt::Key_Backspace);
     QCOMPARE(document_->CharMap, Without(joined, 1, 2));
@@ -275,7 +275,7 @@ class UnitCHILDWINTest : public QObject {
   }
 
   void pasteInsertsOneEntryPerCharacter() {
-    const engine::CharMapList before = document_->CharMap;
+    const core::CharMapList before = document_->CharMap;
     QGuiApplication::clipboard()->setText("两个a");
     PlaceCaret(4);
     QTest::keyClick(document_->RxRichEdit1, Qt::Key_V, Qt::ControlModifier);
@@ -287,7 +287,7 @@ class UnitCHILDWINTest : public QObject {
   }
 
   void undoRestoresTheWholeMap() {
-    const engine::CharMapList before = document_->CharMap;
+    const core::CharMapList before = document_->CharMap;
     PlaceCaret(6, 2);
     QTest::keyClick(document_->RxRichEdit1, Qt::Key_Delete);
     QCOMPARE(document_->CharMap, Without(before, 2, 4));
@@ -298,7 +298,7 @@ class UnitCHILDWINTest : public QObject {
     QTest::keyClicks(document_->RxRichEdit1, "xy");
     PlaceCaret(20);
     QTest::keyClick(document_->RxRichEdit1, Qt::Key_Return);
-    const engine::CharMapList edited = document_->CharMap;
+    const core::CharMapList edited = document_->CharMap;
     QTest::keyClick(document_->RxRichEdit1, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(document_->CharMap, WithEmpty(before, 3, 2));
     QTest::keyClick(document_->RxRichEdit1, Qt::Key_Z, Qt::ControlModifier);
@@ -328,7 +328,7 @@ class UnitCHILDWINTest : public QObject {
   }
 
   void overwriteModeKeepsTheReplacedBoxes() {
-    const engine::CharMapList before = document_->CharMap;
+    const core::CharMapList before = document_->CharMap;
     PlaceCaret(3);
     QTest::keyClick(document_->RxRichEdit1, Qt::Key_Insert);
     QCoreApplication::processEvents();  // the caret message
@@ -356,13 +356,13 @@ class UnitCHILDWINTest : public QObject {
       QTextCursor cursor(const_cast<QTextDocument*>(text));
       cursor.setPosition(p + 1);
       const bool red = cursor.charFormat().foreground().color() == QColor(Qt::red);
-      const engine::CharBlock* block = document_->CharMap[p];
-      QCOMPARE(red, block != nullptr && block->Scores[0] <= engine::RedScore);
+      const core::CharBlock* block = document_->CharMap[p];
+      QCOMPARE(red, block != nullptr && block->Scores[0] <= core::RedScore);
     }
   }
 
   void boxesStopAtThePageEdge() {
-    engine::CharBlock corner{};
+    core::CharBlock corner{};
     corner.Left = 0;
     corner.Top = 0;
     corner.Right = 10;
@@ -380,7 +380,7 @@ class UnitCHILDWINTest : public QObject {
   }
 
   void deleteRectLeavesTheLastTwoEntries() {
-    const engine::CharMapList before = document_->CharMap;
+    const core::CharMapList before = document_->CharMap;
     const int size = static_cast<int>(before.size());
     document_->DeleteRect(size - 4, 4);
     QCOMPARE(static_cast<int>(document_->CharMap.size()), size - 2);

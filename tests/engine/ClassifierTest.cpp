@@ -41,7 +41,8 @@ std::vector<int32_t> WeakWords(int32_t n) {
 }
 
 void Teach(CharCode code, const std::vector<int32_t>& words, int32_t word = kWord) {
-  for (int32_t w : words) ASSERT_TRUE(library::LibraryAdd(w, library::FeatureWordToIndex(word), code));
+  for (int32_t w : words)
+    ASSERT_EQ(library::LibraryAdd(w, library::FeatureWordToIndex(word), code), library::AddResult::Added);
 }
 // Taught so that it gets 3 × strong + weak votes from a cell of kWord.
 void TeachVotes(CharCode code, int32_t strong, int32_t weak) {

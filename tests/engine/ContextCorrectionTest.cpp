@@ -8,12 +8,12 @@
 
 namespace {
 
+using core::AsciiCode;
+using core::AsciiPairCode;
+using core::Box;
+using core::CharCode;
+using core::MakeCode;
 using correction_test::TestLine;
-using engine::AsciiCode;
-using engine::AsciiPairCode;
-using engine::Box;
-using engine::CharCode;
-using engine::MakeCode;
 
 constexpr CharCode kHanzi = MakeCode(0xD6, 0xD0);           // 中
 constexpr CharCode kFullComma = MakeCode(0xA3, 0xAC);       // ，
@@ -46,7 +46,7 @@ class ContextCorrectionTest : public ::testing::Test {
     for (int32_t i = 0; i < static_cast<int32_t>(line.size()); ++i) engine::CorrectAmbiguous(i);
   }
   // A block of one character cell per 25 columns: cell k spans 25k .. 25k + 20.
-  engine::CharBlock* AddAt(int32_t cell, int32_t top, int32_t bottom, CharCode code, int32_t score = kGood) {
+  core::CharBlock* AddAt(int32_t cell, int32_t top, int32_t bottom, CharCode code, int32_t score = kGood) {
     return line.Add(Box{25 * cell, 25 * cell + 20, top, bottom}, code, score);
   }
   TestLine line;

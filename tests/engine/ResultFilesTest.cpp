@@ -11,15 +11,15 @@
 #include "library/TemplateLibrary.h"
 #include "support/LibraryFixtures.h"
 
-using engine::MakeCode;
+using core::MakeCode;
 using testing_support::Gbk;
 using testing_support::ReadBytes;
 using testing_support::WriteBytes;
 
 namespace {
 
-constexpr engine::CharCode kZi = MakeCode(0xD7, 0xD6);     // 字
-constexpr engine::CharCode kFullA = MakeCode(0xA3, 0xC1);  // Ａ
+constexpr core::CharCode kZi = MakeCode(0xD7, 0xD6);     // 字
+constexpr core::CharCode kFullA = MakeCode(0xA3, 0xC1);  // Ａ
 constexpr size_t kRedRecord = 23;
 
 void PutLe32(std::vector<uint8_t>& out, int32_t value) {
@@ -93,11 +93,11 @@ class ResultFilesTest : public testing_support::LibraryTest {
     LibraryTest::TearDown();
   }
   // Every character of the map is stored under its block's feature words.
-  void ExpectTaught(engine::CharBlock* block, engine::CharCode code) {
+  void ExpectTaught(core::CharBlock* block, core::CharCode code) {
     ASSERT_NE(block, nullptr);
     EXPECT_EQ(block->Codes[0], code);
-    EXPECT_EQ(block->Scores[0], engine::CertainScore);
-    for (int32_t i = 0; i < engine::kFeatureWords; ++i) {
+    EXPECT_EQ(block->Scores[0], core::CertainScore);
+    for (int32_t i = 0; i < core::kFeatureWords; ++i) {
       const int32_t index = library::FeatureWordToIndex(block->Features[i]);
       EXPECT_GE(library::FindInList(code, library::LibraryList(i, index)), 0) << i;
     }
@@ -107,12 +107,12 @@ class ResultFilesTest : public testing_support::LibraryTest {
 
   const std::vector<Record> page = {
       {0xA3, 0xC1, 10, 5, 13, 30}, {0xD7, 0xD6, 38, 5, 62, 30}, {'a', 'b', 80, 5, 100, 30}};
-  engine::CharMapList charMap;
+  core::CharMapList charMap;
   platform::HeadlessPane pane;
 };
 
-engine::CharBlock* NewBlock(engine::CharCode code, int32_t left, uint8_t cutSides) {
-  engine::CharBlock* b = engine::NewBlock();
+core::CharBlock* NewBlock(core::CharCode code, int32_t left, uint8_t cutSides) {
+  core::CharBlock* b = engine::NewBlock();
   b->Codes[0] = code;
   b->Left = left;
   b->Right = left + 9;
@@ -126,9 +126,9 @@ engine::CharBlock* NewBlock(engine::CharCode code, int32_t left, uint8_t cutSide
 
 TEST_F(ResultFilesTest, SaveWritesFullWidthRecordsAndSkipsBlanks) {
   auto* line =
-      new engine::BlockList{NewBlock(engine::AsciiCode('A'), 10, 0), NewBlock(engine::AsciiCode(' '), 20, 0),
-                            NewBlock(0, 30, 0), NewBlock(kZi, 40, engine::kCutRight)};
-  auto* second = new engine::BlockList{NewBlock(engine::AsciiPairCode('a', 'b'), 60, 0)};
+      new core::BlockList{NewBlock(core::AsciiCode('A'), 10, 0), NewBlock(core::AsciiCode(' '), 20, 0),
+                          NewBlock(0, 30, 0), NewBlock(kZi, 40, core::kCutRight)};
+  auto* second = new core::BlockList{NewBlock(core::AsciiPairCode('a', 'b'), 60, 0)};
   engine::PageLines = {line, second};
   ASSERT_TRUE(engine::SaveGroundTruth(engine::Job.FileName));
   const std::vector<uint8_t> bytes = ReadBytes(Red());
@@ -141,14 +141,14 @@ TEST_F(ResultFilesTest, SaveWritesFullWidthRecordsAndSkipsBlanks) {
   EXPECT_EQ(Le32(bytes, 14), 19);                               // right
   EXPECT_EQ(Le32(bytes, 18), 20);                               // bottom
   EXPECT_EQ(Le32(bytes, 4 + kRedRecord), 0xD6D7 + (40 << 16));  // 字, then Left = 40
-  EXPECT_EQ(bytes[4 + kRedRecord + 18], engine::kCutRight);
+  EXPECT_EQ(bytes[4 + kRedRecord + 18], core::kCutRight);
   EXPECT_EQ(Le32(bytes, 4 + kRedRecord + 19), 0);
   EXPECT_EQ(bytes[4 + 2 * kRedRecord], 'a');
-  EXPECT_FALSE(std::filesystem::exists(Red() + ".tmp"));
+  EXPECT_FALSE(std::filesystem::exists(testing_support::TemporaryNameOf(Red())));
 
   // A failed save keeps the old file.
   const std::vector<uint8_t> before = ReadBytes(Red());
-  std::filesystem::create_directory(Red() + ".tmp");
+  std::filesystem::create_directory(testing_support::TemporaryNameOf(Red()));
   EXPECT_FALSE(engine::SaveGroundTruth(engine::Job.FileName));
   EXPECT_EQ(ReadBytes(Red()), before);
 }
@@ -161,13 +161,13 @@ TEST_F(ResultFilesTest, RedFileTeachesEveryCharacter) {
   ASSERT_EQ(charMap.size(), 4u);  // the ASCII pair takes two positions
   ExpectTaught(charMap[0], kFullA);
   ExpectTaught(charMap[1], kZi);
-  ExpectTaught(charMap[2], engine::AsciiPairCode('a', 'b'));
+  ExpectTaught(charMap[2], core::AsciiPairCode('a', 'b'));
   EXPECT_EQ(charMap[3], charMap[2]);
   EXPECT_EQ(charMap[1]->Bottom, 30);
   EXPECT_EQ(pane.Text(), Gbk("Ａ字") + "ab\n");
   ASSERT_EQ(engine::PageLines.size(), 1u);
   EXPECT_TRUE(engine::PageLines[0]->empty());
-  EXPECT_TRUE(engine::LibraryChanged);
+  EXPECT_TRUE(library::LibraryChanged);
   EXPECT_TRUE(library::LibraryWindow().History.empty());  // learned unseen
 }
 
@@ -223,7 +223,7 @@ TEST_F(ResultFilesTest, ShortRecRecordKeepsTheCompleteRecords) {
 
 TEST_F(ResultFilesTest, UnwritableRedFileStopsTheConversion) {
   WriteBytes(Rec(), RecFile(page));
-  std::filesystem::create_directory(Red() + ".tmp");
+  std::filesystem::create_directory(testing_support::TemporaryNameOf(Red()));
   engine::LearnFromGroundTruth();
   ASSERT_EQ(ui.Messages.size(), 1u);
   EXPECT_EQ(ui.Messages[0].Text, "写.RED文件出错！");

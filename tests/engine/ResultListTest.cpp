@@ -5,17 +5,17 @@
 
 #include "engine/EngineState.h"
 #include "engine/ResultList.h"
-#include "library/LearningDialogue.h"
+#include "library/TemplateLibrary.h"
 #include "support/EngineFixtures.h"
 
 namespace {
 
-using engine::BlockList;
-using engine::CharBlock;
-using engine::MakeCode;
+using core::BlockList;
+using core::CharBlock;
+using core::MakeCode;
 using enginetest::NewTestBlock;
 
-constexpr engine::CharCode kHanzi = MakeCode(0xD6, 0xD0);  // 中
+constexpr core::CharCode kHanzi = MakeCode(0xD6, 0xD0);  // 中
 constexpr int32_t kConfident = 60;
 
 class ResultListTest : public ::testing::Test {
@@ -28,7 +28,7 @@ class ResultListTest : public ::testing::Test {
     for (CharBlock* block : list_) engine::FreeBlock(block);
     enginetest::ResetEngineState();
   }
-  engine::CharMapList map_;
+  core::CharMapList map_;
   BlockList list_;
 };
 
@@ -40,7 +40,7 @@ TEST_F(ResultListTest, OverlapModeNeedsRowsColumnModeDoesNot) {
   engine::MergeOverlapping(list_, 1, index);
   ASSERT_EQ(list_.size(), 1u);
   const CharBlock& q = *list_[0];
-  EXPECT_EQ(enginetest::DescribeBoxes({engine::BoxOf(q)}), "0-15/0-30");
+  EXPECT_EQ(enginetest::DescribeBoxes({core::BoxOf(q)}), "0-15/0-30");
   ASSERT_EQ(q.PartCount, 2);
   EXPECT_EQ(q.Parts[0].Right, 10);
   EXPECT_EQ(q.Parts[1].Left, 5);
@@ -58,7 +58,7 @@ TEST_F(ResultListTest, MergeKeepsIndexOnTheBlockAndRestartsFromTheFront) {
   ASSERT_EQ(list_.size(), 2u);
   EXPECT_EQ(index, 0);
   EXPECT_EQ(list_[0], q);
-  EXPECT_EQ(enginetest::DescribeBoxes({engine::BoxOf(*q)}), "0-25/0-30");
+  EXPECT_EQ(enginetest::DescribeBoxes({core::BoxOf(*q)}), "0-25/0-30");
   EXPECT_EQ(q->PartCount, 3);
 }
 
@@ -115,7 +115,7 @@ TEST_F(ResultListTest, CharMapInsertPadsWithNil) {
   CharBlock a{}, b{};
   map_ = {&a, &a, &a};
   engine::CharMapInsert(5, 2, &b);
-  EXPECT_EQ(map_, (engine::CharMapList{&a, &a, &a, nullptr, nullptr, &b, &b}));
+  EXPECT_EQ(map_, (core::CharMapList{&a, &a, &a, nullptr, nullptr, &b, &b}));
   engine::CharMapInsert(1, 1, nullptr);
   EXPECT_EQ(map_.size(), 8u);
   EXPECT_EQ(map_[1], nullptr);
@@ -124,20 +124,20 @@ TEST_F(ResultListTest, CharMapInsertPadsWithNil) {
 }
 
 TEST(RefWidthTest, WidthsRoundHalvesToEven) {
-  auto ref = [](engine::CharCode code, int32_t width) {
-    engine::CharCode codes[16] = {code};
+  auto ref = [](core::CharCode code, int32_t width) {
+    core::CharCode codes[16] = {code};
     return engine::RefWidth(codes, width);
   };
-  EXPECT_EQ(ref(engine::AsciiCode('l'), 1), 2);   // 2.5
-  EXPECT_EQ(ref(engine::AsciiCode('l'), 3), 8);   // 7.5
-  EXPECT_EQ(ref(engine::AsciiCode('1'), 3), 10);  // narrow digit 30
-  EXPECT_EQ(ref(engine::AsciiCode('7'), 7), 10);  // narrow digits 70
-  EXPECT_EQ(ref(MakeCode(0xA3, 0xC1), 9), 5);     // Ａ as A: 180
-  EXPECT_EQ(ref(MakeCode(0xA1, 0xAF), 7), 20);    // ’ as the comma: 35
+  EXPECT_EQ(ref(core::AsciiCode('l'), 1), 2);   // 2.5
+  EXPECT_EQ(ref(core::AsciiCode('l'), 3), 8);   // 7.5
+  EXPECT_EQ(ref(core::AsciiCode('1'), 3), 10);  // narrow digit 30
+  EXPECT_EQ(ref(core::AsciiCode('7'), 7), 10);  // narrow digits 70
+  EXPECT_EQ(ref(MakeCode(0xA3, 0xC1), 9), 5);   // Ａ as A: 180
+  EXPECT_EQ(ref(MakeCode(0xA1, 0xAF), 7), 20);  // ’ as the comma: 35
   EXPECT_EQ(ref(kHanzi, 37), 37);
-  EXPECT_EQ(ref(engine::AsciiPairCode('a', 'b'), 3), 2);  // 1.5
-  EXPECT_EQ(ref(engine::AsciiPairCode('a', 'b'), 5), 2);  // 2.5
-  EXPECT_EQ(ref(engine::AsciiPairCode('M', 'j'), 121), 50);
+  EXPECT_EQ(ref(core::AsciiPairCode('a', 'b'), 3), 2);  // 1.5
+  EXPECT_EQ(ref(core::AsciiPairCode('a', 'b'), 5), 2);  // 2.5
+  EXPECT_EQ(ref(core::AsciiPairCode('M', 'j'), 121), 50);
   EXPECT_EQ(ref(0, 13), 13);
 }
 
@@ -226,18 +226,18 @@ TEST_F(ResultListTest, IndentFollowsTheBestAlignedEarlierLine) {
 
 TEST_F(ResultListTest, CharMapHasOneEntryPerCharacter) {
   CharBlock* hanzi = NewTestBlock(0, 39, 0, 39, kHanzi, kConfident);
-  CharBlock* letter = NewTestBlock(100, 119, 0, 39, engine::AsciiCode('A'), kConfident);
+  CharBlock* letter = NewTestBlock(100, 119, 0, 39, core::AsciiCode('A'), kConfident);
   CharBlock* empty = NewTestBlock(200, 239, 0, 39, 0, 0);
-  CharBlock* pair = NewTestBlock(240, 279, 0, 39, engine::AsciiPairCode('f', 'i'), kConfident);
+  CharBlock* pair = NewTestBlock(240, 279, 0, 39, core::AsciiPairCode('f', 'i'), kConfident);
   const std::string text = EmitAndKeep({hanzi, letter, empty, pair});
   ASSERT_EQ(text, "\xD6\xD0 A  fi");
-  EXPECT_EQ(map_, (engine::CharMapList{hanzi, nullptr, letter, nullptr, nullptr, pair, pair}))
+  EXPECT_EQ(map_, (core::CharMapList{hanzi, nullptr, letter, nullptr, nullptr, pair, pair}))
       << "no entry for the block without candidates, nil for its spaces";
   EXPECT_EQ(hanzi->RefWidth, 40);
 }
 
 TEST_F(ResultListTest, LearningModeBuildsARulerAsWideAsTheText) {
-  engine::LearningMode = true;
+  library::LearningMode = true;
   engine::LineBlocks = new BlockList{NewTestBlock(0, 39, 0, 39, kHanzi, kConfident),
                                      NewTestBlock(100, 139, 0, 39, kHanzi, kConfident)};
   const engine::EmittedLine line = engine::EmitLine();
@@ -245,10 +245,17 @@ TEST_F(ResultListTest, LearningModeBuildsARulerAsWideAsTheText) {
   engine::LineIndents.push_back(line.Indent);
   ASSERT_EQ(line.Text, "\xD6\xD0 \xD6\xD0");
   ASSERT_EQ(line.Ruler.size(), line.Text.size());
-  const std::string first = library::RulerLabel(0, 2);
-  const std::string second = library::RulerLabel(1, 3);
+  const std::string first = engine::RulerLabel(0, 2);
+  const std::string second = engine::RulerLabel(1, 3);
   EXPECT_EQ(line.Ruler.substr(2 - first.size(), first.size()), first);
   EXPECT_EQ(line.Ruler.substr(5 - second.size(), second.size()), second);
+}
+
+TEST(RulerLabel, DigitOrLetterAndDigitRightAligned) {
+  EXPECT_EQ(engine::RulerLabel(13, 1), "3");
+  EXPECT_EQ(engine::RulerLabel(5, 2), "@5");
+  EXPECT_EQ(engine::RulerLabel(13, 2), "A3");
+  EXPECT_EQ(engine::RulerLabel(27, 4), "  B7");
 }
 
 }  // namespace

@@ -11,7 +11,8 @@ namespace fuzzsupport {
 
 class QuietUi : public platform::UiHooks {
  public:
-  platform::Answer ShowMessage(const std::string&, platform::MessageIcon, platform::MessageButtons) override {
+  platform::Answer ShowMessage(const std::string&, platform::MessageIcon, platform::MessageButtons,
+                               platform::QuestionId) override {
     return platform::Answer::Ok;
   }
   void ProcessMessages() override {}

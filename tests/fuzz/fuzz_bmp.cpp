@@ -2,10 +2,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "formats/BmpCodec.h"
 #include "platform/Bitmap.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   platform::Bitmap bitmap;
-  platform::DecodeBmp(data, size, bitmap);
+  formats::DecodeBmp(data, size, bitmap);
   return 0;
 }

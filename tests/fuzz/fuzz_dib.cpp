@@ -5,6 +5,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "formats/BmpCodec.h"
 #include "input/ImageLoading.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -15,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<uint8_t> stream;
   if (input::DibToBitmapStream(handle, stream)) {
     platform::Bitmap bitmap;
-    platform::DecodeBmp(stream.data(), stream.size(), bitmap);
+    formats::DecodeBmp(stream.data(), stream.size(), bitmap);
   }
   if (platform::GlobalSize(handle) != 0) __builtin_trap();  // the block must always be freed
   return 0;

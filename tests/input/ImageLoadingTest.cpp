@@ -3,6 +3,7 @@
 // and the page formats the command line reads.
 #include <gtest/gtest.h>
 
+#include "formats/BmpCodec.h"
 #include "formats/PageWriters.h"
 #include "input/ImageLoading.h"
 #include "platform/UiHooks.h"
@@ -25,7 +26,7 @@ class Loading : public ::testing::Test {
 
   std::string Make(const platform::Bitmap& picture, const std::string& name,
                    const std::string& options = "") {
-    EXPECT_TRUE(platform::WriteBmpFile(dir_.Path("src.bmp"), picture));
+    EXPECT_TRUE(formats::WriteBmpFile(dir_.Path("src.bmp"), picture));
     EXPECT_TRUE(GmConvert(dir_.Path("src.bmp") + " " + options + " " + dir_.Path(name))) << name;
     return dir_.Path(name);
   }

@@ -4,8 +4,8 @@
 
 #include "library/CharIndex.h"
 
-using engine::AsciiPairCode;
-using engine::MakeCode;
+using core::AsciiPairCode;
+using core::MakeCode;
 using library::CodeToIndex;
 
 TEST(CharIndex, RangeEdgesAndRoundTrip) {
@@ -25,9 +25,9 @@ TEST(CharIndex, RangeEdgesAndRoundTrip) {
 TEST(CharIndex, CodesWithoutIndexRaiseError) {
   // A single ASCII character, a space pair, a control character, the rows
   // A4 … AF, trail bytes A0 and FF, lead bytes past F7 and GBK outside GB2312.
-  for (engine::CharCode code : {engine::AsciiCode('a'), AsciiPairCode(' ', ' '), AsciiPairCode('a', 0x7F),
-                                MakeCode(0xA4, 0xA1), MakeCode(0xAF, 0xFE), MakeCode(0xB0, 0xA0),
-                                MakeCode(0xB0, 0xFF), MakeCode(0xF8, 0xA1), MakeCode(0x81, 0x40)}) {
+  for (core::CharCode code : {core::AsciiCode('a'), AsciiPairCode(' ', ' '), AsciiPairCode('a', 0x7F),
+                              MakeCode(0xA4, 0xA1), MakeCode(0xAF, 0xFE), MakeCode(0xB0, 0xA0),
+                              MakeCode(0xB0, 0xFF), MakeCode(0xF8, 0xA1), MakeCode(0x81, 0x40)}) {
     try {
       CodeToIndex(code);
       ADD_FAILURE() << "no error for " << std::hex << code;

@@ -8,15 +8,15 @@
 #include "library/TemplateLibrary.h"
 #include "support/LibraryFixtures.h"
 
-using engine::MakeCode;
+using core::MakeCode;
 using platform::Answer;
 using testing_support::Gbk;
 
 namespace {
 
-constexpr engine::CharCode kRen = MakeCode(0xC8, 0xCB);        // 人
-constexpr engine::CharCode kOpenQuote = MakeCode(0xA1, 0xB0);  // “
-constexpr int32_t kWord = 12340;                               // digits 0 1 2 3 4 0
+constexpr core::CharCode kRen = MakeCode(0xC8, 0xCB);        // 人
+constexpr core::CharCode kOpenQuote = MakeCode(0xA1, 0xB0);  // “
+constexpr int32_t kWord = 12340;                             // digits 0 1 2 3 4 0
 
 class LearningTest : public testing_support::LibraryTest {
  protected:
@@ -31,11 +31,11 @@ class LearningTest : public testing_support::LibraryTest {
     window.Edit2 = Gbk(utf8);
     window.LearnCharacter();
   }
-  bool Holds(int32_t table, int32_t word, engine::CharCode code) {
+  bool Holds(int32_t table, int32_t word, core::CharCode code) {
     return library::FindInList(code, library::LibraryList(table, library::FeatureWordToIndex(word))) >= 0;
   }
 
-  engine::CharBlock block{};
+  core::CharBlock block{};
   library::DisplayModel& window = library::LibraryWindow();
 };
 
@@ -43,7 +43,7 @@ class LearningTest : public testing_support::LibraryTest {
 
 TEST_F(LearningTest, ListsGrowAndShrinkInTwelveByteSteps) {
   for (int k = 0; k < 6; ++k) {
-    ASSERT_TRUE(library::LibraryAdd(3, 9, library::IndexToCode(300 + k)));
+    ASSERT_EQ(library::AddResult::Added, library::LibraryAdd(3, 9, library::IndexToCode(300 + k)));
     EXPECT_EQ(library::LibrarySlot(3, 9).size(), k < 5 ? 6u : 12u);
   }
   ASSERT_TRUE(library::LibraryRemove(3, 9, library::IndexToCode(301)));
@@ -57,15 +57,15 @@ TEST_F(LearningTest, ListsGrowAndShrinkInTwelveByteSteps) {
 // Recognition reads a packed copy of each table: it must follow every change
 // made between two reads, in the changed table only.
 TEST_F(LearningTest, ListsReadForRecognitionFollowEveryChange) {
-  ASSERT_TRUE(library::LibraryAdd(5, 40, library::IndexToCode(700)));
-  ASSERT_TRUE(library::LibraryAdd(6, 40, library::IndexToCode(800)));
+  ASSERT_EQ(library::AddResult::Added, library::LibraryAdd(5, 40, library::IndexToCode(700)));
+  ASSERT_EQ(library::AddResult::Added, library::LibraryAdd(6, 40, library::IndexToCode(800)));
   ASSERT_NE(library::LibraryList(5, 40), nullptr);
   EXPECT_EQ(library::LibraryList(5, 40)[0], 700);
   EXPECT_EQ(library::LibraryList(5, 40)[1], 0);
   EXPECT_EQ(library::LibraryList(5, 41), nullptr);
 
-  ASSERT_TRUE(library::LibraryAdd(5, 40, library::IndexToCode(701)));
-  ASSERT_TRUE(library::LibraryAdd(5, 41, library::IndexToCode(702)));
+  ASSERT_EQ(library::AddResult::Added, library::LibraryAdd(5, 40, library::IndexToCode(701)));
+  ASSERT_EQ(library::AddResult::Added, library::LibraryAdd(5, 41, library::IndexToCode(702)));
   EXPECT_EQ(library::LibraryList(5, 40)[1], 701);
   EXPECT_EQ(library::LibraryList(5, 41)[0], 702);
   EXPECT_EQ(library::LibraryList(6, 40)[0], 800);
@@ -77,23 +77,28 @@ TEST_F(LearningTest, ListsReadForRecognitionFollowEveryChange) {
   EXPECT_EQ(library::LibraryList(5, 40), nullptr);
 }
 
-TEST_F(LearningTest, RefusedEntriesAskUntilAllOrEndTheProgramOnYes) {
+TEST_F(LearningTest, RefusedEntriesAskUntilAllOrRequestTheEndOnYes) {
+  using library::AddResult;
   ui.ScriptedAnswers = {Answer::No, Answer::All};
-  EXPECT_FALSE(library::LibraryAdd(0, 0, kOpenQuote));
-  EXPECT_FALSE(library::LibraryAdd(28, 780, engine::AsciiPairCode('a', 'c')));
-  EXPECT_FALSE(library::LibraryAdd(29, 0, MakeCode(0xB7, 0xB2)));  // 凡, not asked after All
+  EXPECT_EQ(library::LibraryAdd(0, 0, kOpenQuote), AddResult::Refused);
+  EXPECT_EQ(library::LibraryAdd(28, 780, core::AsciiPairCode('a', 'c')), AddResult::Refused);
+  EXPECT_EQ(library::LibraryAdd(29, 0, MakeCode(0xB7, 0xB2)), AddResult::Refused);  // 凡, not asked after All
   ASSERT_EQ(ui.Messages.size(), 2u);
   EXPECT_EQ(ui.Messages[0].Text, "error in:“ 0 0 1\n是否结束(Yes/No/AllNot)?");
   EXPECT_EQ(ui.Messages[0].Buttons, platform::MessageButtons::YesNoAll);
+  EXPECT_EQ(ui.Messages[0].Question, platform::QuestionId::EndAfterRefusedEntry);
   EXPECT_EQ(ui.Messages[1].Text, "error in:ac 28 780 1\n是否结束(Yes/No/AllNot)?");
   EXPECT_EQ(library::LibraryList(0, 0), nullptr);
-  EXPECT_TRUE(library::LibraryAdd(2, 0, kOpenQuote));  // the same character elsewhere
-  EXPECT_EQ(exitCalls, 0);
+  EXPECT_EQ(library::LibraryAdd(2, 0, kOpenQuote), AddResult::Added);  // the same character elsewhere
+  EXPECT_FALSE(library::ProgramEndRequested);
 
+  // Yes asks for the end of the program: the library reports it and stores
+  // nothing; ending is the front end's business.
   library::RefusalAnswer = Answer::None;
   ui.ScriptedAnswers = {Answer::Yes};
-  EXPECT_FALSE(library::LibraryAdd(3, 15624, MakeCode(0xBF, 0xDA)));  // 口
-  EXPECT_EQ(exitCalls, 1);
+  EXPECT_EQ(library::LibraryAdd(3, 15624, MakeCode(0xBF, 0xDA)), AddResult::EndRequested);  // 口
+  EXPECT_TRUE(library::ProgramEndRequested);
+  EXPECT_EQ(library::LibraryList(3, 15624), nullptr);
 }
 
 TEST_F(LearningTest, DefaultLearnableCharacters) {
@@ -140,16 +145,16 @@ TEST_F(LearningTest, TeachingAnnotatesEveryTableAndRecordsHistory) {
   for (int i = 4; i < 32; ++i) history += " 3034";
   ASSERT_EQ(window.History.size(), 1u);
   EXPECT_EQ(window.History[0], history);
-  EXPECT_TRUE(engine::LibraryChanged);
+  EXPECT_TRUE(library::LibraryChanged);
 
   // Known everywhere now: nothing added, no history line, still a change.
-  engine::LibraryChanged = false;
+  library::LibraryChanged = false;
   Teach("人");
   EXPECT_EQ(window.History.size(), 1u);
   EXPECT_EQ(window.FeatureLines[1], "012340");
-  EXPECT_TRUE(engine::LibraryChanged);
+  EXPECT_TRUE(library::LibraryChanged);
 
-  engine::LearningMode = false;
+  library::LearningMode = false;
   Teach("八");
   EXPECT_EQ(window.FeatureLines[0], Gbk("012340不存在 缺少"));
   EXPECT_FALSE(Holds(0, kWord, MakeCode(0xB0, 0xCB)));
@@ -161,10 +166,10 @@ TEST_F(LearningTest, AsciiIsTaughtFullWidthAndPairsAsPairs) {
   EXPECT_EQ(window.Edit2, "\xA3\xE1");
   EXPECT_TRUE(Holds(7, kWord, MakeCode(0xA3, 0xE1)));
   Teach("ab");
-  EXPECT_TRUE(Holds(7, kWord, engine::AsciiPairCode('a', 'b')));
-  engine::LibraryChanged = false;
+  EXPECT_TRUE(Holds(7, kWord, core::AsciiPairCode('a', 'b')));
+  library::LibraryChanged = false;
   Teach("abc");
-  EXPECT_FALSE(engine::LibraryChanged);
+  EXPECT_FALSE(library::LibraryChanged);
 }
 
 TEST_F(LearningTest, ForcedEntryQuestionAndAll) {
@@ -189,7 +194,7 @@ TEST_F(LearningTest, CharacterWithoutIndexShowsErrorAndChangesNothing) {
   EXPECT_EQ(ui.Messages[0].Text, "error!");
   EXPECT_EQ(ui.Messages[0].Icon, platform::MessageIcon::Error);
   EXPECT_EQ(window.FeatureLines[0], Gbk("012340不存在"));
-  EXPECT_FALSE(engine::LibraryChanged);
+  EXPECT_FALSE(library::LibraryChanged);
   for (int32_t t = 0; t < library::kTableCount; ++t) EXPECT_EQ(library::StatsOfTable(t).Lists, 0);
 }
 

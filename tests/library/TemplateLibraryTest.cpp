@@ -56,7 +56,7 @@ TEST_F(TemplateLibraryTest, SavedTablesAreByteExactAndLoadBack) {
   expected.insert(expected.end(), 12 + 12, 0);
   EXPECT_EQ(ReadBytes(TablePath(0)), expected);
   EXPECT_EQ(ReadBytes(TablePath(31)), std::vector<uint8_t>(kSlots, 0));
-  EXPECT_FALSE(std::filesystem::exists(TablePath(0) + ".tmp"));
+  EXPECT_FALSE(std::filesystem::exists(testing_support::TemporaryNameOf(TablePath(0))));
 
   std::vector<int32_t> positions;
   const library::LoadProgress progress = [&](int32_t position) { positions.push_back(position); };
@@ -131,13 +131,13 @@ TEST_F(TemplateLibraryTest, SavingNeverLosesTheOldFiles) {
   ASSERT_TRUE(library::LoadLibrary(nullptr));
   AddRun(2, 200, 9);
   // The temporary file cannot be created where a folder of its name stands.
-  std::filesystem::create_directory(TablePath(2) + ".tmp");
+  std::filesystem::create_directory(testing_support::TemporaryNameOf(TablePath(2)));
   EXPECT_FALSE(library::SaveLibrary(true));
   ASSERT_EQ(ui.Messages.size(), 1u);
   EXPECT_EQ(ui.Messages[0].Text, "保存出错!");
   EXPECT_EQ(ReadBytes(TablePath(2)), before);
   // The library is still in memory and is saved once the way is clear.
-  std::filesystem::remove(TablePath(2) + ".tmp");
+  std::filesystem::remove(testing_support::TemporaryNameOf(TablePath(2)));
   EXPECT_TRUE(library::SaveLibrary(true));
   EXPECT_EQ(ReadBytes(TablePath(2)).size(), kSlots + 12 + 24);
 }

@@ -9,8 +9,8 @@ using library::kWordPairIndexBytes;
 
 namespace {
 
-constexpr engine::CharCode kZhong = engine::MakeCode(0xD6, 0xD0);  // 中
-constexpr engine::CharCode kGuo = engine::MakeCode(0xB9, 0xFA);    // 国
+constexpr core::CharCode kZhong = core::MakeCode(0xD6, 0xD0);  // 中
+constexpr core::CharCode kGuo = core::MakeCode(0xB9, 0xFA);    // 国
 
 // A file with one record for 中 right after the index and `pad` bytes.
 std::vector<uint8_t> OneRecordFile(const std::vector<uint16_t>& record, size_t pad = 0) {

@@ -55,20 +55,5 @@ TEST(PageBits, FillBitmapHeaderChoosesTheDepth) {
   EXPECT_FALSE(FillBitmapHeader(Bitmap(), header, 0));
 }
 
-TEST(PageBits, CopyGraphicKeepsFormatAndPalette) {
-  Bitmap page(9, 2, 1);
-  page.Palette() = {RgbQuad{0, 0, 0, 0}, RgbQuad{255, 255, 255, 0}};
-  page.Bits()[0] = 0x81;
-  Bitmap view(3, 3, 24);
-  ASSERT_TRUE(CopyGraphic(view, page));
-  EXPECT_EQ(view.Width(), 9);
-  EXPECT_EQ(view.BitCount(), 1);
-  EXPECT_EQ(view.Bits(), page.Bits());
-  EXPECT_EQ(view.Palette()[0].Red, 0);
-
-  ASSERT_TRUE(CopyGraphic(view, Bitmap()));
-  EXPECT_TRUE(view.Empty());
-}
-
 }  // namespace
 }  // namespace platform

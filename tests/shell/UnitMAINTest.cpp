@@ -149,7 +149,7 @@ class UnitMAINTest : public QObject {
 
   void startsWithoutSettings() {
     Start();
-    QCOMPARE(main_->FormShow(), TFormMain::StartResult::Started);
+    QCOMPARE(main_->FormShow(), app::StartResult::Started);
     QCOMPARE(main_->windowTitle(), QString("Pellar识别"));
     QVERIFY(main_->ThumbnailAction->isChecked());
     QVERIFY(main_->ShowTips);
@@ -170,7 +170,7 @@ class UnitMAINTest : public QObject {
     QSettings().setValue("supervisor", 1);
     ui_->Ui.ScriptedAnswers.push_back(platform::Answer::Yes);
     Start();
-    QCOMPARE(main_->FormShow(), TFormMain::StartResult::Started);
+    QCOMPARE(main_->FormShow(), app::StartResult::Started);
     QCOMPARE(MessageTexts(), QStringList{"是否进入智能学习方式？"});
     QVERIFY(desktop::LearningMode());
     QVERIFY(main_->AdvancedMenu->menuAction()->isVisible());
@@ -182,7 +182,7 @@ class UnitMAINTest : public QObject {
     QTemporaryDir empty;
     Start();
     main_->SetLibraryFolder(empty.path());
-    QCOMPARE(main_->FormShow(), TFormMain::StartResult::WordPairsMissing);
+    QCOMPARE(main_->FormShow(), app::StartResult::WordPairsUnreadable);
     QCOMPARE(MessageTexts(), QStringList{"打开Word.Dat文件错误!"});
   }
 

@@ -27,9 +27,9 @@ void FillInk(int32_t left, int32_t right, int32_t top, int32_t bottom) {
   }
 }
 
-engine::CharBlock MakeBlock(int32_t left, int32_t right, int32_t top, int32_t bottom, uint8_t cutSides) {
-  engine::CharBlock block{};
-  engine::SetBox(block, engine::Box{left, right, top, bottom});
+core::CharBlock MakeBlock(int32_t left, int32_t right, int32_t top, int32_t bottom, uint8_t cutSides) {
+  core::CharBlock block{};
+  core::SetBox(block, core::Box{left, right, top, bottom});
   block.CutSides = cutSides;
   return block;
 }

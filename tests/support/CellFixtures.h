@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/EngineRecords.h"
+#include "core/EngineRecords.h"
 
 namespace cells {
 
@@ -15,7 +15,7 @@ void SetInk(int32_t x, int32_t y);
 // Every pixel of the inclusive box becomes ink.
 void FillInk(int32_t left, int32_t right, int32_t top, int32_t bottom);
 // A block with the box and CutSides set and every other field zero.
-engine::CharBlock MakeBlock(int32_t left, int32_t right, int32_t top, int32_t bottom, uint8_t cutSides = 0);
+core::CharBlock MakeBlock(int32_t left, int32_t right, int32_t top, int32_t bottom, uint8_t cutSides = 0);
 // The page as it is now, for comparisons.
 std::vector<uint8_t> PageSnapshot();
 

@@ -43,8 +43,8 @@ std::vector<std::string> NormalisedCharacters(const std::string& gbk) {
 std::vector<TrialRule> gRules;
 std::vector<SeenTrial> gSeen;
 
-void ScriptedClassifier(engine::CharBlock& trial, int32_t rangeMode) {
-  gSeen.push_back({engine::BoxOf(trial), rangeMode});
+void ScriptedClassifier(core::CharBlock& trial, int32_t rangeMode) {
+  gSeen.push_back({core::BoxOf(trial), rangeMode});
   trial.Codes[0] = 0;
   trial.Codes[1] = 0;
   trial.Scores[0] = 0;
@@ -86,17 +86,17 @@ TestLine::TestLine() {
 }
 
 TestLine::~TestLine() {
-  for (engine::CharBlock* b : blocks_) engine::FreeBlock(b);
+  for (core::CharBlock* b : blocks_) engine::FreeBlock(b);
   engine::LineBlocks = nullptr;
   engine::TrialClassifier = nullptr;
   gRules.clear();
   gSeen.clear();
 }
 
-engine::CharBlock* TestLine::Add(const engine::Box& box, engine::CharCode code, int32_t score,
-                                 engine::CharCode second, int32_t secondScore) {
-  engine::CharBlock* b = engine::NewBlock();
-  engine::SetBox(*b, box);
+core::CharBlock* TestLine::Add(const core::Box& box, core::CharCode code, int32_t score,
+                               core::CharCode second, int32_t secondScore) {
+  core::CharBlock* b = engine::NewBlock();
+  core::SetBox(*b, box);
   b->Codes[0] = code;
   b->Scores[0] = score;
   b->Codes[1] = second;
@@ -115,17 +115,17 @@ const std::vector<SeenTrial>& TestLine::Trials() const {
   return gSeen;
 }
 
-std::function<bool(const engine::CharBlock&, int32_t)> BoxIs(int32_t left, int32_t right) {
-  return [=](const engine::CharBlock& t, int32_t) { return t.Left == left && t.Right == right; };
+std::function<bool(const core::CharBlock&, int32_t)> BoxIs(int32_t left, int32_t right) {
+  return [=](const core::CharBlock& t, int32_t) { return t.Left == left && t.Right == right; };
 }
-std::function<bool(const engine::CharBlock&, int32_t)> LeftIs(int32_t left) {
-  return [=](const engine::CharBlock& t, int32_t) { return t.Left == left; };
+std::function<bool(const core::CharBlock&, int32_t)> LeftIs(int32_t left) {
+  return [=](const core::CharBlock& t, int32_t) { return t.Left == left; };
 }
-std::function<bool(const engine::CharBlock&, int32_t)> RightIs(int32_t right) {
-  return [=](const engine::CharBlock& t, int32_t) { return t.Right == right; };
+std::function<bool(const core::CharBlock&, int32_t)> RightIs(int32_t right) {
+  return [=](const core::CharBlock& t, int32_t) { return t.Right == right; };
 }
-std::function<bool(const engine::CharBlock&, int32_t)> Any() {
-  return [](const engine::CharBlock&, int32_t) { return true; };
+std::function<bool(const core::CharBlock&, int32_t)> Any() {
+  return [](const core::CharBlock&, int32_t) { return true; };
 }
 
 size_t CharacterErrors(const std::string& truth, const std::string& read) {

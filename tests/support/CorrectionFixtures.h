@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/PageRenderer.h"
-#include "engine/EngineRecords.h"
+#include "core/EngineRecords.h"
+#include "training/PageRenderer.h"
 
 namespace correction_test {
 
@@ -21,13 +21,13 @@ void FillRect(int32_t left, int32_t top, int32_t right, int32_t bottom);
 // What the scripted classifier answers for a trial whose box and range mode
 // satisfy Matches; the first matching rule wins, no match reads nothing.
 struct TrialRule {
-  std::function<bool(const engine::CharBlock& trial, int32_t rangeMode)> Matches;
-  engine::CharCode Code;
+  std::function<bool(const core::CharBlock& trial, int32_t rangeMode)> Matches;
+  core::CharCode Code;
   int32_t Score;
 };
 
 struct SeenTrial {
-  engine::Box Box;
+  core::Box Box;
   int32_t RangeMode;
 };
 
@@ -40,24 +40,24 @@ class TestLine {
   TestLine(const TestLine&) = delete;
   TestLine& operator=(const TestLine&) = delete;
 
-  engine::CharBlock* Add(const engine::Box& box, engine::CharCode code, int32_t score,
-                         engine::CharCode second = 0, int32_t secondScore = 0);
-  engine::BlockList& Blocks() { return blocks_; }
-  engine::CharBlock& operator[](size_t i) { return *blocks_[i]; }
+  core::CharBlock* Add(const core::Box& box, core::CharCode code, int32_t score, core::CharCode second = 0,
+                       int32_t secondScore = 0);
+  core::BlockList& Blocks() { return blocks_; }
+  core::CharBlock& operator[](size_t i) { return *blocks_[i]; }
   size_t size() const { return blocks_.size(); }
 
   void Script(std::vector<TrialRule> rules);
   const std::vector<SeenTrial>& Trials() const;
 
  private:
-  engine::BlockList blocks_;
+  core::BlockList blocks_;
 };
 
 // Matchers for TrialRule.
-std::function<bool(const engine::CharBlock&, int32_t)> BoxIs(int32_t left, int32_t right);
-std::function<bool(const engine::CharBlock&, int32_t)> LeftIs(int32_t left);
-std::function<bool(const engine::CharBlock&, int32_t)> RightIs(int32_t right);
-std::function<bool(const engine::CharBlock&, int32_t)> Any();
+std::function<bool(const core::CharBlock&, int32_t)> BoxIs(int32_t left, int32_t right);
+std::function<bool(const core::CharBlock&, int32_t)> LeftIs(int32_t left);
+std::function<bool(const core::CharBlock&, int32_t)> RightIs(int32_t right);
+std::function<bool(const core::CharBlock&, int32_t)> Any();
 
 // Character errors of GBK text `read` against GBK text `truth` (Levenshtein
 // distance over characters), normalised as the project's scorer does:

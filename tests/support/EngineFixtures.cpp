@@ -5,6 +5,7 @@
 
 #include "engine/EngineState.h"
 #include "engine/ResultList.h"
+#include "library/TemplateLibrary.h"
 
 namespace enginetest {
 
@@ -30,10 +31,10 @@ void DrawBox(platform::Bitmap& page, int32_t left, int32_t right, int32_t top, i
   }
 }
 
-engine::CharBlock* NewTestBlock(int32_t left, int32_t right, int32_t top, int32_t bottom,
-                                engine::CharCode code, int32_t score) {
-  engine::CharBlock* block = engine::NewBlock();
-  engine::SetBox(*block, engine::Box{left, right, top, bottom});
+core::CharBlock* NewTestBlock(int32_t left, int32_t right, int32_t top, int32_t bottom, core::CharCode code,
+                              int32_t score) {
+  core::CharBlock* block = engine::NewBlock();
+  core::SetBox(*block, core::Box{left, right, top, bottom});
   block->Codes[0] = code;
   block->Scores[0] = score;
   return block;
@@ -41,14 +42,14 @@ engine::CharBlock* NewTestBlock(int32_t left, int32_t right, int32_t top, int32_
 
 void ResetEngineState() {
   engine::FreePageLines();
-  for (engine::CharBlock* block : engine::BandBlocks) engine::FreeBlock(block);
+  for (core::CharBlock* block : engine::BandBlocks) engine::FreeBlock(block);
   engine::BandBlocks.clear();
   engine::LineBlocks = nullptr;
   engine::PrevBlock = nullptr;
   engine::Job = engine::RunJob{};
   engine::SizeSum = engine::SizeCount = 0;
   engine::GoodCount = engine::DoubtCount = 0;
-  engine::LearningMode = false;
+  library::LearningMode = false;
   engine::StopRequested = false;
   engine::LineCorrectionEnabled = true;
 }
@@ -65,21 +66,21 @@ RunFixture::~RunFixture() {
   platform::SetUi(nullptr);
 }
 
-bool RunFixture::Recognise(platform::Bitmap& page, engine::Box selection) {
+engine::RunOutcome RunFixture::Recognise(platform::Bitmap& page, core::Box selection) {
   Document.PageBitmap = &page;
   Document.SelectionBox = selection;
   return engine::FenXi(Document);
 }
 
-std::vector<engine::Box> LineBoxes(size_t line) {
-  std::vector<engine::Box> boxes;
-  for (const engine::CharBlock* block : *engine::PageLines.at(line)) boxes.push_back(engine::BoxOf(*block));
+std::vector<core::Box> LineBoxes(size_t line) {
+  std::vector<core::Box> boxes;
+  for (const core::CharBlock* block : *engine::PageLines.at(line)) boxes.push_back(core::BoxOf(*block));
   return boxes;
 }
 
-std::string DescribeBoxes(const std::vector<engine::Box>& boxes) {
+std::string DescribeBoxes(const std::vector<core::Box>& boxes) {
   std::string text;
-  for (const engine::Box& box : boxes) {
+  for (const core::Box& box : boxes) {
     if (!text.empty()) text += ' ';
     text += std::to_string(box.Left) + "-" + std::to_string(box.Right) + "/" + std::to_string(box.Top) + "-" +
             std::to_string(box.Bottom);

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/EngineRecords.h"
+#include "core/EngineRecords.h"
 #include "engine/RecognitionRun.h"
 #include "platform/Bitmap.h"
 #include "platform/UiHooks.h"
@@ -24,8 +24,8 @@ void DrawPixel(platform::Bitmap& page, int32_t x, int32_t y);
 
 // A heap block (released by the engine) with its box, first candidate and
 // accuracy; every other field zero.
-engine::CharBlock* NewTestBlock(int32_t left, int32_t right, int32_t top, int32_t bottom,
-                                engine::CharCode code = 0, int32_t score = 0);
+core::CharBlock* NewTestBlock(int32_t left, int32_t right, int32_t top, int32_t bottom,
+                              core::CharCode code = 0, int32_t score = 0);
 
 // Releases every block and line of the engine and restores the flags.
 void ResetEngineState();
@@ -40,19 +40,19 @@ class RunFixture {
   RunFixture& operator=(const RunFixture&) = delete;
 
   // FenXi on the page with the given selection (all zero: the whole page).
-  bool Recognise(platform::Bitmap& page, engine::Box selection = {});
+  engine::RunOutcome Recognise(platform::Bitmap& page, core::Box selection = {});
 
   platform::HeadlessUi Ui;
   platform::HeadlessPane Pane;
-  engine::CharMapList CharMap;
+  core::CharMapList CharMap;
   engine::RecognitionDocument Document;
 };
 
 // The boxes of one line of PageLines.
-std::vector<engine::Box> LineBoxes(size_t line);
+std::vector<core::Box> LineBoxes(size_t line);
 // PageLines as text: one line per text line, each block as "L-R/T-B",
 // blocks separated by a space.
 std::string DescribePageLines();
-std::string DescribeBoxes(const std::vector<engine::Box>& boxes);
+std::string DescribeBoxes(const std::vector<core::Box>& boxes);
 
 }  // namespace enginetest

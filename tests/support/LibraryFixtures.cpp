@@ -1,12 +1,15 @@
 // Shared helpers for the library and result-file tests (see LibraryFixtures.h).
 #include "support/LibraryFixtures.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "engine/EngineState.h"
+#include "learning/LearningDialogue.h"
 #include "library/Learning.h"
 #include "library/TemplateLibrary.h"
 #include "platform/Encoding.h"
@@ -37,27 +40,32 @@ std::string Gbk(const std::string& utf8) {
   return platform::Utf8ToGbk(utf8);
 }
 
+std::string TemporaryNameOf(const std::string& path) {
+  return path + ".tmp" + std::to_string(static_cast<long>(getpid()));
+}
+
 void LibraryTest::SetUp() {
   ASSERT_FALSE(folder.Path().empty());
   library::SetProgramFolder(folder.Path());
   library::ClearLibrary();
   library::RefusalAnswer = platform::Answer::None;
   library::LibraryWindow() = library::DisplayModel{};
-  library::SetProgramExit([this](int32_t) { ++exitCalls; });
-  engine::LearningMode = true;
-  engine::LibraryChanged = false;
+  library::ProgramEndRequested = false;
+  library::LearningMode = true;
+  library::LibraryChanged = false;
   engine::StopRequested = false;
-  engine::SkipLearning = false;
+  learning::SkipLearning = false;
   platform::SetUi(&ui);
 }
 
 void LibraryTest::TearDown() {
   platform::SetUi(nullptr);
   library::ClearLibrary();
-  engine::LearningMode = false;
-  engine::LibraryChanged = false;
+  library::LearningMode = false;
+  library::LibraryChanged = false;
   engine::StopRequested = false;
-  engine::SkipLearning = false;
+  learning::SkipLearning = false;
+  library::ProgramEndRequested = false;
 }
 
 }  // namespace testing_support

@@ -28,6 +28,9 @@ class ScratchFolder {
 std::vector<uint8_t> ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 std::string Gbk(const std::string& utf8);
+// The name under which a file of this process is written before it replaces
+// `path`; a folder put there makes the write fail.
+std::string TemporaryNameOf(const std::string& path);
 
 // Empty library in a scratch program folder, headless messages, learning
 // mode on, the process-wide answers and the library window reset.
@@ -38,7 +41,6 @@ class LibraryTest : public ::testing::Test {
 
   ScratchFolder folder;
   platform::HeadlessUi ui;
-  int32_t exitCalls = 0;
 };
 
 }  // namespace testing_support

@@ -2,6 +2,7 @@
 // row by row, the rest go through a BMP file image that Qt's reader decodes.
 #include <QBuffer>
 
+#include "formats/BmpCodec.h"
 #include "imaging/ui/PreviewTarget.h"
 
 namespace imaging_ui {
@@ -9,7 +10,7 @@ namespace imaging_ui {
 namespace {
 
 QImage ThroughBmp(const platform::Bitmap& bitmap) {
-  const std::vector<uint8_t> bytes = platform::EncodeBmp(bitmap);
+  const std::vector<uint8_t> bytes = formats::EncodeBmp(bitmap);
   QImage image;
   image.loadFromData(bytes.data(), static_cast<int>(bytes.size()), "BMP");
   return image.convertToFormat(QImage::Format_RGB32);

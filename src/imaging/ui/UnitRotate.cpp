@@ -9,6 +9,7 @@
 #include <QSignalBlocker>
 #include <algorithm>
 
+#include "formats/BmpCodec.h"
 #include "imaging/Rotation.h"
 #include "imaging/ui/DialogFont.h"
 #include "platform/PageBits.h"
@@ -165,7 +166,7 @@ void TFormRotate::BitBtn1Click() {
   saved_.clear();
   output_.clear();
   platform::Bitmap turned;
-  platform::CopyGraphic(turned, document_.PageBitmapOf());
+  formats::CopyGraphic(turned, document_.PageBitmapOf());
   QApplication::setOverrideCursor(Qt::WaitCursor);
   const bool ok = imaging::RotateBitmap(turned, angle);
   QApplication::restoreOverrideCursor();

@@ -1,0 +1,33 @@
+// Little-endian integers in byte buffers, as the file formats of the program
+// (bitmaps, ground-truth files, library tables) store them.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace platform {
+
+inline uint16_t GetLe16(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+inline uint32_t GetLe32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+inline void PutLe16(uint8_t* p, uint16_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+}
+inline void PutLe32(uint8_t* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+inline void AppendLe16(std::vector<uint8_t>& out, uint16_t v) {
+  out.push_back(static_cast<uint8_t>(v));
+  out.push_back(static_cast<uint8_t>(v >> 8));
+}
+inline void AppendLe32(std::vector<uint8_t>& out, uint32_t v) {
+  AppendLe16(out, static_cast<uint16_t>(v));
+  AppendLe16(out, static_cast<uint16_t>(v >> 16));
+}
+
+}  // namespace platform

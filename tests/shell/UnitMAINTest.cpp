@@ -30,6 +30,7 @@
 #include "document/EngineBridge.h"
 #include "imaging/ui/UnitColorChg.h"
 #include "imaging/ui/UnitRotate.h"
+#include "library/Learning.h"
 #include "platform/Encoding.h"
 #include "shell/QtHooks.h"
 #include "shell/SaveNaming.h"
@@ -681,6 +682,19 @@ class UnitMAINTest : public QObject {
     // Stopped early: far fewer lines than the page's 59 rows of marks.
     const int lines = main_->Documents().front()->RxRichEdit1->document()->blockCount() - 1;
     QVERIFY2(lines < 50, qPrintable(QString::number(lines)));
+  }
+
+  void endRequestedWhileTeachingClosesTheProgram() {
+    const QString page = Page("end.bmp", desktop_test::BoxesPage(64, 48));
+    Start();
+    main_->FormShow();
+    QVERIFY(main_->OpenDocument(page));
+    main_->ShowTips = false;
+    library::ProgramEndRequested = true;
+    main_->ToolButtonStartClick();
+    library::ProgramEndRequested = false;
+    QTRY_VERIFY(!main_->isVisible());
+    QCOMPARE(main_->Documents().size(), 0);
   }
 
   void tipsCheckBoxTurnsTheTipsOff() {

@@ -476,6 +476,10 @@ bool TFormMDIChild::FenXi() {
   {
     RunScope scope(*this, *text);
     outcome = Recognise(document);
+    // One entry more, for the end of the text after the last line break, so
+    // that every caret position has an entry and the two that DeleteRect
+    // never removes are the final line break and that end.
+    if (static_cast<int>(CharMap.size()) == text->characterCount() - 1) CharMap.push_back(nullptr);
   }
   // A refused page keeps its text and status; every run shows its time.
   const bool ran = outcome != engine::RunOutcome::NotMonochrome && outcome != engine::RunOutcome::NoPageBits;
@@ -527,11 +531,11 @@ void TFormMDIChild::ForgetResults() {
 }
 
 void TFormMDIChild::PostCaretMessage() {
-  QCoreApplication::postEvent(this, new QEvent(static_cast<QEvent::Type>(QEvent::User + 1)));
+  QCoreApplication::postEvent(this, new QEvent(kCaretMessage));
 }
 
 bool TFormMDIChild::event(QEvent* event) {
-  if (event->type() == static_cast<QEvent::Type>(QEvent::User + 1)) {
+  if (event->type() == kCaretMessage) {
     UpdateCaret();
     return true;
   }

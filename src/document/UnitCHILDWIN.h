@@ -20,8 +20,8 @@
 // that step of the text's undo history, as a whole.
 #pragma once
 
+#include <QEvent>
 #include <QString>
-#include <QStringList>
 #include <QWidget>
 #include <cstdint>
 #include <map>
@@ -146,8 +146,8 @@ class TFormMDIChild : public QWidget, public imaging_ui::PreviewTarget {
 
   // Whether the change handler is attached (detached during a run).
   bool ChangeAttached() const { return changeAttached_; }
-  // Caret message WM_USER + 1.
-  static constexpr int kCaretMessage = 1025;
+  // The caret message the window posts itself after key and mouse events.
+  static constexpr QEvent::Type kCaretMessage = static_cast<QEvent::Type>(QEvent::User + 1);
 
  protected:
   void closeEvent(QCloseEvent* event) override;

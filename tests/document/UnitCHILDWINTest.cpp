@@ -109,7 +109,7 @@ class UnitCHILDWINTest : public QObject {
     QVERIFY(document_->FenXi());
     QVERIFY(document_->CharMap.size() > 40);
     QCOMPARE(static_cast<int>(document_->CharMap.size()),
-             document_->RxRichEdit1->document()->characterCount() - 1);
+             document_->RxRichEdit1->document()->characterCount());
   }
 
   void cleanup() {
@@ -377,6 +377,16 @@ class UnitCHILDWINTest : public QObject {
     PlaceCaret(1);
     document_->RefreshDisplay();
     document_->CharMap[0] = nullptr;
+  }
+
+  void deletingTheLastCharacterRemovesItsEntry() {
+    const core::CharMapList before = document_->CharMap;
+    const int size = static_cast<int>(before.size());
+    QVERIFY(before[size - 3] != nullptr);  // the last character, its line break, the end
+    PlaceCaret(size - 2);
+    QTest::keyClick(document_->RxRichEdit1, Qt::Key_Backspace);
+    QCOMPARE(document_->CharMap, Without(before, size - 3, 1));
+    QVERIFY(!document_->CurrentBox.IsSet());  // the caret is at the line's end now
   }
 
   void deleteRectLeavesTheLastTwoEntries() {

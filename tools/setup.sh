@@ -13,6 +13,7 @@ PELLAR_PACKAGES=(
   fonts-arphic-gkai00mp fonts-arphic-ukai fonts-lxgw-wenkai
   googletest libgtest-dev
   clang libclang-rt-14-dev python3
+  libhpdf-dev poppler-utils parallel dpkg-dev file
 )
 
 pellar_install_packages() {

@@ -31,7 +31,7 @@ TEST(CliOptions, ValuesFollowOrAreJoinedAndDoubleDashEndsTheOptions) {
                      "--force-learn", "yes", "--", "--odd-name.bmp"},
                     options, error))
       << error;
-  EXPECT_EQ(options.Format, cli::OutputFormat::Json);
+  EXPECT_EQ(options.Formats, std::vector{app::OutputFormat::Json});
   EXPECT_EQ(options.Prepare.Threshold, 0);
   EXPECT_EQ(options.Prepare.Rotation, 270);
   EXPECT_FALSE(options.LineCorrection);

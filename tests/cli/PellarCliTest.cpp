@@ -192,13 +192,19 @@ TEST_F(PellarCliTest, SamplePageLinesAreFoundAndTheEmptyLibraryReadsNothing) {
   EXPECT_EQ(json.Status, 0) << json.Err;
   ASSERT_EQ(SplitLines(json.Out).size(), 1u);
   EXPECT_EQ(json.Out.rfind("{\"image\":", 0), 0u);
-  EXPECT_NE(json.Out.find("\"width\":1600,\"height\":960,\"seconds\":"), std::string::npos);
-  // Nine printed lines, each with its blocks, boxes and 32 feature words.
+  EXPECT_NE(json.Out.find("\"page\":1,\"width\":1600,\"height\":960,\"seconds\":"), std::string::npos);
+  // Nothing read: no mean accuracy.
+  EXPECT_NE(json.Out.find("\"accuracy\":null,"), std::string::npos);
+  // Nine printed lines, each with its box and its blocks; feature words
+  // only when asked for.
   const auto printedLines = SplitLines(ReadFile(fs::path(PELLAR_SOURCE_DIR) / "samples" / "sample-page.txt"));
   EXPECT_EQ(Count(json.Out, "{\"text\":"), printedLines.size());
+  EXPECT_EQ(Count(json.Out, "\"box\":["), Count(json.Out, "{\"box\":[") + printedLines.size());
   EXPECT_GT(Count(json.Out, "{\"box\":["), printedLines.size() * 10);
-  EXPECT_EQ(Count(json.Out, "\"features\":["), Count(json.Out, "{\"box\":["));
+  EXPECT_EQ(Count(json.Out, "\"features\":["), 0u);
   EXPECT_EQ(json.Out.back(), '\n');
+  RunResult features = Run({"--format", "json", "--json-features", sample_});
+  EXPECT_EQ(Count(features.Out, "\"features\":["), Count(features.Out, "{\"box\":["));
 }
 
 TEST_F(PellarCliTest, OutputFolderGetsOneFilePerImageAndKeepsOldFilesOfFailedImages) {

@@ -17,6 +17,17 @@ std::string Bbox(const core::Box& box) {
          " " + std::to_string(box.Bottom + 1);
 }
 
+// A file name inside a quoted hOCR property value: backslashes and double
+// quotes escaped with a backslash.
+std::string QuotedValue(const std::string& text) {
+  std::string quoted;
+  for (char c : text) {
+    if (c == '"' || c == '\\') quoted.push_back('\\');
+    quoted.push_back(c);
+  }
+  return quoted;
+}
+
 // The physical resolution in dots per inch, or 0 when unknown.
 int32_t Dpi(int32_t pelsPerMeter) {
   constexpr double kInchesPerMeter = 39.3701;
@@ -45,7 +56,7 @@ std::string HocrBegin(const std::string& title) {
 
 std::string HocrPage(const PageResult& page, int32_t number) {
   const std::string pageId = std::to_string(number);
-  std::string title = "image \"" + XmlText(page.Image) + "\"; " +
+  std::string title = "image &quot;" + XmlText(QuotedValue(page.Image)) + "&quot;; " +
                       Bbox(core::Box{0, page.Width - 1, 0, page.Height - 1}) +
                       "; ppageno " + std::to_string(number - 1);
   if (page.XPelsPerMeter > 0 && page.YPelsPerMeter > 0)

@@ -13,6 +13,7 @@
 // recognition (3). In learning mode the images are recognised one after the
 // other in this process, and the library is written back at the end when it
 // changed.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -165,6 +166,16 @@ bool PrepareOutputDir(const std::string& dir) {
   return false;
 }
 
+// A standard stream that was closed when the program started keeps its
+// number taken by /dev/null, opened the wrong way round, so that no file the
+// program opens later takes its place and gets its output, and writing to it
+// fails as it should.
+void HoldClosedStandardStreams() {
+  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+    if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) ::open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDONLY);
+  }
+}
+
 // Closes standard output, so that output still in its buffer is written;
 // a failure there fails the run.
 int CloseStandardOutput(int status) {
@@ -188,6 +199,7 @@ int main(int argc, char** argv) {
   // A closed pipe on standard output is a write error to report, not a
   // silent end.
   std::signal(SIGPIPE, SIG_IGN);
+  HoldClosedStandardStreams();
   cli::CliOptions options;
   std::string error;
   if (!cli::ParseOptions(argc, argv, options, error)) {

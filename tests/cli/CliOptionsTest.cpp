@@ -38,6 +38,11 @@ TEST(CliOptions, ValuesFollowOrAreJoinedAndDoubleDashEndsTheOptions) {
   EXPECT_TRUE(options.Learn);
   EXPECT_TRUE(options.ForceLearn);
   EXPECT_EQ(options.Images, std::vector<std::string>{"--odd-name.bmp"});
+  ASSERT_TRUE(Parse({"-f", "txt,pdf,txt", "-o", "out", "-j", "3", "--json-features", "a.png"}, options, error))
+      << error;
+  EXPECT_EQ(options.Formats, (std::vector{app::OutputFormat::Text, app::OutputFormat::Pdf}));
+  EXPECT_EQ(options.Jobs, 3);
+  EXPECT_TRUE(options.JsonFeatures);
   // --help needs no image.
   EXPECT_TRUE(Parse({"--help"}, options, error));
   EXPECT_TRUE(options.ShowHelp);

@@ -39,10 +39,16 @@ BatchOutput::BatchOutput(const OutputOptions& options, const std::vector<std::st
 
 BatchOutput::~BatchOutput() = default;
 
+void BatchOutput::ClearProgress() {
+  if (!progressShown_) return;
+  std::fputs(kClearLine, stderr);
+  std::fflush(stderr);
+  progressShown_ = false;
+}
+
 void BatchOutput::Report(const std::string& lines) {
   if (lines.empty()) return;
-  if (progressShown_) std::fputs(kClearLine, stderr);
-  progressShown_ = false;
+  ClearProgress();
   std::fputs(lines.c_str(), stderr);
   std::fflush(stderr);
 }
@@ -59,6 +65,7 @@ void BatchOutput::ShowProgress() {
 
 bool BatchOutput::WriteStandardOutput(const std::string& bytes) {
   if (bytes.empty()) return true;
+  ClearProgress();  // standard output may be the same terminal
   if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() && std::fflush(stdout) == 0) return true;
   Report("pellarocr-cli: cannot write to standard output: " + std::string(std::strerror(errno)) + "\n");
   status_ = CombinedStatus(status_, kExitUsage);
@@ -152,8 +159,7 @@ int BatchOutput::Finish() {
     }
     WriteStandardOutput(document.TakeReady());
   }
-  if (progressShown_) std::fputs(kClearLine, stderr);
-  progressShown_ = false;
+  ClearProgress();
   if (statuses_.size() > 1) Report(SummaryLine());
   return status_;
 }

@@ -44,6 +44,7 @@ class BatchOutput : public OutcomeSink {
   };
 
   void Report(const std::string& lines);
+  void ClearProgress();
   void ShowProgress();
   bool WriteStandardOutput(const std::string& bytes);
   void WriteFiles(size_t input);

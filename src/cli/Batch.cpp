@@ -128,6 +128,17 @@ class WorkerPool {
       : count_(count), jobs_(static_cast<size_t>(jobs)), recognise_(recognise), sink_(sink) {}
 
   void Run() {
+    // A worker that is gone must not take this process with it when it
+    // is written to.
+    struct sigaction ignore {}, previous {};
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGPIPE, &ignore, &previous);
+    RunWorkers();
+    ::sigaction(SIGPIPE, &previous, nullptr);
+  }
+
+ private:
+  void RunWorkers() {
     for (size_t j = 0; j < jobs_ && j < count_; ++j)
       if (!Spawn()) break;
     if (workers_.empty()) {  // no process could be started: do the work here
@@ -145,7 +156,6 @@ class WorkerPool {
     Shutdown();
   }
 
- private:
   bool Spawn() {
     int tasks[2], results[2];
     if (::pipe2(tasks, O_CLOEXEC) != 0) return false;
@@ -193,10 +203,13 @@ class WorkerPool {
         continue;
       std::string index;
       PutU32(index, static_cast<uint32_t>(next_));
+      if (!WriteAll(worker.Tasks, index.data(), index.size())) {
+        Lost(worker);  // gone while idle: the input goes to another worker
+        continue;
+      }
       worker.Input = next_;
       inputs_[next_] = InputState();  // its outcomes are collected from now on
       ++next_;
-      if (!WriteAll(worker.Tasks, index.data(), index.size())) Lost(worker);
     }
   }
 

@@ -1,25 +1,34 @@
-// A message log in an unnamed temporary file (see MessageLog.h).
+// A message log in memory (see MessageLog.h), through a stdio stream whose
+// writes append to a string.
 #include "cli/MessageLog.h"
 
-#include <unistd.h>
+#include <sys/types.h>
 
 namespace cli {
 
-MessageLog::MessageLog() : file_(std::tmpfile()) {}
+namespace {
+
+ssize_t Append(void* cookie, const char* data, size_t size) {
+  static_cast<std::string*>(cookie)->append(data, size);
+  return static_cast<ssize_t>(size);
+}
+
+}  // namespace
+
+MessageLog::MessageLog() {
+  cookie_io_functions_t functions{};
+  functions.write = Append;
+  file_ = ::fopencookie(&text_, "w", functions);
+}
 
 MessageLog::~MessageLog() {
   if (file_) std::fclose(file_);
 }
 
 std::string MessageLog::Take() {
-  if (!file_) return {};
+  if (file_) std::fflush(file_);
   std::string text;
-  std::fflush(file_);
-  std::rewind(file_);
-  char chunk[4096];
-  for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, file_)) > 0;) text.append(chunk, got);
-  std::rewind(file_);
-  if (::ftruncate(fileno(file_), 0) != 0) std::clearerr(file_);
+  text.swap(text_);
   return text;
 }
 

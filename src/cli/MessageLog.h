@@ -1,7 +1,8 @@
 // The messages of one page, collected instead of printed: the command line's
-// message hooks write into the log's file, and the batch prints what a page
-// left there together with the page's outcome, in input order, from
-// whichever process recognised it.
+// message hooks write into the log's stream, and the batch prints what a
+// page left there together with the page's outcome, in input order, from
+// whichever process recognised it. The stream writes into memory, so every
+// worker process has a log of its own.
 #pragma once
 
 #include <cstdio>
@@ -16,13 +17,14 @@ class MessageLog {
   MessageLog(const MessageLog&) = delete;
   MessageLog& operator=(const MessageLog&) = delete;
 
-  // Where the hooks write; standard error when no temporary file could be
+  // Where the hooks write; standard error when the stream could not be
   // made.
   std::FILE* File() const { return file_ ? file_ : stderr; }
-  // What was written since the last call, and an empty log.
+  // What was written since the last call.
   std::string Take();
 
  private:
+  std::string text_;
   std::FILE* file_;
 };
 

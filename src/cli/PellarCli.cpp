@@ -36,7 +36,6 @@
 #include "cli/MessageLog.h"
 #include "engine/EngineState.h"
 #include "library/TemplateLibrary.h"
-#include "platform/FileIo.h"
 #include "platform/UiHooks.h"
 
 #ifndef PELLAR_VERSION

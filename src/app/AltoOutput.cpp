@@ -15,7 +15,8 @@ namespace {
 
 std::string Position(const core::Box& box) {
   return "HPOS=\"" + std::to_string(box.Left) + "\" VPOS=\"" + std::to_string(box.Top) + "\" WIDTH=\"" +
-         std::to_string(box.Right - box.Left + 1) + "\" HEIGHT=\"" + std::to_string(box.Bottom - box.Top + 1) + "\"";
+         std::to_string(box.Right - box.Left + 1) + "\" HEIGHT=\"" +
+         std::to_string(box.Bottom - box.Top + 1) + "\"";
 }
 
 std::string WordConfidence(const BlockResult& block) {
@@ -79,14 +80,15 @@ std::string AltoPage(const PageResult& page, int32_t number) {
       if (previous != nullptr && block.SpacesBefore > 0) strings += Space(previous->Box, block.Box);
       ++stringNumber;
       strings += "<String ID=\"string_" + pageId + "_" + std::to_string(lineNumber + 1) + "_" +
-                 std::to_string(stringNumber) + "\" " + Position(block.Box) + " CONTENT=\"" + XmlText(block.Text) +
-                 "\" WC=\"" + WordConfidence(block) + "\"/>";
+                 std::to_string(stringNumber) + "\" " + Position(block.Box) + " CONTENT=\"" +
+                 XmlText(block.Text) + "\" WC=\"" + WordConfidence(block) + "\"/>";
       previous = &block;
     }
     if (stringNumber == 0) continue;
-    textBox = lineNumber == 0 ? line.Box
-                              : core::Box{std::min(textBox.Left, line.Box.Left), std::max(textBox.Right, line.Box.Right),
-                                          std::min(textBox.Top, line.Box.Top), std::max(textBox.Bottom, line.Box.Bottom)};
+    textBox = lineNumber == 0
+                  ? line.Box
+                  : core::Box{std::min(textBox.Left, line.Box.Left), std::max(textBox.Right, line.Box.Right),
+                              std::min(textBox.Top, line.Box.Top), std::max(textBox.Bottom, line.Box.Bottom)};
     ++lineNumber;
     lines += "          <TextLine ID=\"line_" + pageId + "_" + std::to_string(lineNumber) + "\" " +
              Position(line.Box) + ">" + strings + "</TextLine>\n";

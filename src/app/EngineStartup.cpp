@@ -104,8 +104,8 @@ std::string StartFailureText(StartResult result) {
     case StartResult::LibraryFolderMissing:
       return "library folder not found: " + FolderList(FoldersTried());
     case StartResult::LibraryNotFound:
-      return "no library (Word.Dat) found in " + FolderList(FoldersTried()) + "; name its folder with --library or " +
-             kLibraryVariable;
+      return "no library (Word.Dat) found in " + FolderList(FoldersTried()) +
+             "; name its folder with --library or " + kLibraryVariable;
     case StartResult::LibraryUnreadable:
       return "cannot read the template library in " + folder;
     case StartResult::WordPairsUnreadable:

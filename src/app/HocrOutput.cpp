@@ -4,8 +4,8 @@
 // is kept as a space between their elements.
 #include "app/HocrOutput.h"
 
-#include "app/ProgramInfo.h"
 #include "app/PageOutput.h"
+#include "app/ProgramInfo.h"
 
 namespace app {
 
@@ -13,8 +13,8 @@ namespace {
 
 // "bbox l t r b" with exclusive right and bottom edges.
 std::string Bbox(const core::Box& box) {
-  return "bbox " + std::to_string(box.Left) + " " + std::to_string(box.Top) + " " + std::to_string(box.Right + 1) +
-         " " + std::to_string(box.Bottom + 1);
+  return "bbox " + std::to_string(box.Left) + " " + std::to_string(box.Top) + " " +
+         std::to_string(box.Right + 1) + " " + std::to_string(box.Bottom + 1);
 }
 
 // A file name inside a quoted hOCR property value: backslashes and double
@@ -57,10 +57,11 @@ std::string HocrBegin(const std::string& title) {
 std::string HocrPage(const PageResult& page, int32_t number) {
   const std::string pageId = std::to_string(number);
   std::string title = "image &quot;" + XmlText(QuotedValue(page.Image)) + "&quot;; " +
-                      Bbox(core::Box{0, page.Width - 1, 0, page.Height - 1}) +
-                      "; ppageno " + std::to_string(number - 1);
+                      Bbox(core::Box{0, page.Width - 1, 0, page.Height - 1}) + "; ppageno " +
+                      std::to_string(number - 1);
   if (page.XPelsPerMeter > 0 && page.YPelsPerMeter > 0)
-    title += "; scan_res " + std::to_string(Dpi(page.XPelsPerMeter)) + " " + std::to_string(Dpi(page.YPelsPerMeter));
+    title += "; scan_res " + std::to_string(Dpi(page.XPelsPerMeter)) + " " +
+             std::to_string(Dpi(page.YPelsPerMeter));
   std::string html = "  <div class=\"ocr_page\" id=\"page_" + pageId + "\" title=\"" + title + "\">\n";
   int32_t lineNumber = 0;
   for (const LineResult& line : page.Lines) {
@@ -77,8 +78,8 @@ std::string HocrPage(const PageResult& page, int32_t number) {
     }
     if (wordNumber == 0) continue;
     ++lineNumber;
-    html += "   <span class=\"ocr_line\" id=\"line_" + pageId + "_" + std::to_string(lineNumber) + "\" title=\"" +
-            Bbox(line.Box) + "\">" + words + "</span>\n";
+    html += "   <span class=\"ocr_line\" id=\"line_" + pageId + "_" + std::to_string(lineNumber) +
+            "\" title=\"" + Bbox(line.Box) + "\">" + words + "</span>\n";
   }
   html += "  </div>\n";
   return html;

@@ -17,8 +17,8 @@ struct FormatName {
   OutputFormat Format;
 };
 constexpr FormatName kFormatNames[] = {
-    {"txt", OutputFormat::Text},   {"text", OutputFormat::Text}, {"json", OutputFormat::Json},
-    {"pdf", OutputFormat::Pdf},    {"hocr", OutputFormat::Hocr}, {"alto", OutputFormat::Alto},
+    {"txt", OutputFormat::Text}, {"text", OutputFormat::Text}, {"json", OutputFormat::Json},
+    {"pdf", OutputFormat::Pdf},  {"hocr", OutputFormat::Hocr}, {"alto", OutputFormat::Alto},
     {"tsv", OutputFormat::Tsv},
 };
 
@@ -38,7 +38,8 @@ bool ParseFormats(const std::string& list, std::vector<OutputFormat>& formats, s
       error = name.empty() ? "an empty format name" : "unknown format '" + name + "'";
       return false;
     }
-    if (std::find(formats.begin(), formats.end(), known->Format) == formats.end()) formats.push_back(known->Format);
+    if (std::find(formats.begin(), formats.end(), known->Format) == formats.end())
+      formats.push_back(known->Format);
     if (comma == list.size()) return true;
     start = comma + 1;
   }

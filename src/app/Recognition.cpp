@@ -51,8 +51,8 @@ size_t PanePositions(const std::vector<std::string>& paneLines) {
 
 // Gives the blocks of `line` the characters the pane shows for them, walking
 // the pane line from map position `position` on (left at the next line).
-void TakeTextFromPane(const std::string& paneLine, const core::BlockList& blocks, const core::CharMapList& charMap,
-                      size_t& position, LineResult& line) {
+void TakeTextFromPane(const std::string& paneLine, const core::BlockList& blocks,
+                      const core::CharMapList& charMap, size_t& position, LineResult& line) {
   std::unordered_map<const core::CharBlock*, size_t> indexOf;
   for (size_t b = 0; b < blocks.size(); ++b) indexOf[blocks[b]] = b;
   std::string gbk;  // the characters of the block being read
@@ -87,7 +87,8 @@ void TakeTextFromPane(const std::string& paneLine, const core::BlockList& blocks
   ++position;  // the line end
 }
 
-std::vector<LineResult> CopyLines(const std::vector<std::string>& paneLines, const core::CharMapList& charMap) {
+std::vector<LineResult> CopyLines(const std::vector<std::string>& paneLines,
+                                  const core::CharMapList& charMap) {
   const bool paneMatches =
       paneLines.size() == engine::PageLines.size() && PanePositions(paneLines) == charMap.size();
   std::vector<LineResult> lines;
@@ -103,7 +104,8 @@ std::vector<LineResult> CopyLines(const std::vector<std::string>& paneLines, con
       line.Text = platform::GbkToUtf8(paneLines[i]);
     } else {
       for (BlockResult& block : line.Blocks) {
-        if (!block.Candidates.empty()) block.Text = platform::GbkToUtf8(core::CodeBytes(block.Candidates[0].Code));
+        if (!block.Candidates.empty())
+          block.Text = platform::GbkToUtf8(core::CodeBytes(block.Candidates[0].Code));
         line.Text += block.Text;
       }
     }

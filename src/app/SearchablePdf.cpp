@@ -139,8 +139,8 @@ struct SearchablePdf::Document {
 
   // Sets the block's text on its columns from block.Box.Left to `right`
   // (inclusive pixels) and the rows of its line.
-  void PlaceBlock(HPDF_Page page, const BlockResult& block, int32_t right, const core::Box& line, double scale,
-                  double pageHeight) {
+  void PlaceBlock(HPDF_Page page, const BlockResult& block, int32_t right, const core::Box& line,
+                  double scale, double pageHeight) {
     const std::vector<TextRun> runs = SplitRuns(block.Text);
     const double height = (line.Bottom - line.Top + 1) * scale;
     const double width = (right - block.Box.Left + 1) * scale;
@@ -169,8 +169,8 @@ struct SearchablePdf::Document {
 
   // The run's width at the font size, unstretched, in points.
   static double Advance(HPDF_Font font, const TextRun& run, double size) {
-    const HPDF_TextWidth measured = HPDF_Font_TextWidth(font, reinterpret_cast<const HPDF_BYTE*>(run.Bytes.data()),
-                                                        static_cast<HPDF_UINT>(run.Bytes.size()));
+    const HPDF_TextWidth measured = HPDF_Font_TextWidth(
+        font, reinterpret_cast<const HPDF_BYTE*>(run.Bytes.data()), static_cast<HPDF_UINT>(run.Bytes.size()));
     return measured.width * size / kEmUnits;
   }
 
@@ -210,15 +210,17 @@ bool SearchablePdf::AddPage(const PageResult& result) {
   Document& d = *document_;
   if (!d.Good(error_)) return false;
   const platform::Bitmap& image = result.Page;
-  if (image.Empty() || image.BitCount() != 1 || image.Width() != result.Width || image.Height() != result.Height) {
+  if (image.Empty() || image.BitCount() != 1 || image.Width() != result.Width ||
+      image.Height() != result.Height) {
     error_ = "no black-and-white page image to show";
     return false;
   }
   double scale = 0;
   if (!PageScale(result, scale, error_)) return false;
   const std::vector<uint8_t> samples = GraySamples(image);
-  HPDF_Image picture = HPDF_LoadRawImageFromMem(d.Pdf, samples.data(), static_cast<HPDF_UINT>(image.Width()),
-                                                static_cast<HPDF_UINT>(image.Height()), HPDF_CS_DEVICE_GRAY, 1);
+  HPDF_Image picture =
+      HPDF_LoadRawImageFromMem(d.Pdf, samples.data(), static_cast<HPDF_UINT>(image.Width()),
+                               static_cast<HPDF_UINT>(image.Height()), HPDF_CS_DEVICE_GRAY, 1);
   HPDF_Page page = HPDF_AddPage(d.Pdf);
   if (!d.Good(error_)) return false;
   const double width = image.Width() * scale;

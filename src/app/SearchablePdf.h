@@ -1,11 +1,10 @@
 // A searchable PDF: every page shows the monochrome page image as it was
 // recognised, and carries the recognised text as invisible text placed on
 // each character's box (its columns, and the rows of its line), so that a
-// PDF viewer finds, selects and copies the text where it is printed. Chinese characters are set in a Chinese CID
-// font that the PDF names but does not embed (Adobe-GB1 glyphs in the GBK
-// encoding, which every PDF reader maps to Unicode), ASCII in a standard
-// font; invisible text needs no glyph shapes, so the file is little more
-// than the compressed page images.
+// PDF viewer finds, selects and copies the text where it is printed. Chinese characters are set in a Chinese
+// CID font that the PDF names but does not embed (Adobe-GB1 glyphs in the GBK encoding, which every PDF
+// reader maps to Unicode), ASCII in a standard font; invisible text needs no glyph shapes, so the file is
+// little more than the compressed page images.
 #pragma once
 
 #include <memory>

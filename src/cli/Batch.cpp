@@ -130,7 +130,8 @@ class WorkerPool {
   void Run() {
     // A worker that is gone must not take this process with it when it
     // is written to.
-    struct sigaction ignore {}, previous {};
+    struct sigaction ignore {
+    }, previous{};
     ignore.sa_handler = SIG_IGN;
     ::sigaction(SIGPIPE, &ignore, &previous);
     RunWorkers();
@@ -199,7 +200,8 @@ class WorkerPool {
 
   void Dispatch() {
     for (Worker& worker : workers_) {
-      if (worker.Pid < 0 || worker.Input || stopping_ || next_ == count_ || next_ >= front_ + kInputsAhead * jobs_)
+      if (worker.Pid < 0 || worker.Input || stopping_ || next_ == count_ ||
+          next_ >= front_ + kInputsAhead * jobs_)
         continue;
       std::string index;
       PutU32(index, static_cast<uint32_t>(next_));

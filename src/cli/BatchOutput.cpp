@@ -31,8 +31,12 @@ std::string Plural(size_t count, const char* word) {
 
 }  // namespace
 
-BatchOutput::BatchOutput(const OutputOptions& options, const std::vector<std::string>& inputs, bool showProgress)
-    : options_(options), inputs_(inputs), showProgress_(showProgress), start_(std::chrono::steady_clock::now()) {
+BatchOutput::BatchOutput(const OutputOptions& options, const std::vector<std::string>& inputs,
+                         bool showProgress)
+    : options_(options),
+      inputs_(inputs),
+      showProgress_(showProgress),
+      start_(std::chrono::steady_clock::now()) {
   if (options_.OutputDir.empty())
     documents_.push_back(std::make_unique<app::OutputDocument>(options_.Formats.front(), options_.Settings));
 }
@@ -66,7 +70,8 @@ void BatchOutput::ShowProgress() {
 bool BatchOutput::WriteStandardOutput(const std::string& bytes) {
   if (bytes.empty()) return true;
   ClearProgress();  // standard output may be the same terminal
-  if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() && std::fflush(stdout) == 0) return true;
+  if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() && std::fflush(stdout) == 0)
+    return true;
   Report("pellarocr-cli: cannot write to standard output: " + std::string(std::strerror(errno)) + "\n");
   status_ = CombinedStatus(status_, kExitUsage);
   return false;
@@ -83,7 +88,8 @@ bool BatchOutput::TakePage(size_t input, PageOutcome&& outcome) {
   if (status == kExitSuccess && outcome.Result) {
     for (const auto& document : documents_) {
       if (!document->AddPage(*outcome.Result)) {
-        Report("pellarocr-cli: " + PageName(inputs_[input], outcome.PageNumber) + ": " + document->Error() + "\n");
+        Report("pellarocr-cli: " + PageName(inputs_[input], outcome.PageNumber) + ": " + document->Error() +
+               "\n");
         status = kExitInternal;
       }
     }
@@ -107,7 +113,8 @@ void BatchOutput::WriteFiles(size_t input) {
     }
   }
   for (size_t f = 0; f < documents_.size(); ++f) {
-    const std::string path = app::OutputPath(options_.OutputDir, image, app::FormatExtension(options_.Formats[f]));
+    const std::string path =
+        app::OutputPath(options_.OutputDir, image, app::FormatExtension(options_.Formats[f]));
     if (!platform::WriteFileAtomically(path, documents_[f]->TakeReady())) {
       Report("pellarocr-cli: cannot write " + path + ": " + std::strerror(errno) + "\n");
       FailInput(input, kExitUsage);
@@ -144,7 +151,8 @@ std::string BatchOutput::SummaryLine() const {
     line += " (";
     for (size_t i = 0; i < pages.size() && i < kNamesPerStatus; ++i)
       line += (i > 0 ? ", " : "") + PageName(inputs_[pages[i]->Input], pages[i]->PageNumber);
-    if (pages.size() > kNamesPerStatus) line += " and " + std::to_string(pages.size() - kNamesPerStatus) + " more";
+    if (pages.size() > kNamesPerStatus)
+      line += " and " + std::to_string(pages.size() - kNamesPerStatus) + " more";
     line += ")";
   }
   return line + "\n";

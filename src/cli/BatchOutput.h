@@ -57,7 +57,8 @@ class BatchOutput : public OutcomeSink {
   bool showProgress_;
   bool progressShown_ = false;
   std::chrono::steady_clock::time_point start_;
-  std::vector<std::unique_ptr<app::OutputDocument>> documents_;  // of the input in hand, or of standard output
+  std::vector<std::unique_ptr<app::OutputDocument>>
+      documents_;             // of the input in hand, or of standard output
   bool inputFailed_ = false;  // a page of the input in hand failed
   size_t inputsDone_ = 0;
   std::vector<PageStatus> statuses_;

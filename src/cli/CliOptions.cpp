@@ -71,9 +71,11 @@ bool ApplyValue(const std::string& name, const std::string& value, CliOptions& o
     options.OutputDir = value;
   } else if (name == "--format") {
     std::string why;
-    if (!app::ParseFormats(value, options.Formats, why)) return bad(why + "; use txt, json, pdf, hocr, alto or tsv");
+    if (!app::ParseFormats(value, options.Formats, why))
+      return bad(why + "; use txt, json, pdf, hocr, alto or tsv");
   } else if (name == "--jobs") {
-    if (!ParseInt(value, options.Jobs) || options.Jobs < 1 || options.Jobs > kMaxJobs) return bad("use 1 to 256");
+    if (!ParseInt(value, options.Jobs) || options.Jobs < 1 || options.Jobs > kMaxJobs)
+      return bad("use 1 to 256");
   } else if (name == "--encoding") {
     if (value == "utf8" || value == "utf-8")
       options.Encoding = app::TextEncoding::Utf8;
@@ -203,8 +205,9 @@ std::string UsageText() {
          "Recognition:\n"
          "      --region L,T,R,B      recognise only this rectangle (inclusive pixels)\n"
          "      --no-correction       switch off the line correction (splits, merges, context)\n"
-         "      --library DIR         folder of ZEZID.D00...ZEZID.D31 and Word.Dat (default: $PELLAROCR_LIBRARY,\n"
-         "                            else the program's folder, else the installed share/pellarocr)\n"
+         "      --library DIR         folder of ZEZID.D00...ZEZID.D31 and Word.Dat (default:\n"
+         "                            $PELLAROCR_LIBRARY, else the program's folder, else the\n"
+         "                            installed share/pellarocr)\n"
          "Learning:\n"
          "      --learn               teach the library from IMAGE.RED or IMAGE.REC beside each image\n"
          "                            and save the library at the end\n"

@@ -18,7 +18,7 @@ struct CliOptions {
   std::vector<app::OutputFormat> Formats = {app::OutputFormat::Text};
   app::TextEncoding Encoding = app::TextEncoding::Utf8;
   bool JsonFeatures = false;
-  int32_t Jobs = 0;  // worker processes; 0: one per core
+  int32_t Jobs = 0;        // worker processes; 0: one per core
   std::string OutputDir;   // empty: standard output
   std::string LibraryDir;  // empty: the program's folder
   app::Preparation Prepare;

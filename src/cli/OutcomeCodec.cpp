@@ -48,7 +48,8 @@ class ByteReader {
   bool U32(uint32_t& value) {
     if (!Has(4)) return false;
     value = 0;
-    for (int shift = 0; shift < 32; shift += 8) value |= static_cast<uint32_t>(static_cast<uint8_t>(bytes_[at_++])) << shift;
+    for (int shift = 0; shift < 32; shift += 8)
+      value |= static_cast<uint32_t>(static_cast<uint8_t>(bytes_[at_++])) << shift;
     return true;
   }
   bool I32(int32_t& value) {
@@ -110,13 +111,14 @@ void WriteBlock(ByteWriter& out, const app::BlockResult& block) {
 
 bool ReadBlock(ByteReader& in, app::BlockResult& block) {
   uint32_t candidates = 0;
-  if (!in.Text(block.Text) || !in.I32(block.SpacesBefore) || !ReadBox(in, block.Box) || !in.U8(block.CutSides) ||
-      !in.Count(candidates, 8))
+  if (!in.Text(block.Text) || !in.I32(block.SpacesBefore) || !ReadBox(in, block.Box) ||
+      !in.U8(block.CutSides) || !in.Count(candidates, 8))
     return false;
   block.Candidates.resize(candidates);
   for (app::Candidate& candidate : block.Candidates) {
     uint32_t code = 0;
-    if (!in.U32(code) || code > std::numeric_limits<core::CharCode>::max() || !in.I32(candidate.Score)) return false;
+    if (!in.U32(code) || code > std::numeric_limits<core::CharCode>::max() || !in.I32(candidate.Score))
+      return false;
     candidate.Code = static_cast<core::CharCode>(code);
   }
   for (int32_t& feature : block.Features)
@@ -140,7 +142,8 @@ bool ReadBitmap(ByteReader& in, platform::Bitmap& page) {
   uint32_t bitCount = 0;
   uint32_t masks[3] = {0, 0, 0};
   std::string palette, bits;
-  if (!in.I32(width) || !in.I32(height) || !in.U32(bitCount) || !in.I32(xPels) || !in.I32(yPels)) return false;
+  if (!in.I32(width) || !in.I32(height) || !in.U32(bitCount) || !in.I32(xPels) || !in.I32(yPels))
+    return false;
   for (uint32_t& mask : masks)
     if (!in.U32(mask)) return false;
   if (!in.Text(palette) || !in.Text(bits)) return false;
@@ -148,7 +151,8 @@ bool ReadBitmap(ByteReader& in, platform::Bitmap& page) {
   if (width == 0 && height == 0 && bits.empty()) return true;  // no page kept
   if (width <= 0 || height <= 0 || !platform::IsDibBitCount(static_cast<int32_t>(bitCount)) ||
       static_cast<int64_t>(width) * height > platform::kMaxPixels ||
-      bits.size() != static_cast<size_t>(platform::DibRowBytes(width, static_cast<int32_t>(bitCount))) * height ||
+      bits.size() !=
+          static_cast<size_t>(platform::DibRowBytes(width, static_cast<int32_t>(bitCount))) * height ||
       palette.size() % sizeof(platform::RgbQuad) != 0)
     return false;
   page.Reset(width, height, static_cast<uint16_t>(bitCount));
@@ -184,9 +188,9 @@ void WriteResult(ByteWriter& out, const app::PageResult& result) {
 
 bool ReadResult(ByteReader& in, app::PageResult& result) {
   uint32_t paneLines = 0, lines = 0;
-  if (!in.Text(result.Image) || !in.I32(result.PageNumber) || !in.I32(result.Width) || !in.I32(result.Height) ||
-      !in.I32(result.XPelsPerMeter) || !in.I32(result.YPelsPerMeter) || !in.F64(result.Seconds) ||
-      !in.Count(paneLines, 4))
+  if (!in.Text(result.Image) || !in.I32(result.PageNumber) || !in.I32(result.Width) ||
+      !in.I32(result.Height) || !in.I32(result.XPelsPerMeter) || !in.I32(result.YPelsPerMeter) ||
+      !in.F64(result.Seconds) || !in.Count(paneLines, 4))
     return false;
   result.PaneLines.resize(paneLines);
   for (std::string& line : result.PaneLines)
@@ -195,7 +199,8 @@ bool ReadResult(ByteReader& in, app::PageResult& result) {
   result.Lines.resize(lines);
   for (app::LineResult& line : result.Lines) {
     uint32_t blocks = 0;
-    if (!in.Text(line.Text) || !in.I32(line.Indent) || !ReadBox(in, line.Box) || !in.Count(blocks, 4)) return false;
+    if (!in.Text(line.Text) || !in.I32(line.Indent) || !ReadBox(in, line.Box) || !in.Count(blocks, 4))
+      return false;
     line.Blocks.resize(blocks);
     for (app::BlockResult& block : line.Blocks)
       if (!ReadBlock(in, block)) return false;
@@ -218,8 +223,8 @@ std::string EncodeOutcome(const PageOutcome& outcome) {
 bool DecodeOutcome(const std::string& bytes, PageOutcome& outcome) {
   ByteReader in(bytes);
   uint8_t hasResult = 0;
-  if (!in.I32(outcome.PageNumber) || !in.I32(outcome.Status) || !in.Text(outcome.Messages) || !in.U8(hasResult) ||
-      hasResult > 1)
+  if (!in.I32(outcome.PageNumber) || !in.I32(outcome.Status) || !in.Text(outcome.Messages) ||
+      !in.U8(hasResult) || hasResult > 1)
     return false;
   outcome.Result.reset();
   if (hasResult) {

@@ -171,7 +171,8 @@ bool PrepareOutputDir(const std::string& dir) {
 // fails as it should.
 void HoldClosedStandardStreams() {
   for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
-    if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) ::open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDONLY);
+    if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF)
+      ::open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDONLY);
   }
 }
 
@@ -232,9 +233,10 @@ int main(int argc, char** argv) {
   // Learning changes the library of this process: no workers then.
   const int32_t jobs = options.Learn ? 1 : options.Jobs > 0 ? options.Jobs : cli::AvailableCores();
   cli::BatchOutput output(OutputOptionsOf(options), options.Images, ::isatty(STDERR_FILENO) == 1);
-  cli::RunBatch(options.Images.size(), jobs,
-                [&](size_t index, const cli::PageEmitter& emit) { processor.Process(options.Images[index], emit); },
-                output);
+  cli::RunBatch(
+      options.Images.size(), jobs,
+      [&](size_t index, const cli::PageEmitter& emit) { processor.Process(options.Images[index], emit); },
+      output);
   int status = output.Finish();
 
   platform::SetUi(&startHooks);

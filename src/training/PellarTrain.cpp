@@ -379,7 +379,8 @@ int Learn(Arguments& args) {
   platform::SetUi(nullptr);
   if (!saved) return UsageError(error);
   const std::string wordPairsCopy = (fs::path(args.Get("--out")) / "Word.Dat").string();
-  if (!platform::WriteFileAtomically(wordPairsCopy, wordPairs)) return UsageError("cannot write " + wordPairsCopy);
+  if (!platform::WriteFileAtomically(wordPairsCopy, wordPairs))
+    return UsageError("cannot write " + wordPairsCopy);
   return kExitOk;
 }
 
@@ -412,7 +413,8 @@ int WordPairs(Arguments& args) {
   limits.MaxPredecessors = static_cast<int32_t>(maxPred);
   limits.MaxSuccessors = static_cast<int32_t>(maxSucc);
   const std::vector<uint8_t> data = counter.Build(limits);
-  if (!platform::WriteFileAtomically(args.Get("--out"), data)) return UsageError("cannot write " + args.Get("--out"));
+  if (!platform::WriteFileAtomically(args.Get("--out"), data))
+    return UsageError("cannot write " + args.Get("--out"));
   std::printf("paragraphs: %zu used, %zu left out; distinct pairs: %zu; Word.Dat: %zu bytes\n", used,
               excluded, counter.DistinctPairs(), data.size());
   return kExitOk;

@@ -32,8 +32,8 @@ TEST(OutputFormats, ListsAreReadInOrderOnceEachAndRefuseUnknownNames) {
   std::vector<OutputFormat> formats;
   std::string error;
   ASSERT_TRUE(app::ParseFormats("pdf,txt,hocr,alto,tsv,json", formats, error)) << error;
-  EXPECT_EQ(formats, (std::vector{OutputFormat::Pdf, OutputFormat::Text, OutputFormat::Hocr, OutputFormat::Alto,
-                                  OutputFormat::Tsv, OutputFormat::Json}));
+  EXPECT_EQ(formats, (std::vector{OutputFormat::Pdf, OutputFormat::Text, OutputFormat::Hocr,
+                                  OutputFormat::Alto, OutputFormat::Tsv, OutputFormat::Json}));
   ASSERT_TRUE(app::ParseFormats("text,txt", formats, error));
   EXPECT_EQ(formats, std::vector{OutputFormat::Text});
   for (const char* bad : {"", "txt,", ",pdf", "xml", "PDF", "txt pdf"}) {
@@ -75,12 +75,13 @@ TEST(OutputFormats, HocrHasOneWordPerCharacterWithExclusiveBoxesAndIdsUniqueOver
   // The line without characters and the unread block are left out.
   EXPECT_EQ(Count(hocr, "class=\"ocr_line\""), 2u);
   EXPECT_EQ(Count(hocr, "class=\"ocrx_word\""), 6u);
-  EXPECT_NE(hocr.find("<span class=\"ocr_line\" id=\"line_1_1\" title=\"bbox 10 5 100 31\">"
-                      "<span class=\"ocrx_word\" id=\"word_1_1_1\" title=\"bbox 10 5 30 31; x_wconf 100\">今</span>"
-                      "<span class=\"ocrx_word\" id=\"word_1_1_2\" title=\"bbox 32 6 52 31; x_wconf 50\">天</span> "
-                      "<span class=\"ocrx_word\" id=\"word_1_1_3\" title=\"bbox 80 8 100 31; x_wconf 73\">A</span>"
-                      "</span>"),
-            std::string::npos)
+  EXPECT_NE(
+      hocr.find("<span class=\"ocr_line\" id=\"line_1_1\" title=\"bbox 10 5 100 31\">"
+                "<span class=\"ocrx_word\" id=\"word_1_1_1\" title=\"bbox 10 5 30 31; x_wconf 100\">今</span>"
+                "<span class=\"ocrx_word\" id=\"word_1_1_2\" title=\"bbox 32 6 52 31; x_wconf 50\">天</span> "
+                "<span class=\"ocrx_word\" id=\"word_1_1_3\" title=\"bbox 80 8 100 31; x_wconf 73\">A</span>"
+                "</span>"),
+      std::string::npos)
       << hocr;
   EXPECT_NE(hocr.find("id=\"word_2_1_3\""), std::string::npos);
   EXPECT_EQ(hocr.substr(hocr.size() - 16), "</body>\n</html>\n");
@@ -91,7 +92,8 @@ TEST(OutputFormats, AltoHasPagesLinesStringsAndSpacesInPixels) {
   const std::string alto = Document(OutputFormat::Alto, {page, page});
   EXPECT_NE(alto.find("xmlns=\"http://www.loc.gov/standards/alto/ns-v4#\""), std::string::npos);
   EXPECT_NE(alto.find("<fileName>scan.png</fileName>"), std::string::npos);
-  EXPECT_NE(alto.find("<Page ID=\"page_2\" PHYSICAL_IMG_NR=\"2\" WIDTH=\"200\" HEIGHT=\"100\">"), std::string::npos);
+  EXPECT_NE(alto.find("<Page ID=\"page_2\" PHYSICAL_IMG_NR=\"2\" WIDTH=\"200\" HEIGHT=\"100\">"),
+            std::string::npos);
   EXPECT_EQ(Count(alto, "<TextLine "), 2u);
   EXPECT_NE(alto.find("<String ID=\"string_1_1_2\" HPOS=\"32\" VPOS=\"6\" WIDTH=\"20\" HEIGHT=\"25\" "
                       "CONTENT=\"天\" WC=\"0.50\"/><SP WIDTH=\"28\" HPOS=\"52\" VPOS=\"6\"/>"
@@ -116,9 +118,12 @@ TEST(OutputFormats, TsvHasARowPerPageLineAndCharacterInTwelveColumns) {
   for (const auto& cells : table) EXPECT_EQ(cells.size(), 12u);
   EXPECT_EQ(table[0][0], "level");
   EXPECT_EQ(table[0][11], "text");
-  EXPECT_EQ(table[1], (std::vector<std::string>{"1", "1", "0", "0", "0", "0", "0", "0", "200", "100", "-1", ""}));
-  EXPECT_EQ(table[2], (std::vector<std::string>{"4", "1", "1", "1", "1", "0", "10", "5", "90", "26", "-1", ""}));
-  EXPECT_EQ(table[5], (std::vector<std::string>{"5", "1", "1", "1", "1", "3", "80", "8", "20", "23", "73", "A"}));
+  EXPECT_EQ(table[1],
+            (std::vector<std::string>{"1", "1", "0", "0", "0", "0", "0", "0", "200", "100", "-1", ""}));
+  EXPECT_EQ(table[2],
+            (std::vector<std::string>{"4", "1", "1", "1", "1", "0", "10", "5", "90", "26", "-1", ""}));
+  EXPECT_EQ(table[5],
+            (std::vector<std::string>{"5", "1", "1", "1", "1", "3", "80", "8", "20", "23", "73", "A"}));
   EXPECT_EQ(table[6][1], "2");  // pages are counted through the document
 }
 

@@ -84,17 +84,18 @@ TEST(Batch, OneJobOrOneInputRunsInThisProcess) {
 
 TEST(Batch, AWorkerThatCrashesFailsOnlyItsInput) {
   RecordingSink sink;
-  cli::RunBatch(6, 2,
-                [](size_t input, const cli::PageEmitter& emit) {
-                  cli::PageOutcome first;
-                  first.PageNumber = 1;
-                  emit(std::move(first));
-                  if (input == 2) ::raise(SIGKILL);  // dies after one page
-                  cli::PageOutcome second;
-                  second.PageNumber = 2;
-                  emit(std::move(second));
-                },
-                sink);
+  cli::RunBatch(
+      6, 2,
+      [](size_t input, const cli::PageEmitter& emit) {
+        cli::PageOutcome first;
+        first.PageNumber = 1;
+        emit(std::move(first));
+        if (input == 2) ::raise(SIGKILL);  // dies after one page
+        cli::PageOutcome second;
+        second.PageNumber = 2;
+        emit(std::move(second));
+      },
+      sink);
   ASSERT_EQ(sink.Ended.size(), 6u);
   std::vector<Delivered> ofTwo;
   for (const Delivered& page : sink.Pages) {

@@ -38,7 +38,8 @@ TEST(CliOptions, ValuesFollowOrAreJoinedAndDoubleDashEndsTheOptions) {
   EXPECT_TRUE(options.Learn);
   EXPECT_TRUE(options.ForceLearn);
   EXPECT_EQ(options.Images, std::vector<std::string>{"--odd-name.bmp"});
-  ASSERT_TRUE(Parse({"-f", "txt,pdf,txt", "-o", "out", "-j", "3", "--json-features", "a.png"}, options, error))
+  ASSERT_TRUE(
+      Parse({"-f", "txt,pdf,txt", "-o", "out", "-j", "3", "--json-features", "a.png"}, options, error))
       << error;
   EXPECT_EQ(options.Formats, (std::vector{app::OutputFormat::Text, app::OutputFormat::Pdf}));
   EXPECT_EQ(options.Jobs, 3);

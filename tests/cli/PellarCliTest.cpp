@@ -99,7 +99,8 @@ class PellarCliTest : public ::testing::Test {
   // Runs the program with --library pointing at the empty test library
   // (unless the arguments name one); standard output goes to a file unless
   // `output` redirects it elsewhere.
-  RunResult Run(const std::vector<std::string>& args, bool withLibrary = true, const std::string& output = "") {
+  RunResult Run(const std::vector<std::string>& args, bool withLibrary = true,
+                const std::string& output = "") {
     std::string command = Quote(std::string(PELLAR_BIN_DIR) + "/pellarocr-cli");
     if (withLibrary) command.append(" --library ").append(Quote((dir_ / "library").string()));
     for (const auto& arg : args) command.append(" ").append(Quote(arg));
@@ -133,23 +134,23 @@ TEST_F(PellarCliTest, HelpAndVersionGoToStandardOutput) {
 
 TEST_F(PellarCliTest, BadUsageExitsWithOneBeforeReadingAnything) {
   const std::vector<std::vector<std::string>> calls = {
-      {},                                                   // no image
-      {"--bogus", sample_},                                 // unknown option
-      {"--format", "xml", sample_},                         // bad value
-      {"--threshold", "256", sample_},                      // out of range
-      {"--threshold=-1", sample_},                          // out of range, '=' form
-      {"--rotate", "45", sample_},                          // only quarter turns
-      {"--region", "10,10,5,20", sample_},                  // left beyond right
-      {"--region", "1,2,3", sample_},                       // too few numbers
-      {"--encoding", "big5", sample_},                      // unknown encoding
-      {"--force-learn", "maybe", sample_},                  // yes or no
-      {"--deskew=1", sample_},                              // flag with a value
-      {sample_, "--output"},                                // missing value
-      {"--save-page", Path("page.bmp"), sample_, sample_},  // one image only
-      {"--save-page", Path("page.png"), sample_},           // no writer for PNG
-      {"--format", "txt,pdf", sample_},                     // several formats need --output
+      {},                                                     // no image
+      {"--bogus", sample_},                                   // unknown option
+      {"--format", "xml", sample_},                           // bad value
+      {"--threshold", "256", sample_},                        // out of range
+      {"--threshold=-1", sample_},                            // out of range, '=' form
+      {"--rotate", "45", sample_},                            // only quarter turns
+      {"--region", "10,10,5,20", sample_},                    // left beyond right
+      {"--region", "1,2,3", sample_},                         // too few numbers
+      {"--encoding", "big5", sample_},                        // unknown encoding
+      {"--force-learn", "maybe", sample_},                    // yes or no
+      {"--deskew=1", sample_},                                // flag with a value
+      {sample_, "--output"},                                  // missing value
+      {"--save-page", Path("page.bmp"), sample_, sample_},    // one image only
+      {"--save-page", Path("page.png"), sample_},             // no writer for PNG
+      {"--format", "txt,pdf", sample_},                       // several formats need --output
       {"--format", "txt,,json", "-o", Path("out"), sample_},  // empty format name
-      {"--jobs", "0", sample_},                             // at least one job
+      {"--jobs", "0", sample_},                               // at least one job
   };
   for (const auto& args : calls) {
     RunResult result = Run(args);
@@ -252,8 +253,8 @@ TEST_F(PellarCliTest, ABatchOfSeveralFormatsWritesEachImagesFilesAndSummarisesTh
   const fs::path out = dir_ / "out";
   const std::string second = Path("second.bmp");
   fs::copy_file(sample_, second);
-  RunResult result =
-      Run({"-j", "2", "-f", "txt,json,pdf,hocr,alto,tsv", "-o", out.string(), sample_, Path("missing.bmp"), second});
+  RunResult result = Run({"-j", "2", "-f", "txt,json,pdf,hocr,alto,tsv", "-o", out.string(), sample_,
+                          Path("missing.bmp"), second});
   EXPECT_EQ(result.Status, 2) << result.Err;
   for (const char* stem : {"sample-page", "second"})
     for (const char* extension : {".txt", ".json", ".pdf", ".hocr", ".xml", ".tsv"})
@@ -271,7 +272,8 @@ TEST_F(PellarCliTest, ABatchOfSeveralFormatsWritesEachImagesFilesAndSummarisesTh
   fs::create_directories(out / "second.tsv" / "in-the-way");
   result = Run({"-f", "tsv", "-o", out.string(), sample_, second});
   EXPECT_EQ(result.Status, 1);
-  EXPECT_NE(result.Err.find("cannot write " + (out / "second.tsv").string()), std::string::npos) << result.Err;
+  EXPECT_NE(result.Err.find("cannot write " + (out / "second.tsv").string()), std::string::npos)
+      << result.Err;
   EXPECT_NE(result.Err.find("; status 0: 1 page; status 1: 1 page (" + second + ")"), std::string::npos)
       << result.Err;
 }

@@ -14,6 +14,7 @@ PELLAR_PACKAGES=(
   googletest libgtest-dev
   qt6-base-dev qt6-image-formats-plugins xvfb xauth
   clang libclang-rt-14-dev python3
+  libhpdf-dev poppler-utils parallel dpkg-dev file
 )
 
 pellar_install_packages() {

@@ -1,6 +1,12 @@
 // Engine start-up and shutdown shared by the front ends (see EngineStartup.h).
+// The installed library folder is given by the build twice: relative to the
+// installed programs (so that an installation moved elsewhere, or unpacked
+// under another prefix, still finds its library) and as the absolute folder
+// (for a program copied out of its installation).
 #include "app/EngineStartup.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 
 #include "engine/Classifier.h"
@@ -9,19 +15,74 @@
 #include "library/WordPairs.h"
 #include "platform/UiHooks.h"
 
+#ifndef PELLAR_RELATIVE_DATA_DIR
+#define PELLAR_RELATIVE_DATA_DIR "../share/pellarocr"
+#endif
+#ifndef PELLAR_INSTALLED_DATA_DIR
+#define PELLAR_INSTALLED_DATA_DIR "/usr/local/share/pellarocr"
+#endif
+
 namespace app {
 
 namespace {
+
+namespace fs = std::filesystem;
+
 const char* const kWordPairsError = "打开Word.Dat文件错误!";
+const char* const kWordPairsFile = "Word.Dat";
+
+// The folders the last start-up looked at.
+std::vector<std::string>& FoldersTried() {
+  static std::vector<std::string> folders;
+  return folders;
+}
+
+bool HoldsWordPairs(const std::string& folder) {
+  std::error_code ec;
+  return fs::is_regular_file(fs::path(folder) / kWordPairsFile, ec);
+}
+
+std::string FolderList(const std::vector<std::string>& folders) {
+  std::string list;
+  for (const std::string& folder : folders) list += (list.empty() ? "" : ", ") + folder;
+  return list;
+}
+
+// The folder $PELLAROCR_LIBRARY names; empty when it is not set.
+std::string NamedFolder() {
+  const char* named = std::getenv(kLibraryVariable);
+  return named != nullptr ? named : "";
+}
+
 }  // namespace
+
+std::vector<std::string> LibrarySearchFolders() {
+  if (const std::string named = NamedFolder(); !named.empty()) return {named};
+  const fs::path program = library::ExecutableFolder();
+  std::vector<std::string> folders = {program.string(),
+                                      (program / PELLAR_RELATIVE_DATA_DIR).lexically_normal().string()};
+  if (std::find(folders.begin(), folders.end(), PELLAR_INSTALLED_DATA_DIR) == folders.end())
+    folders.push_back(PELLAR_INSTALLED_DATA_DIR);
+  return folders;
+}
 
 StartResult StartEngine(const std::string& libraryDir, const library::LoadProgress* progress) {
   engine::UseContext = true;
   library::LearningMode = false;
   library::LibraryChanged = false;
-  const std::string folder = libraryDir.empty() ? library::ExecutableFolder() : libraryDir;
+  const std::string named = libraryDir.empty() ? NamedFolder() : libraryDir;
+  FoldersTried() = named.empty() ? LibrarySearchFolders() : std::vector{named};
+  std::string folder = named;
   std::error_code ec;
-  if (!std::filesystem::is_directory(folder, ec)) return StartResult::LibraryFolderMissing;
+  if (!named.empty() && !fs::is_directory(named, ec)) return StartResult::LibraryFolderMissing;
+  if (named.empty()) {
+    const auto found = std::find_if(FoldersTried().begin(), FoldersTried().end(), HoldsWordPairs);
+    if (found == FoldersTried().end()) {
+      platform::ShowNotice(kWordPairsError);
+      return StartResult::LibraryNotFound;
+    }
+    folder = *found;
+  }
   library::SetProgramFolder(folder);
   // With a progress callback a folder without library files is an empty
   // library rather than a failure, as at the desktop program's start-up.
@@ -41,7 +102,10 @@ std::string StartFailureText(StartResult result) {
     case StartResult::Started:
       return {};
     case StartResult::LibraryFolderMissing:
-      return "library folder not found";
+      return "library folder not found: " + FolderList(FoldersTried());
+    case StartResult::LibraryNotFound:
+      return "no library (Word.Dat) found in " + FolderList(FoldersTried()) +
+             "; name its folder with --library or " + kLibraryVariable;
     case StartResult::LibraryUnreadable:
       return "cannot read the template library in " + folder;
     case StartResult::WordPairsUnreadable:

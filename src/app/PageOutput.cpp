@@ -1,42 +1,57 @@
 // Output of a recognised page. The JSON is written by hand: numbers as decimal
-// integers (seconds with six decimals), strings escaped for quotes,
-// backslashes and control characters, and anything that is not valid UTF-8
-// replaced, so that every line is one valid JSON object.
+// integers (seconds with six decimals, the mean accuracy with one), strings
+// escaped for quotes, backslashes and control characters, and anything that
+// is not valid UTF-8 replaced, so that every line is one valid JSON object.
 #include "app/PageOutput.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
-#include "engine/EngineState.h"
 #include "platform/Encoding.h"
 
 namespace app {
 
 namespace {
 
-// Text of a line from the first candidates of its blocks.
-std::string BlocksText(const core::BlockList& line) {
-  std::string text;
-  for (const core::CharBlock* block : line) text += CodeToUtf8(block->Codes[0]);
-  return text;
+constexpr int32_t kFullConfidence = 100;
+
+std::string JsonBox(const core::Box& box) {
+  std::string json(1, '[');
+  for (int32_t value : {box.Left, box.Top, box.Right, box.Bottom}) json += std::to_string(value) + ",";
+  json.back() = ']';
+  return json;
 }
 
-void AppendBlock(std::string& json, const core::CharBlock& block) {
-  json += "{\"box\":[" + std::to_string(block.Left) + "," + std::to_string(block.Top) + "," +
-          std::to_string(block.Right) + "," + std::to_string(block.Bottom) + "]";
+void AppendBlock(std::string& json, const BlockResult& block, JsonFeatures features) {
+  json += "{\"box\":" + JsonBox(block.Box);
   json += ",\"cut_sides\":" + std::to_string(block.CutSides);
   json += ",\"candidates\":[";
-  for (int32_t k = 0; k < core::kMaxCandidates && block.Codes[k] != 0; ++k) {
+  for (size_t k = 0; k < block.Candidates.size(); ++k) {
     if (k > 0) json += ",";
-    json += "{\"char\":" + JsonString(CodeToUtf8(block.Codes[k])) +
-            ",\"score\":" + std::to_string(block.Scores[k]) + "}";
+    json += "{\"char\":" + JsonString(CodeToUtf8(block.Candidates[k].Code)) +
+            ",\"score\":" + std::to_string(block.Candidates[k].Score) + "}";
   }
-  json += "],\"features\":[";
-  for (int32_t i = 0; i < core::kFeatureWords; ++i) {
-    if (i > 0) json += ",";
-    json += std::to_string(block.Features[i]);
+  json += "]";
+  if (features == JsonFeatures::Include) {
+    json += ",\"features\":[";
+    for (size_t i = 0; i < block.Features.size(); ++i) {
+      if (i > 0) json += ",";
+      json += std::to_string(block.Features[i]);
+    }
+    json += "]";
   }
-  json += "]}";
+  json += "}";
+}
+
+// Replaces the invalid sequence or control character at text[i] and says how
+// many bytes it took; 0 when text[i] starts a character to keep.
+size_t UnwantedBytes(const std::string& text, size_t i) {
+  const size_t length = platform::Utf8SequenceLength(text, i);
+  if (length == 0) return 1;
+  const auto c = static_cast<uint8_t>(text[i]);
+  const bool control = (c < 0x20 && c != '\n' && c != '\t' && c != '\r') || c == 0x7F;
+  return control ? 1 : 0;
 }
 
 }  // namespace
@@ -76,6 +91,60 @@ std::string JsonString(const std::string& utf8) {
   return out;
 }
 
+std::string XmlText(const std::string& utf8) {
+  std::string out;
+  size_t i = 0;
+  while (i < utf8.size()) {
+    if (const size_t unwanted = UnwantedBytes(utf8, i); unwanted > 0) {
+      out += platform::EncodeUtf8(platform::kReplacementCharacter);
+      i += unwanted;
+      continue;
+    }
+    const size_t length = platform::Utf8SequenceLength(utf8, i);
+    switch (utf8[i]) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&apos;";
+        break;
+      default:
+        out.append(utf8, i, length);
+    }
+    i += length;
+  }
+  return out;
+}
+
+std::optional<double> MeanAccuracy(const PageResult& result) {
+  int64_t sum = 0, count = 0;
+  for (const LineResult& line : result.Lines) {
+    for (const BlockResult& block : line.Blocks) {
+      if (block.Text.empty() || block.Candidates.empty()) continue;
+      sum += block.Candidates[0].Score;
+      ++count;
+    }
+  }
+  if (count == 0) return std::nullopt;
+  return static_cast<double>(sum) / static_cast<double>(count);
+}
+
+int32_t BlockConfidence(const BlockResult& block) {
+  if (block.Candidates.empty()) return 0;
+  const int32_t accuracy = block.Candidates[0].Score;
+  const int32_t percent = (accuracy * kFullConfidence + core::CertainScore / 2) / core::CertainScore;
+  return std::clamp(percent, 0, kFullConfidence);
+}
+
 std::string PageText(const PageResult& result, TextEncoding encoding) {
   std::string text;
   for (const std::string& line : result.PaneLines) {
@@ -85,24 +154,28 @@ std::string PageText(const PageResult& result, TextEncoding encoding) {
   return text;
 }
 
-std::string PageJson(const PageResult& result) {
+std::string PageJson(const PageResult& result, JsonFeatures features) {
   std::string json = "{\"image\":" + JsonString(result.Image);
+  json += ",\"page\":" + std::to_string(result.PageNumber);
   json += ",\"width\":" + std::to_string(result.Width) + ",\"height\":" + std::to_string(result.Height);
-  char seconds[32];
-  std::snprintf(seconds, sizeof seconds, "%.6f", result.Seconds);
-  json += std::string(",\"seconds\":") + seconds + ",\"lines\":[";
-  // The pane holds one line per emitted line, except in learning mode, where
-  // index rulers sit between them; then the text comes from the blocks.
-  const bool paneMatches = result.PaneLines.size() == engine::PageLines.size();
-  for (size_t i = 0; i < engine::PageLines.size(); ++i) {
-    const core::BlockList& line = *engine::PageLines[i];
+  char number[32];
+  std::snprintf(number, sizeof number, "%.6f", result.Seconds);
+  json += std::string(",\"seconds\":") + number;
+  if (const std::optional<double> accuracy = MeanAccuracy(result)) {
+    std::snprintf(number, sizeof number, "%.1f", *accuracy);
+    json += std::string(",\"accuracy\":") + number;
+  } else {
+    json += ",\"accuracy\":null";
+  }
+  json += ",\"lines\":[";
+  for (size_t i = 0; i < result.Lines.size(); ++i) {
+    const LineResult& line = result.Lines[i];
     if (i > 0) json += ",";
-    const std::string text = paneMatches ? platform::GbkToUtf8(result.PaneLines[i]) : BlocksText(line);
-    const int32_t indent = i < engine::LineIndents.size() ? engine::LineIndents[i] : 0;
-    json += "{\"text\":" + JsonString(text) + ",\"indent\":" + std::to_string(indent) + ",\"blocks\":[";
-    for (size_t b = 0; b < line.size(); ++b) {
+    json += "{\"text\":" + JsonString(line.Text) + ",\"indent\":" + std::to_string(line.Indent) +
+            ",\"box\":" + JsonBox(line.Box) + ",\"blocks\":[";
+    for (size_t b = 0; b < line.Blocks.size(); ++b) {
       if (b > 0) json += ",";
-      AppendBlock(json, *line[b]);
+      AppendBlock(json, line.Blocks[b], features);
     }
     json += "]}";
   }

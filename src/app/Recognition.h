@@ -1,21 +1,52 @@
 // One recognition of a prepared page without a document window: the run
 // through the document's FenXi with a headless result pane, timed, and what
-// a front end needs to write the result out.
+// a front end needs to write the result out, copied out of the engine so
+// that it outlives the next run and can travel between processes.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "engine/RecognitionRun.h"
+#include "platform/Bitmap.h"
 
 namespace app {
 
+struct Candidate {
+  core::CharCode Code = 0;
+  int32_t Score = 0;
+};
+
+// One character block of a line, with the text the pane shows for it.
+struct BlockResult {
+  std::string Text;          // UTF-8; empty when the block shows no character
+  int32_t SpacesBefore = 0;  // spaces the pane puts between it and the block before
+  core::Box Box;
+  uint8_t CutSides = 0;
+  std::vector<Candidate> Candidates;  // best first; Candidates[0].Score is the accuracy
+  std::array<int32_t, core::kFeatureWords> Features{};
+};
+
+struct LineResult {
+  std::string Text;  // UTF-8, as the pane shows the line
+  int32_t Indent = 0;
+  core::Box Box;  // all blocks of the line
+  std::vector<BlockResult> Blocks;
+};
+
 struct PageResult {
-  std::string Image;  // the file name as given (UTF-8)
+  std::string Image;       // the file name as given (UTF-8)
+  int32_t PageNumber = 1;  // the page within its file, from 1
   int32_t Width = 0, Height = 0;
-  double Seconds = 0;                  // the recognition alone
-  std::vector<std::string> PaneLines;  // GBK, as the run wrote them
+  int32_t XPelsPerMeter = 0, YPelsPerMeter = 0;  // 0: not known
+  double Seconds = 0;                            // the recognition alone
+  std::vector<std::string> PaneLines;            // GBK, as the run wrote them
+  std::vector<LineResult> Lines;
+  // The monochrome page as recognised, for outputs that show it; empty
+  // unless the caller keeps it there.
+  platform::Bitmap Page;
 };
 
 // Recognises `region` of the monochrome page (all zero: the whole page);

@@ -12,6 +12,7 @@ namespace cli {
 namespace {
 
 constexpr int32_t kMaxThreshold = 255;
+constexpr int32_t kMaxJobs = 256;
 
 bool ParseInt(const std::string& text, int32_t& value) {
   const char* begin = text.data();
@@ -44,8 +45,8 @@ bool IsPageImageName(const std::string& name) {
 
 // The options that take a value.
 bool TakesValue(const std::string& name) {
-  static const char* const kNames[] = {"--output", "--format", "--encoding",  "--library",    "--threshold",
-                                       "--rotate", "--region", "--save-page", "--force-learn"};
+  static const char* const kNames[] = {"--output", "--format", "--encoding",  "--library",     "--threshold",
+                                       "--rotate", "--region", "--save-page", "--force-learn", "--jobs"};
   for (const char* known : kNames)
     if (name == known) return true;
   return false;
@@ -54,13 +55,14 @@ bool TakesValue(const std::string& name) {
 std::string LongName(const std::string& arg) {
   if (arg == "-o") return "--output";
   if (arg == "-f") return "--format";
+  if (arg == "-j") return "--jobs";
   if (arg == "-h") return "--help";
   if (arg == "-V") return "--version";
   return arg;
 }
 
 bool ApplyValue(const std::string& name, const std::string& value, CliOptions& options, std::string& error) {
-  auto bad = [&](const char* what) {
+  auto bad = [&](const std::string& what) {
     error = "invalid value '" + value + "' for " + name + ": " + what;
     return false;
   };
@@ -68,12 +70,12 @@ bool ApplyValue(const std::string& name, const std::string& value, CliOptions& o
     if (value.empty()) return bad("a folder is needed");
     options.OutputDir = value;
   } else if (name == "--format") {
-    if (value == "text")
-      options.Format = OutputFormat::Text;
-    else if (value == "json")
-      options.Format = OutputFormat::Json;
-    else
-      return bad("use text or json");
+    std::string why;
+    if (!app::ParseFormats(value, options.Formats, why))
+      return bad(why + "; use txt, json, pdf, hocr, alto or tsv");
+  } else if (name == "--jobs") {
+    if (!ParseInt(value, options.Jobs) || options.Jobs < 1 || options.Jobs > kMaxJobs)
+      return bad("use 1 to 256");
   } else if (name == "--encoding") {
     if (value == "utf8" || value == "utf-8")
       options.Encoding = app::TextEncoding::Utf8;
@@ -119,6 +121,8 @@ bool ApplyFlag(const std::string& name, CliOptions& options) {
     options.LineCorrection = false;
   else if (name == "--learn")
     options.Learn = true;
+  else if (name == "--json-features")
+    options.JsonFeatures = true;
   else
     return false;
   return true;
@@ -168,6 +172,10 @@ bool ParseOptions(int argc, const char* const argv[], CliOptions& options, std::
     error = "no image given";
     return false;
   }
+  if (options.Formats.size() > 1 && options.OutputDir.empty()) {
+    error = "several formats need --output DIR (one file per format)";
+    return false;
+  }
   if (!options.SavePage.empty() && options.Images.size() > 1) {
     error = "--save-page takes a single image";
     return false;
@@ -180,9 +188,14 @@ std::string UsageText() {
          "Recognises printed Chinese text on page images and prints it.\n"
          "\n"
          "Output:\n"
-         "  -f, --format text|json    plain text (default) or one JSON object per image and line\n"
+         "  -f, --format LIST         txt (default), json, pdf, hocr, alto, tsv; several with commas\n"
+         "                            (as txt,pdf) need --output\n"
          "      --encoding utf8|gbk   encoding of the text output (default utf8)\n"
-         "  -o, --output DIR          write DIR/<name>.txt or DIR/<name>.json instead of standard output\n"
+         "      --json-features       put each character's 32 feature words into the JSON\n"
+         "  -o, --output DIR          write DIR/<name>.txt, .json, .pdf, .hocr, .xml (ALTO), .tsv per image\n"
+         "                            instead of one document of all pages on standard output\n"
+         "Batches:\n"
+         "  -j, --jobs N              recognise in N worker processes (default: one per core)\n"
          "Page preparation (for pages that are not black and white yet, and crooked pages):\n"
          "      --threshold N         grey level 0..255 below which a pixel is ink\n"
          "                            (default: chosen from the page's histogram)\n"
@@ -192,8 +205,9 @@ std::string UsageText() {
          "Recognition:\n"
          "      --region L,T,R,B      recognise only this rectangle (inclusive pixels)\n"
          "      --no-correction       switch off the line correction (splits, merges, context)\n"
-         "      --library DIR         folder of ZEZID.D00...ZEZID.D31 and Word.Dat\n"
-         "                            (default: the program's folder)\n"
+         "      --library DIR         folder of ZEZID.D00...ZEZID.D31 and Word.Dat (default:\n"
+         "                            $PELLAROCR_LIBRARY, else the program's folder, else the\n"
+         "                            installed share/pellarocr)\n"
          "Learning:\n"
          "      --learn               teach the library from IMAGE.RED or IMAGE.REC beside each image\n"
          "                            and save the library at the end\n"
@@ -202,8 +216,9 @@ std::string UsageText() {
          "  -h, --help                show this help\n"
          "  -V, --version             show the version\n"
          "\n"
-         "Exit status: 0 success, 1 bad usage or environment, 2 an image could not be read\n"
-         "(the other images are still processed).\n";
+         "Exit status: 0 success, 1 bad usage or environment (an output that cannot be written),\n"
+         "2 an image could not be read (the other images are still processed), 3 an internal error.\n"
+         "A run of several pages ends with a summary line on standard error: the pages of each status.\n";
 }
 
 }  // namespace cli

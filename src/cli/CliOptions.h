@@ -6,18 +6,19 @@
 #include <string>
 #include <vector>
 
+#include "app/OutputFormats.h"
 #include "app/PageOutput.h"
 #include "app/PagePreparation.h"
 #include "core/EngineRecords.h"
 
 namespace cli {
 
-enum class OutputFormat { Text, Json };
-
 struct CliOptions {
   std::vector<std::string> Images;
-  OutputFormat Format = OutputFormat::Text;
+  std::vector<app::OutputFormat> Formats = {app::OutputFormat::Text};
   app::TextEncoding Encoding = app::TextEncoding::Utf8;
+  bool JsonFeatures = false;
+  int32_t Jobs = 0;        // worker processes; 0: one per core
   std::string OutputDir;   // empty: standard output
   std::string LibraryDir;  // empty: the program's folder
   app::Preparation Prepare;

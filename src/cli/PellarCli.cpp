@@ -1,17 +1,25 @@
 // pellarocr-cli: recognises page images without a display.
 //
 // Start-up does what the desktop program does before its first recognition:
-// the template library and Word.Dat are loaded from the program's folder (or
-// --library), the classifier's shape lists are built, context is on. Each
-// image is then loaded, prepared, recognised through the document's FenXi
-// with a headless result pane, and its text (or JSON) printed or written to
-// a file. A bad image is reported and skipped; the exit status tells whether
+// the template library and Word.Dat are loaded from --library, or the folder
+// the library search finds, the classifier's shape lists are built, context
+// is on. The images are then recognised as a batch (in worker processes
+// forked after start-up, unless one job is asked for): each is loaded,
+// prepared, recognised through the document's FenXi with a headless result
+// pane, and its pages go into the output documents, printed or written to
+// files. A bad image is reported and skipped; the exit status tells whether
 // all went well (0), the call or the environment was wrong (1), some image
 // or its ground truth could not be read (2), or the program failed inside a
-// recognition (3). In learning mode the library is written back at the end
-// when it changed.
-#include <algorithm>
+// recognition (3). In learning mode the images are recognised one after the
+// other in this process, and the library is written back at the end when it
+// changed.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -20,11 +28,14 @@
 #include "app/PageOutput.h"
 #include "app/PagePreparation.h"
 #include "app/Recognition.h"
+#include "cli/Batch.h"
+#include "cli/BatchOutput.h"
 #include "cli/CliHooks.h"
 #include "cli/CliOptions.h"
+#include "cli/ExitStatus.h"
+#include "cli/MessageLog.h"
 #include "engine/EngineState.h"
 #include "library/TemplateLibrary.h"
-#include "platform/FileIo.h"
 #include "platform/UiHooks.h"
 
 #ifndef PELLAR_VERSION
@@ -33,10 +44,10 @@
 
 namespace {
 
-constexpr int kExitSuccess = 0;
-constexpr int kExitUsage = 1;
-constexpr int kExitBadInput = 2;
-constexpr int kExitInternal = 3;
+using cli::kExitBadInput;
+using cli::kExitInternal;
+using cli::kExitSuccess;
+using cli::kExitUsage;
 
 void Complain(const std::string& message) {
   std::fprintf(stderr, "pellarocr-cli: %s\n", message.c_str());
@@ -45,8 +56,7 @@ void Complain(const std::string& message) {
 bool StartEngine(const cli::CliOptions& options) {
   const app::StartResult started = app::StartEngine(options.LibraryDir);
   if (started != app::StartResult::Started) {
-    Complain(app::StartFailureText(started) +
-             (started == app::StartResult::LibraryFolderMissing ? ": " + options.LibraryDir : ""));
+    Complain(app::StartFailureText(started));
     return false;
   }
   library::LearningMode = options.Learn;
@@ -80,62 +90,56 @@ int StatusOf(engine::RunOutcome outcome, std::string& why) {
 
 class ImageProcessor {
  public:
-  explicit ImageProcessor(const cli::CliOptions& options) : options_(options) {}
+  ImageProcessor(const cli::CliOptions& options, cli::MessageLog& log, bool keepPages)
+      : options_(options), log_(log), keepPages_(keepPages) {}
 
-  int Process(const std::string& path) {
+  // Recognises the page of one image; its outcome carries what the hooks
+  // and the processing had to say.
+  void Process(const std::string& path, const cli::PageEmitter& emit) {
+    cli::PageOutcome outcome;
+    outcome.PageNumber = 1;
+    std::string notes;
+    outcome.Status = Recognise(path, outcome, notes);
+    outcome.Messages = log_.Take() + notes;
+    emit(std::move(outcome));
+  }
+
+ private:
+  int Recognise(const std::string& path, cli::PageOutcome& outcome, std::string& notes) {
+    auto complain = [&](const std::string& message) { notes += "pellarocr-cli: " + message + "\n"; };
     platform::Bitmap page;
     std::string error;
     if (!app::LoadPage(path, page, error) || !app::PreparePage(page, options_.Prepare, error)) {
-      Complain(path + ": " + error);
+      complain(path + ": " + error);
+      outcome.PageNumber = 0;
       return kExitBadInput;
     }
     if (!options_.SavePage.empty() && !app::SavePage(options_.SavePage, page, error)) {
-      Complain(options_.SavePage + ": " + error);
+      complain(options_.SavePage + ": " + error);
       return kExitUsage;
     }
     core::Box region = options_.Region.value_or(core::Box{});
     if (!app::ClipRegion(page, region)) {
-      Complain(path + ": the region lies outside the page");
+      complain(path + ": the region lies outside the page");
       return kExitBadInput;
     }
 
     app::PageResult result;
-    const engine::RunOutcome outcome = app::RecognisePage(page, region, path, result);
+    const engine::RunOutcome run = app::RecognisePage(page, region, path, result);
     std::string why;
-    if (const int status = StatusOf(outcome, why); status != kExitSuccess) {
-      Complain(path + ": " + why);
+    if (const int status = StatusOf(run, why); status != kExitSuccess) {
+      complain(path + ": " + why);
       return status;
     }
-    return Emit(result);
-  }
-
- private:
-  int Emit(const app::PageResult& result) {
-    const bool json = options_.Format == cli::OutputFormat::Json;
-    const std::string content = json ? app::PageJson(result) : app::PageText(result, options_.Encoding);
-    if (options_.OutputDir.empty()) {
-      std::fwrite(content.data(), 1, content.size(), stdout);
-      std::fflush(stdout);
-      return kExitSuccess;
-    }
-    const std::string path = app::OutputPath(options_.OutputDir, result.Image, json ? ".json" : ".txt");
-    if (!platform::WriteFileAtomically(path, content)) {
-      Complain("cannot write " + path);
-      return kExitUsage;
-    }
+    if (keepPages_) result.Page = std::move(page);
+    outcome.Result = std::move(result);
     return kExitSuccess;
   }
 
   const cli::CliOptions& options_;
+  cli::MessageLog& log_;
+  bool keepPages_;
 };
-
-// A failure of the environment (an output that cannot be written) outweighs
-// an unreadable image; an internal error outweighs both.
-int CombinedStatus(int status, int imageStatus) {
-  if (status == kExitInternal || imageStatus == kExitInternal) return kExitInternal;
-  if (status == kExitUsage || imageStatus == kExitUsage) return kExitUsage;
-  return std::max(status, imageStatus);
-}
 
 // Two images whose names differ only in folder or extension would write the
 // same output file, the second result over the first.
@@ -161,9 +165,41 @@ bool PrepareOutputDir(const std::string& dir) {
   return false;
 }
 
+// A standard stream that was closed when the program started keeps its
+// number taken by /dev/null, opened the wrong way round, so that no file the
+// program opens later takes its place and gets its output, and writing to it
+// fails as it should.
+void HoldClosedStandardStreams() {
+  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+    if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF)
+      ::open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDONLY);
+  }
+}
+
+// Closes standard output, so that output still in its buffer is written;
+// a failure there fails the run.
+int CloseStandardOutput(int status) {
+  if (std::fclose(stdout) == 0) return status;
+  Complain(std::string("cannot write to standard output: ") + std::strerror(errno));
+  return cli::CombinedStatus(status, kExitUsage);
+}
+
+cli::OutputOptions OutputOptionsOf(const cli::CliOptions& options) {
+  cli::OutputOptions output;
+  output.Formats = options.Formats;
+  output.Settings.Encoding = options.Encoding;
+  output.Settings.Features = options.JsonFeatures ? app::JsonFeatures::Include : app::JsonFeatures::Omit;
+  output.OutputDir = options.OutputDir;
+  return output;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A closed pipe on standard output is a write error to report, not a
+  // silent end.
+  std::signal(SIGPIPE, SIG_IGN);
+  HoldClosedStandardStreams();
   cli::CliOptions options;
   std::string error;
   if (!cli::ParseOptions(argc, argv, options, error)) {
@@ -173,29 +209,41 @@ int main(int argc, char** argv) {
   }
   if (options.ShowHelp) {
     std::fputs(cli::UsageText().c_str(), stdout);
-    return kExitSuccess;
+    return CloseStandardOutput(kExitSuccess);
   }
   if (options.ShowVersion) {
     std::printf("pellarocr-cli %s\n", PELLAR_VERSION);
-    return kExitSuccess;
+    return CloseStandardOutput(kExitSuccess);
   }
 
   if (!OutputNamesDistinct(options)) return kExitUsage;
 
-  cli::CliHooks hooks(stderr, options.ForceLearn);
-  platform::SetUi(&hooks);
+  cli::CliHooks startHooks(stderr, options.ForceLearn);
+  platform::SetUi(&startHooks);
   if (!PrepareOutputDir(options.OutputDir) || !StartEngine(options)) return kExitUsage;
 
-  int status = kExitSuccess;
-  ImageProcessor processor(options);
-  for (const std::string& image : options.Images) {
-    status = CombinedStatus(status, processor.Process(image));
-  }
+  // The hooks of the pages write into the log, which goes out with each
+  // page's outcome.
+  cli::MessageLog log;
+  cli::CliHooks hooks(log.File(), options.ForceLearn);
+  platform::SetUi(&hooks);
+  bool keepPages = false;
+  for (app::OutputFormat format : options.Formats) keepPages = keepPages || app::ShowsPageImage(format);
+  ImageProcessor processor(options, log, keepPages);
+  // Learning changes the library of this process: no workers then.
+  const int32_t jobs = options.Learn ? 1 : options.Jobs > 0 ? options.Jobs : cli::AvailableCores();
+  cli::BatchOutput output(OutputOptionsOf(options), options.Images, ::isatty(STDERR_FILENO) == 1);
+  cli::RunBatch(
+      options.Images.size(), jobs,
+      [&](size_t index, const cli::PageEmitter& emit) { processor.Process(options.Images[index], emit); },
+      output);
+  int status = output.Finish();
 
+  platform::SetUi(&startHooks);
   if (!app::StopEngine()) {
     Complain("cannot write the template library to " + library::ProgramFolder());
     status = kExitUsage;
   }
   platform::SetUi(nullptr);
-  return status;
+  return CloseStandardOutput(status);
 }

@@ -29,6 +29,7 @@
 #include "library/TemplateLibrary.h"
 #include "library/WordPairs.h"
 #include "platform/Clock.h"
+#include "platform/FileIo.h"
 #include "training/PageRenderer.h"
 #include "training/TrainDegrade.h"
 #include "training/TrainLearn.h"
@@ -66,7 +67,9 @@ const char kUsage[] =
     "             --specks-black N  --specks-white N\n"
     "  learn      --out DIR [--base DIR] [--force-learn no|yes|all] [--correct PAGES]...\n"
     "             [--passes N (1)] [--min-overlap X (0.7)] [--word-pairs FILE] PAGES...\n"
-    "             PAGES are .bmp files or folders of .bmp files with a .RED file beside them\n"
+    "             PAGES are .bmp files or folders of .bmp files with a .RED file beside them;\n"
+    "             DIR gets the library and the Word.Dat learning used (--word-pairs, else the\n"
+    "             one in --base, else one without character pairs)\n"
     "  wordpairs  --out FILE [--exclude DIR]... [--min-count N (2)] [--max-pred N (32)]\n"
     "             [--max-succ N (32)] TEXT...\n"
     "  stats      [--library DIR] [--word-pairs FILE]\n"
@@ -319,12 +322,19 @@ int Learn(Arguments& args) {
   training::LearningUi ui(force);
   platform::SetUi(&ui);
   engine::BuildShapeLists();
-  if (args.Has("--word-pairs")) {
-    if (!library::LoadWordPairsFrom(args.Get("--word-pairs")))
-      return InputError("cannot read " + args.Get("--word-pairs"));
-  } else {
-    library::SetWordPairData(EmptyWordPairs());
+  // The Word.Dat learning starts from goes into the new library folder, so
+  // that the library works at once: the one named, else the base library's,
+  // else one without any character pairs.
+  std::string wordPairsFile = args.Get("--word-pairs");
+  if (wordPairsFile.empty() && args.Has("--base")) {
+    const fs::path beside = fs::path(args.Get("--base")) / "Word.Dat";
+    if (fs::exists(beside)) wordPairsFile = beside.string();
   }
+  std::vector<uint8_t> wordPairs = EmptyWordPairs();
+  std::string readError;
+  if (!wordPairsFile.empty() && !platform::ReadWholeFile(wordPairsFile, wordPairs, &readError))
+    return InputError("cannot read " + wordPairsFile + ": " + readError);
+  if (!library::SetWordPairData(wordPairs)) return InputError("cannot read " + wordPairsFile);
   if (args.Has("--base")) {
     library::SetProgramFolder(args.Get("--base"));
     const library::LoadProgress progress = [](int32_t) {};
@@ -368,21 +378,10 @@ int Learn(Arguments& args) {
   const bool saved = training::SaveLibraryInto(args.Get("--out"), &error);
   platform::SetUi(nullptr);
   if (!saved) return UsageError(error);
+  const std::string wordPairsCopy = (fs::path(args.Get("--out")) / "Word.Dat").string();
+  if (!platform::WriteFileAtomically(wordPairsCopy, wordPairs))
+    return UsageError("cannot write " + wordPairsCopy);
   return kExitOk;
-}
-
-bool WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& data) {
-  const std::string temp = path + ".tmp";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
-    if (!out.flush()) return false;
-  }
-  std::error_code ec;
-  fs::rename(temp, path, ec);
-  if (ec) fs::remove(temp, ec);
-  return !ec;
 }
 
 int WordPairs(Arguments& args) {
@@ -414,7 +413,8 @@ int WordPairs(Arguments& args) {
   limits.MaxPredecessors = static_cast<int32_t>(maxPred);
   limits.MaxSuccessors = static_cast<int32_t>(maxSucc);
   const std::vector<uint8_t> data = counter.Build(limits);
-  if (!WriteFileAtomically(args.Get("--out"), data)) return UsageError("cannot write " + args.Get("--out"));
+  if (!platform::WriteFileAtomically(args.Get("--out"), data))
+    return UsageError("cannot write " + args.Get("--out"));
   std::printf("paragraphs: %zu used, %zu left out; distinct pairs: %zu; Word.Dat: %zu bytes\n", used,
               excluded, counter.DistinctPairs(), data.size());
   return kExitOk;

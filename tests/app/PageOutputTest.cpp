@@ -1,7 +1,9 @@
-// The text helpers of the page output: JSON strings and character codes.
+// The page output: JSON strings, XML text, character codes, confidences and
+// the JSON of a page.
 #include <gtest/gtest.h>
 
 #include "app/PageOutput.h"
+#include "support/OutputFixtures.h"
 
 namespace {
 
@@ -23,6 +25,56 @@ TEST(PageOutput, CodesBecomeTheirCharacters) {
   EXPECT_EQ(app::CodeToUtf8(core::AsciiPairCode('r', 'n')), "rn");
   EXPECT_EQ(app::CodeToUtf8(0), "");
   EXPECT_EQ(app::OutputPath("out", "/data/scans/page.01.png", ".txt"), "out/page.01.txt");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(PageOutput, XmlTextEscapesMarkupAndReplacesWhatXmlCannotHold) {
+  EXPECT_EQ(app::XmlText("a<b>&\"c'"), "a&lt;b&gt;&amp;&quot;c&apos;");
+  EXPECT_EQ(app::XmlText("字\x01x\x7F"), "字\xEF\xBF\xBDx\xEF\xBF\xBD");
+  EXPECT_EQ(app::XmlText("x\xD7\xD6"), "x\xEF\xBF\xBD\xEF\xBF\xBD");
+  EXPECT_EQ(app::XmlText("tab\tline\n"), "tab\tline\n");
+}
+
+TEST(PageOutput, ConfidenceIsTheAccuracyInPerCentOfACertainCharacter) {
+  app::BlockResult block;
+  EXPECT_EQ(app::BlockConfidence(block), 0);  // nothing read
+  block.Candidates = {{core::AsciiCode('a'), core::CertainScore}};
+  EXPECT_EQ(app::BlockConfidence(block), 100);
+  block.Candidates[0].Score = 77;  // raised by context beyond certain
+  EXPECT_EQ(app::BlockConfidence(block), 100);
+  block.Candidates[0].Score = 32;
+  EXPECT_EQ(app::BlockConfidence(block), 50);
+  block.Candidates[0].Score = -5;  // lowered below zero by a penalty
+  EXPECT_EQ(app::BlockConfidence(block), 0);
+}
+
+TEST(PageOutput, JsonHasThePageLineBoxesAndMeanAccuracyAndFeaturesOnlyWhenAsked) {
+  const app::PageResult page = outputtest::TwoLinePage();
+  // The mean of the blocks that show a character: (64 + 32 + 47) / 3.
+  ASSERT_TRUE(app::MeanAccuracy(page).has_value());
+  EXPECT_NEAR(*app::MeanAccuracy(page), 47.67, 0.01);
+  const std::string json = app::PageJson(page);
+  EXPECT_EQ(json.rfind("{\"image\":\"scan.png\",\"page\":3,\"width\":200,\"height\":100,\"seconds\":0.000000,"
+                       "\"accuracy\":47.7,\"lines\":[{\"text\":\"今天 A\",\"indent\":0,\"box\":[10,5,99,30],"
+                       "\"blocks\":[{\"box\":[10,5,29,30],\"cut_sides\":0,\"candidates\":[{\"char\":\"今\","
+                       "\"score\":64},{\"char\":\"令\",\"score\":50}]},",
+                       0),
+            0u)
+      << json;
+  EXPECT_EQ(json.find("features"), std::string::npos);
+  // The unread block is there, without candidates.
+  EXPECT_NE(json.find("{\"box\":[55,6,60,30],\"cut_sides\":0,\"candidates\":[]}"), std::string::npos);
+  const std::string withFeatures = app::PageJson(page, app::JsonFeatures::Include);
+  EXPECT_NE(withFeatures.find("\"candidates\":[],\"features\":[123,123,"), std::string::npos);
+  EXPECT_EQ(withFeatures.back(), '\n');
+
+  app::PageResult blank = page;
+  blank.Lines.clear();
+  EXPECT_FALSE(app::MeanAccuracy(blank).has_value());
+  EXPECT_NE(app::PageJson(blank).find("\"accuracy\":null,\"lines\":[]}"), std::string::npos);
 }
 
 }  // namespace

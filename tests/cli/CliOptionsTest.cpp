@@ -31,13 +31,19 @@ TEST(CliOptions, ValuesFollowOrAreJoinedAndDoubleDashEndsTheOptions) {
                      "--force-learn", "yes", "--", "--odd-name.bmp"},
                     options, error))
       << error;
-  EXPECT_EQ(options.Format, cli::OutputFormat::Json);
+  EXPECT_EQ(options.Formats, std::vector{app::OutputFormat::Json});
   EXPECT_EQ(options.Prepare.Threshold, 0);
   EXPECT_EQ(options.Prepare.Rotation, 270);
   EXPECT_FALSE(options.LineCorrection);
   EXPECT_TRUE(options.Learn);
   EXPECT_TRUE(options.ForceLearn);
   EXPECT_EQ(options.Images, std::vector<std::string>{"--odd-name.bmp"});
+  ASSERT_TRUE(
+      Parse({"-f", "txt,pdf,txt", "-o", "out", "-j", "3", "--json-features", "a.png"}, options, error))
+      << error;
+  EXPECT_EQ(options.Formats, (std::vector{app::OutputFormat::Text, app::OutputFormat::Pdf}));
+  EXPECT_EQ(options.Jobs, 3);
+  EXPECT_TRUE(options.JsonFeatures);
   // --help needs no image.
   EXPECT_TRUE(Parse({"--help"}, options, error));
   EXPECT_TRUE(options.ShowHelp);

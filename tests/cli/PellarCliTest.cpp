@@ -97,13 +97,16 @@ class PellarCliTest : public ::testing::Test {
   }
 
   // Runs the program with --library pointing at the empty test library
-  // (unless the arguments name one).
-  RunResult Run(const std::vector<std::string>& args, bool withLibrary = true) {
+  // (unless the arguments name one); standard output goes to a file unless
+  // `output` redirects it elsewhere.
+  RunResult Run(const std::vector<std::string>& args, bool withLibrary = true,
+                const std::string& output = "") {
     std::string command = Quote(std::string(PELLAR_BIN_DIR) + "/pellarocr-cli");
     if (withLibrary) command.append(" --library ").append(Quote((dir_ / "library").string()));
     for (const auto& arg : args) command.append(" ").append(Quote(arg));
     const fs::path out = dir_ / "stdout", err = dir_ / "stderr";
-    command.append(" >").append(Quote(out.string())).append(" 2>").append(Quote(err.string()));
+    command.append(" ").append(output.empty() ? ">" + Quote(out.string()) : output);
+    command.append(" 2>").append(Quote(err.string()));
     command.append(" </dev/null");
     const int raw = std::system(command.c_str());
     RunResult result;
@@ -131,20 +134,23 @@ TEST_F(PellarCliTest, HelpAndVersionGoToStandardOutput) {
 
 TEST_F(PellarCliTest, BadUsageExitsWithOneBeforeReadingAnything) {
   const std::vector<std::vector<std::string>> calls = {
-      {},                                                   // no image
-      {"--bogus", sample_},                                 // unknown option
-      {"--format", "xml", sample_},                         // bad value
-      {"--threshold", "256", sample_},                      // out of range
-      {"--threshold=-1", sample_},                          // out of range, '=' form
-      {"--rotate", "45", sample_},                          // only quarter turns
-      {"--region", "10,10,5,20", sample_},                  // left beyond right
-      {"--region", "1,2,3", sample_},                       // too few numbers
-      {"--encoding", "big5", sample_},                      // unknown encoding
-      {"--force-learn", "maybe", sample_},                  // yes or no
-      {"--deskew=1", sample_},                              // flag with a value
-      {sample_, "--output"},                                // missing value
-      {"--save-page", Path("page.bmp"), sample_, sample_},  // one image only
-      {"--save-page", Path("page.png"), sample_},           // no writer for PNG
+      {},                                                     // no image
+      {"--bogus", sample_},                                   // unknown option
+      {"--format", "xml", sample_},                           // bad value
+      {"--threshold", "256", sample_},                        // out of range
+      {"--threshold=-1", sample_},                            // out of range, '=' form
+      {"--rotate", "45", sample_},                            // only quarter turns
+      {"--region", "10,10,5,20", sample_},                    // left beyond right
+      {"--region", "1,2,3", sample_},                         // too few numbers
+      {"--encoding", "big5", sample_},                        // unknown encoding
+      {"--force-learn", "maybe", sample_},                    // yes or no
+      {"--deskew=1", sample_},                                // flag with a value
+      {sample_, "--output"},                                  // missing value
+      {"--save-page", Path("page.bmp"), sample_, sample_},    // one image only
+      {"--save-page", Path("page.png"), sample_},             // no writer for PNG
+      {"--format", "txt,pdf", sample_},                       // several formats need --output
+      {"--format", "txt,,json", "-o", Path("out"), sample_},  // empty format name
+      {"--jobs", "0", sample_},                               // at least one job
   };
   for (const auto& args : calls) {
     RunResult result = Run(args);
@@ -192,13 +198,19 @@ TEST_F(PellarCliTest, SamplePageLinesAreFoundAndTheEmptyLibraryReadsNothing) {
   EXPECT_EQ(json.Status, 0) << json.Err;
   ASSERT_EQ(SplitLines(json.Out).size(), 1u);
   EXPECT_EQ(json.Out.rfind("{\"image\":", 0), 0u);
-  EXPECT_NE(json.Out.find("\"width\":1600,\"height\":960,\"seconds\":"), std::string::npos);
-  // Nine printed lines, each with its blocks, boxes and 32 feature words.
+  EXPECT_NE(json.Out.find("\"page\":1,\"width\":1600,\"height\":960,\"seconds\":"), std::string::npos);
+  // Nothing read: no mean accuracy.
+  EXPECT_NE(json.Out.find("\"accuracy\":null,"), std::string::npos);
+  // Nine printed lines, each with its box and its blocks; feature words
+  // only when asked for.
   const auto printedLines = SplitLines(ReadFile(fs::path(PELLAR_SOURCE_DIR) / "samples" / "sample-page.txt"));
   EXPECT_EQ(Count(json.Out, "{\"text\":"), printedLines.size());
+  EXPECT_EQ(Count(json.Out, "\"box\":["), Count(json.Out, "{\"box\":[") + printedLines.size());
   EXPECT_GT(Count(json.Out, "{\"box\":["), printedLines.size() * 10);
-  EXPECT_EQ(Count(json.Out, "\"features\":["), Count(json.Out, "{\"box\":["));
+  EXPECT_EQ(Count(json.Out, "\"features\":["), 0u);
   EXPECT_EQ(json.Out.back(), '\n');
+  RunResult features = Run({"--format", "json", "--json-features", sample_});
+  EXPECT_EQ(Count(features.Out, "\"features\":["), Count(features.Out, "{\"box\":["));
 }
 
 TEST_F(PellarCliTest, OutputFolderGetsOneFilePerImageAndKeepsOldFilesOfFailedImages) {
@@ -224,6 +236,46 @@ TEST_F(PellarCliTest, OutputFolderGetsOneFilePerImageAndKeepsOldFilesOfFailedIma
   result = Run({"-o", out.string(), sample_, (dir_ / "other" / "sample-page.bmp").string()});
   EXPECT_EQ(result.Status, 1);
   EXPECT_EQ(ReadFile(out / "sample-page.json"), json);
+}
+
+TEST_F(PellarCliTest, WriteErrorsOnStandardOutputFailTheRun) {
+  for (const char* redirection : {">/dev/full", ">&-"}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{sample_}, {"--help"}}) {
+      RunResult result = Run(args, args.size() == 1, redirection);
+      EXPECT_EQ(result.Status, 1) << redirection << " " << args[0];
+      EXPECT_NE(result.Err.find("pellarocr-cli: cannot write to standard output: "), std::string::npos)
+          << redirection << " " << args[0] << ": " << result.Err;
+    }
+  }
+}
+
+TEST_F(PellarCliTest, ABatchOfSeveralFormatsWritesEachImagesFilesAndSummarisesThePages) {
+  const fs::path out = dir_ / "out";
+  const std::string second = Path("second.bmp");
+  fs::copy_file(sample_, second);
+  RunResult result = Run({"-j", "2", "-f", "txt,json,pdf,hocr,alto,tsv", "-o", out.string(), sample_,
+                          Path("missing.bmp"), second});
+  EXPECT_EQ(result.Status, 2) << result.Err;
+  for (const char* stem : {"sample-page", "second"})
+    for (const char* extension : {".txt", ".json", ".pdf", ".hocr", ".xml", ".tsv"})
+      EXPECT_TRUE(fs::exists(out / (std::string(stem) + extension))) << stem << extension;
+  EXPECT_FALSE(fs::exists(out / "missing.txt"));
+  const auto lines = SplitLines(result.Err);
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back().rfind("pellarocr-cli: 3 pages in ", 0), 0u) << result.Err;
+  EXPECT_NE(lines.back().find("; status 0: 2 pages; status 2: 1 page (" + Path("missing.bmp") + ")"),
+            std::string::npos)
+      << result.Err;
+
+  // A file that cannot be replaced fails its image with status 1.
+  fs::remove(out / "second.tsv");
+  fs::create_directories(out / "second.tsv" / "in-the-way");
+  result = Run({"-f", "tsv", "-o", out.string(), sample_, second});
+  EXPECT_EQ(result.Status, 1);
+  EXPECT_NE(result.Err.find("cannot write " + (out / "second.tsv").string()), std::string::npos)
+      << result.Err;
+  EXPECT_NE(result.Err.find("; status 0: 1 page; status 1: 1 page (" + second + ")"), std::string::npos)
+      << result.Err;
 }
 
 TEST_F(PellarCliTest, RegionLimitsTheRunAndMustTouchThePage) {

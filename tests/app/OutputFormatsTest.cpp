@@ -1,0 +1,148 @@
+// Output documents: format lists, pages of text separated by form feeds,
+// hOCR, ALTO and TSV over several pages of a hand-made result, a PDF's
+// refusal of a page without an image.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "app/OutputFormats.h"
+#include "platform/Encoding.h"
+#include "support/OutputFixtures.h"
+
+namespace {
+
+using app::OutputFormat;
+
+size_t Count(const std::string& text, const std::string& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
+  return count;
+}
+
+// The document of the given pages in one format.
+std::string Document(OutputFormat format, const std::vector<app::PageResult>& pages,
+                     const app::OutputSettings& settings = {}) {
+  app::OutputDocument document(format, settings);
+  for (const app::PageResult& page : pages) EXPECT_TRUE(document.AddPage(page)) << document.Error();
+  EXPECT_TRUE(document.Finish()) << document.Error();
+  return document.TakeReady();
+}
+
+TEST(OutputFormats, ListsAreReadInOrderOnceEachAndRefuseUnknownNames) {
+  std::vector<OutputFormat> formats;
+  std::string error;
+  ASSERT_TRUE(app::ParseFormats("pdf,txt,hocr,alto,tsv,json", formats, error)) << error;
+  EXPECT_EQ(formats, (std::vector{OutputFormat::Pdf, OutputFormat::Text, OutputFormat::Hocr,
+                                  OutputFormat::Alto, OutputFormat::Tsv, OutputFormat::Json}));
+  ASSERT_TRUE(app::ParseFormats("text,txt", formats, error));
+  EXPECT_EQ(formats, std::vector{OutputFormat::Text});
+  for (const char* bad : {"", "txt,", ",pdf", "xml", "PDF", "txt pdf"}) {
+    EXPECT_FALSE(app::ParseFormats(bad, formats, error)) << bad;
+    EXPECT_FALSE(error.empty());
+  }
+  EXPECT_EQ(app::FormatExtension(OutputFormat::Alto), ".xml");
+  EXPECT_TRUE(app::ShowsPageImage(OutputFormat::Pdf));
+  EXPECT_FALSE(app::ShowsPageImage(OutputFormat::Hocr));
+}
+
+TEST(OutputFormats, TextPagesAreSeparatedByFormFeedsInTheChosenEncoding) {
+  const app::PageResult page = outputtest::TwoLinePage();
+  EXPECT_EQ(Document(OutputFormat::Text, {page}), "今天 A\n\n");
+  EXPECT_EQ(Document(OutputFormat::Text, {page, page}), "今天 A\n\n\f今天 A\n\n");
+  app::OutputSettings gbk;
+  gbk.Encoding = app::TextEncoding::Gbk;
+  EXPECT_EQ(Document(OutputFormat::Text, {page}, gbk), platform::Utf8ToGbk("今天 A\n\n"));
+  EXPECT_EQ(Count(Document(OutputFormat::Json, {page, page}), "\n"), 2u);
+}
+
+TEST(OutputFormats, DocumentsWithoutPagesAreEmpty) {
+  for (OutputFormat format : {OutputFormat::Text, OutputFormat::Json, OutputFormat::Pdf, OutputFormat::Hocr,
+                              OutputFormat::Alto, OutputFormat::Tsv}) {
+    EXPECT_EQ(Document(format, {}), "");
+  }
+}
+
+TEST(OutputFormats, HocrHasOneWordPerCharacterWithExclusiveBoxesAndIdsUniqueOverPages) {
+  app::PageResult page = outputtest::TwoLinePage();
+  page.Image = "a \"b\".png";
+  const std::string hocr = Document(OutputFormat::Hocr, {page, page});
+  EXPECT_EQ(hocr.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n", 0), 0u);
+  EXPECT_NE(hocr.find("<title>a &quot;b&quot;.png</title>"), std::string::npos);
+  EXPECT_NE(hocr.find("title=\"image &quot;a \\&quot;b\\&quot;.png&quot;; bbox 0 0 200 100; ppageno 0\""),
+            std::string::npos)
+      << hocr;
+  EXPECT_NE(hocr.find("id=\"page_2\""), std::string::npos);
+  // The line without characters and the unread block are left out.
+  EXPECT_EQ(Count(hocr, "class=\"ocr_line\""), 2u);
+  EXPECT_EQ(Count(hocr, "class=\"ocrx_word\""), 6u);
+  EXPECT_NE(
+      hocr.find("<span class=\"ocr_line\" id=\"line_1_1\" title=\"bbox 10 5 100 31\">"
+                "<span class=\"ocrx_word\" id=\"word_1_1_1\" title=\"bbox 10 5 30 31; x_wconf 100\">今</span>"
+                "<span class=\"ocrx_word\" id=\"word_1_1_2\" title=\"bbox 32 6 52 31; x_wconf 50\">天</span> "
+                "<span class=\"ocrx_word\" id=\"word_1_1_3\" title=\"bbox 80 8 100 31; x_wconf 73\">A</span>"
+                "</span>"),
+      std::string::npos)
+      << hocr;
+  EXPECT_NE(hocr.find("id=\"word_2_1_3\""), std::string::npos);
+  EXPECT_EQ(hocr.substr(hocr.size() - 16), "</body>\n</html>\n");
+}
+
+TEST(OutputFormats, AltoHasPagesLinesStringsAndSpacesInPixels) {
+  const app::PageResult page = outputtest::TwoLinePage();
+  const std::string alto = Document(OutputFormat::Alto, {page, page});
+  EXPECT_NE(alto.find("xmlns=\"http://www.loc.gov/standards/alto/ns-v4#\""), std::string::npos);
+  EXPECT_NE(alto.find("<fileName>scan.png</fileName>"), std::string::npos);
+  EXPECT_NE(alto.find("<Page ID=\"page_2\" PHYSICAL_IMG_NR=\"2\" WIDTH=\"200\" HEIGHT=\"100\">"),
+            std::string::npos);
+  EXPECT_EQ(Count(alto, "<TextLine "), 2u);
+  EXPECT_NE(alto.find("<String ID=\"string_1_1_2\" HPOS=\"32\" VPOS=\"6\" WIDTH=\"20\" HEIGHT=\"25\" "
+                      "CONTENT=\"天\" WC=\"0.50\"/><SP WIDTH=\"28\" HPOS=\"52\" VPOS=\"6\"/>"
+                      "<String ID=\"string_1_1_3\""),
+            std::string::npos)
+      << alto;
+  EXPECT_EQ(alto.substr(alto.size() - 20), "  </Layout>\n</alto>\n");
+}
+
+TEST(OutputFormats, TsvHasARowPerPageLineAndCharacterInTwelveColumns) {
+  const app::PageResult page = outputtest::TwoLinePage();
+  std::istringstream rows(Document(OutputFormat::Tsv, {page, page}));
+  std::vector<std::vector<std::string>> table;
+  for (std::string row; std::getline(rows, row);) {
+    std::vector<std::string> cells;
+    std::istringstream fields(row);
+    for (std::string cell; std::getline(fields, cell, '\t');) cells.push_back(cell);
+    if (!row.empty() && row.back() == '\t') cells.emplace_back();
+    table.push_back(cells);
+  }
+  ASSERT_EQ(table.size(), 1u + 2 * 5);  // header; per page: page, line, three characters
+  for (const auto& cells : table) EXPECT_EQ(cells.size(), 12u);
+  EXPECT_EQ(table[0][0], "level");
+  EXPECT_EQ(table[0][11], "text");
+  EXPECT_EQ(table[1],
+            (std::vector<std::string>{"1", "1", "0", "0", "0", "0", "0", "0", "200", "100", "-1", ""}));
+  EXPECT_EQ(table[2],
+            (std::vector<std::string>{"4", "1", "1", "1", "1", "0", "10", "5", "90", "26", "-1", ""}));
+  EXPECT_EQ(table[5],
+            (std::vector<std::string>{"5", "1", "1", "1", "1", "3", "80", "8", "20", "23", "73", "A"}));
+  EXPECT_EQ(table[6][1], "2");  // pages are counted through the document
+}
+
+TEST(OutputFormats, PdfNeedsTheBlackAndWhitePageImage) {
+  app::PageResult page = outputtest::TwoLinePage();
+  app::OutputDocument pdf(OutputFormat::Pdf, {});
+  EXPECT_FALSE(pdf.AddPage(page));
+  EXPECT_FALSE(pdf.Error().empty());
+  page.Page = platform::Bitmap(page.Width, page.Height, 8);
+  EXPECT_FALSE(pdf.AddPage(page));
+
+  page.Page = platform::Bitmap(page.Width, page.Height, 1);
+  app::OutputDocument good(OutputFormat::Pdf, {});
+  ASSERT_TRUE(good.AddPage(page)) << good.Error();
+  EXPECT_EQ(good.TakeReady(), "");  // complete only when finished
+  ASSERT_TRUE(good.Finish()) << good.Error();
+  const std::string bytes = good.TakeReady();
+  EXPECT_EQ(bytes.rfind("%PDF-", 0), 0u);
+  EXPECT_NE(bytes.find("%%EOF"), std::string::npos);
+}
+
+}  // namespace

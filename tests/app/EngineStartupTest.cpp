@@ -2,6 +2,7 @@
 // $PELLAROCR_LIBRARY names, else the first searched folder with a Word.Dat;
 // a folder that is named is used as it is, never passed over for another.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -18,7 +19,8 @@ namespace fs = std::filesystem;
 class EngineStartupTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::path(::testing::TempDir()) / "pellar_startup";
+    // One folder per process: ctest runs the cases side by side.
+    dir_ = fs::path(::testing::TempDir()) / ("pellar_startup_" + std::to_string(::getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_ / "named");
     fs::create_directories(dir_ / "from-environment");
@@ -33,6 +35,7 @@ class EngineStartupTest : public ::testing::Test {
     ::unsetenv(app::kLibraryVariable);
     app::StopEngine();
     platform::SetUi(nullptr);
+    fs::remove_all(dir_);
   }
 
   std::string Folder(const char* name) const { return (dir_ / name).string(); }

@@ -4,6 +4,7 @@
 // counts, the pane and the character map, learning mode) and the red
 // colouring of doubtful characters.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -149,7 +150,7 @@ TEST_F(RunTest, SelectionLimitsTheScan) {
 }
 
 TEST_F(RunTest, LearningModeWithAGroundTruthFileDoesNotScan) {
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "pellar-run-test";
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("pellar-run-test-" + std::to_string(getpid()));
   std::filesystem::create_directories(dir);
   const std::string name = (dir / "page.bmp").string();
   std::ofstream(name + ".RED").close();

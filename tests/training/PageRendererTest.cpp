@@ -1,6 +1,7 @@
 // The page renderer: layout (indent, wrapping, pages), ink boxes and codes,
 // both ink polarities, and the ground-truth file it writes.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -198,7 +199,7 @@ TEST_F(PageRendererTest, BadFontOrOptionsAreReported) {
 TEST_F(PageRendererTest, GroundTruthHoldsFullWidthAsciiAndBoxesInFileOrder) {
   const auto pages = Render({"A字 b"}, SongOptions());
   ASSERT_EQ(pages.size(), 1u);
-  const auto dir = std::filesystem::path(::testing::TempDir()) / "renderer_gt";
+  const auto dir = std::filesystem::path(::testing::TempDir()) / ("renderer_gt_" + std::to_string(getpid()));
   std::filesystem::create_directories(dir);
   const std::string path = (dir / "page.bmp.RED").string();
   ASSERT_TRUE(training::WriteGroundTruth(path, pages[0]));

@@ -2,6 +2,7 @@
 // through the library's own lookup, limits, full-width ASCII, white space)
 // and the exclusion of paragraphs that occur on the held-back test pages.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
@@ -140,7 +141,7 @@ TEST(TrainText, ParagraphsSharingARunWithHeldBackTextAreLeftOut) {
 
 TEST(TrainText, HeldBackFolderAndCorpusFilesAreRead) {
   namespace fs = std::filesystem;
-  const fs::path dir = fs::temp_directory_path() / "pellar-train-text-test";
+  const fs::path dir = fs::temp_directory_path() / ("pellar-train-text-test-" + std::to_string(getpid()));
   fs::remove_all(dir);
   fs::create_directories(dir / "tier");
   std::ofstream(dir / "tier" / "page.txt") << kHeldBack;

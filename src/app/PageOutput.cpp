@@ -21,9 +21,14 @@ std::string BlocksText(const core::BlockList& line) {
   return text;
 }
 
+// [left, top, right, bottom]
+std::string BoxJson(const core::Box& box) {
+  return "[" + std::to_string(box.Left) + "," + std::to_string(box.Top) + "," + std::to_string(box.Right) + "," +
+         std::to_string(box.Bottom) + "]";
+}
+
 void AppendBlock(std::string& json, const core::CharBlock& block) {
-  json += "{\"box\":[" + std::to_string(block.Left) + "," + std::to_string(block.Top) + "," +
-          std::to_string(block.Right) + "," + std::to_string(block.Bottom) + "]";
+  json += "{\"box\":" + BoxJson(core::BoxOf(block));
   json += ",\"cut_sides\":" + std::to_string(block.CutSides);
   json += ",\"candidates\":[";
   for (int32_t k = 0; k < core::kMaxCandidates && block.Codes[k] != 0; ++k) {
@@ -77,8 +82,12 @@ std::string JsonString(const std::string& utf8) {
 }
 
 std::string PageText(const PageResult& result, TextEncoding encoding) {
+  // A blank line parts paragraphs where the pane holds one line per line found.
+  const bool paragraphs = result.ParagraphStarts.size() == result.PaneLines.size();
   std::string text;
-  for (const std::string& line : result.PaneLines) {
+  for (size_t i = 0; i < result.PaneLines.size(); ++i) {
+    if (paragraphs && i > 0 && result.ParagraphStarts[i]) text.push_back('\n');
+    const std::string& line = result.PaneLines[i];
     text += encoding == TextEncoding::Gbk ? line : platform::GbkToUtf8(line);
     text.push_back('\n');
   }
@@ -86,11 +95,24 @@ std::string PageText(const PageResult& result, TextEncoding encoding) {
 }
 
 std::string PageJson(const PageResult& result) {
-  std::string json = "{\"image\":" + JsonString(result.Image);
+  std::string json = "{\"image\":" + JsonString(result.Image) + ",\"page\":" + std::to_string(result.Page);
   json += ",\"width\":" + std::to_string(result.Width) + ",\"height\":" + std::to_string(result.Height);
   char seconds[32];
   std::snprintf(seconds, sizeof seconds, "%.6f", result.Seconds);
-  json += std::string(",\"seconds\":") + seconds + ",\"lines\":[";
+  json += std::string(",\"seconds\":") + seconds + ",\"regions\":[";
+  std::vector<size_t> regionOf(engine::PageLines.size(), 0), paragraphOf(engine::PageLines.size(), 0);
+  for (size_t r = 0; r < result.Regions.size(); ++r) {
+    const TextRegion& region = result.Regions[r];
+    if (r > 0) json += ",";
+    json += "{\"box\":" + BoxJson(region.Box) + "}";
+    for (size_t i = region.FirstLine; i < region.FirstLine + region.LineCount && i < regionOf.size(); ++i)
+      regionOf[i] = r;
+  }
+  for (size_t i = 1, paragraph = 0; i < paragraphOf.size(); ++i) {
+    if (i < result.ParagraphStarts.size() && result.ParagraphStarts[i]) ++paragraph;
+    paragraphOf[i] = paragraph;
+  }
+  json += "],\"lines\":[";
   // The pane holds one line per emitted line, except in learning mode, where
   // index rulers sit between them; then the text comes from the blocks.
   const bool paneMatches = result.PaneLines.size() == engine::PageLines.size();
@@ -99,7 +121,9 @@ std::string PageJson(const PageResult& result) {
     if (i > 0) json += ",";
     const std::string text = paneMatches ? platform::GbkToUtf8(result.PaneLines[i]) : BlocksText(line);
     const int32_t indent = i < engine::LineIndents.size() ? engine::LineIndents[i] : 0;
-    json += "{\"text\":" + JsonString(text) + ",\"indent\":" + std::to_string(indent) + ",\"blocks\":[";
+    json += "{\"text\":" + JsonString(text) + ",\"indent\":" + std::to_string(indent) +
+            ",\"region\":" + std::to_string(regionOf[i]) + ",\"paragraph\":" + std::to_string(paragraphOf[i]) +
+            ",\"blocks\":[";
     for (size_t b = 0; b < line.size(); ++b) {
       if (b > 0) json += ",";
       AppendBlock(json, *line[b]);

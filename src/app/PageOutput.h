@@ -11,10 +11,12 @@ namespace app {
 
 enum class TextEncoding { Utf8, Gbk };
 
-// The pane's lines, each followed by '\n', in the chosen encoding.
+// The pane's lines, each followed by '\n', in the chosen encoding, with an
+// empty line before each line that begins a paragraph (but the first).
 std::string PageText(const PageResult& result, TextEncoding encoding);
-// One JSON object on one line (ending in '\n'), with the lines of the last
-// run from engine::PageLines and engine::LineIndents.
+// One JSON object on one line (ending in '\n'): the page, its regions, and
+// the lines of the last run from engine::PageLines and engine::LineIndents,
+// each with its region and paragraph (numbered from 0 on the page).
 std::string PageJson(const PageResult& result);
 
 // A JSON string literal of UTF-8 text; bytes that are not valid UTF-8

@@ -3,6 +3,7 @@
 // value, so that a bad call is refused before any file is touched.
 #include "cli/CliOptions.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "platform/FileIo.h"
@@ -44,8 +45,9 @@ bool IsPageImageName(const std::string& name) {
 
 // The options that take a value.
 bool TakesValue(const std::string& name) {
-  static const char* const kNames[] = {"--output", "--format", "--encoding",  "--library",    "--threshold",
-                                       "--rotate", "--region", "--save-page", "--force-learn"};
+  static const char* const kNames[] = {"--output", "--format",    "--encoding",    "--library",
+                                       "--threshold", "--rotate", "--region", "--save-page",
+                                       "--force-learn", "--dpi"};
   for (const char* known : kNames)
     if (name == known) return true;
   return false;
@@ -101,6 +103,11 @@ bool ApplyValue(const std::string& name, const std::string& value, CliOptions& o
   } else if (name == "--save-page") {
     if (!IsPageImageName(value)) return bad("the name must end in .tif, .tiff, .bmp, .jpg or .jpeg");
     options.SavePage = value;
+  } else if (name == "--dpi") {
+    int32_t dpi = 0;
+    if (!ParseInt(value, dpi) || dpi < formats::kMinPdfDotsPerInch || dpi > formats::kMaxPdfDotsPerInch)
+      return bad("use 50 to 1200");
+    options.Dpi = dpi;
   } else if (name == "--force-learn") {
     if (value != "yes" && value != "no") return bad("use yes or no");
     options.ForceLearn = value == "yes";
@@ -115,6 +122,8 @@ bool ApplyFlag(const std::string& name, CliOptions& options) {
     options.ShowVersion = true;
   else if (name == "--deskew")
     options.Prepare.Deskew = true;
+  else if (name == "--no-auto-rotate")
+    options.Prepare.AutoRotate = false;
   else if (name == "--no-correction")
     options.LineCorrection = false;
   else if (name == "--learn")
@@ -172,21 +181,34 @@ bool ParseOptions(int argc, const char* const argv[], CliOptions& options, std::
     error = "--save-page takes a single image";
     return false;
   }
+  if (std::count(options.Images.begin(), options.Images.end(), "-") +
+          std::count(options.Images.begin(), options.Images.end(), "@-") > 1) {
+    error = "standard input can be read only once ('-' or '@-')";
+    return false;
+  }
+  // Ground truth describes the page as it lies: a page being learned is not turned.
+  if (options.Learn) options.Prepare.AutoRotate = false;
   return true;
 }
 
 std::string UsageText() {
   return "Usage: pellarocr-cli [options] IMAGE...\n"
          "Recognises printed Chinese text on page images and prints it.\n"
+         "IMAGE is a picture file (every page of a TIFF or PDF file is read), '-' for standard\n"
+         "input, a folder (its pictures in name order) or @LIST (the files named in LIST, one a\n"
+         "line; @- reads the list from standard input).\n"
          "\n"
          "Output:\n"
-         "  -f, --format text|json    plain text (default) or one JSON object per image and line\n"
+         "  -f, --format text|json    plain text (default; a form feed between the pages of a file)\n"
+         "                            or one JSON object per page and line\n"
          "      --encoding utf8|gbk   encoding of the text output (default utf8)\n"
          "  -o, --output DIR          write DIR/<name>.txt or DIR/<name>.json instead of standard output\n"
          "Page preparation (for pages that are not black and white yet, and crooked pages):\n"
          "      --threshold N         grey level 0..255 below which a pixel is ink\n"
-         "                            (default: chosen from the page's histogram)\n"
+         "                            (default: a threshold that adapts to the page's light)\n"
          "      --rotate 90|180|270   turn the page clockwise first\n"
+         "      --no-auto-rotate      do not turn pages found lying on their side or upside down\n"
+         "      --dpi N               resolution PDF pages are drawn at (50..1200, default 300)\n"
          "      --deskew              straighten a slightly skewed page\n"
          "      --save-page FILE      also save the prepared page (.tif, .bmp or .jpg); one image only\n"
          "Recognition:\n"

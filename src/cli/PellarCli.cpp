@@ -2,10 +2,11 @@
 //
 // Start-up does what the desktop program does before its first recognition:
 // the template library and Word.Dat are loaded from the program's folder (or
-// --library), the classifier's shape lists are built, context is on. Each
-// image is then loaded, prepared, recognised through the document's FenXi
-// with a headless result pane, and its text (or JSON) printed or written to
-// a file. A bad image is reported and skipped; the exit status tells whether
+// --library), the classifier's shape lists are built, context is on. The
+// arguments are expanded into files (standard input, folders, lists), and
+// every page of each file is loaded, prepared, cut into text regions when it
+// is set in columns, recognised through the document's FenXi with a headless
+// result pane, and its text (or JSON) printed or written to a file. A bad image is reported and skipped; the exit status tells whether
 // all went well (0), the call or the environment was wrong (1), some image
 // or its ground truth could not be read (2), or the program failed inside a
 // recognition (3). In learning mode the library is written back at the end
@@ -17,12 +18,15 @@
 #include <string>
 
 #include "app/EngineStartup.h"
+#include "app/PageLayoutAnalysis.h"
 #include "app/PageOutput.h"
 #include "app/PagePreparation.h"
 #include "app/Recognition.h"
 #include "cli/CliHooks.h"
 #include "cli/CliOptions.h"
+#include "cli/Inputs.h"
 #include "engine/EngineState.h"
+#include "input/ImageLoading.h"
 #include "library/TemplateLibrary.h"
 #include "platform/FileIo.h"
 #include "platform/UiHooks.h"
@@ -78,47 +82,102 @@ int StatusOf(engine::RunOutcome outcome, std::string& why) {
   return kExitInternal;
 }
 
+// A failure of the environment (an output that cannot be written) outweighs
+// an unreadable image; an internal error outweighs both.
+int CombinedStatus(int status, int imageStatus) {
+  if (status == kExitInternal || imageStatus == kExitInternal) return kExitInternal;
+  if (status == kExitUsage || imageStatus == kExitUsage) return kExitUsage;
+  return std::max(status, imageStatus);
+}
+
+// The file an input's result is written to: DIR/<name>.txt or .json
+// (standard input: DIR/stdin.*).
+std::string OutputPathOf(const cli::CliOptions& options, const cli::InputFile& input) {
+  const std::string name = input.StandardInput ? "stdin" : input.Path;
+  return app::OutputPath(options.OutputDir, name, options.Format == cli::OutputFormat::Json ? ".json" : ".txt");
+}
+
 class ImageProcessor {
  public:
   explicit ImageProcessor(const cli::CliOptions& options) : options_(options) {}
 
-  int Process(const std::string& path) {
-    platform::Bitmap page;
-    std::string error;
-    if (!app::LoadPage(path, page, error) || !app::PreparePage(page, options_.Prepare, error)) {
-      Complain(path + ": " + error);
+  // Every page of one input, in order; the output is written once, after
+  // the last page, and to a file only when every page was read.
+  int Process(const cli::InputFile& input) {
+    input::PageFile file;
+    std::string reason;
+    if (!cli::OpenInput(input, file, options_.Dpi, reason)) {
+      platform::ShowNotice(input::kBitmapFileError);
+      Complain(input.Path + ": " + reason);
       return kExitBadInput;
     }
-    if (!options_.SavePage.empty() && !app::SavePage(options_.SavePage, page, error)) {
-      Complain(options_.SavePage + ": " + error);
-      return kExitUsage;
+    const bool json = options_.Format == cli::OutputFormat::Json;
+    std::string content;
+    int status = kExitSuccess;
+    for (int index = 0; index < file.PageCount(); ++index) {
+      // Form feeds part the pages of a file in text; a page that failed stays empty.
+      if (index > 0 && !json) content += '\f';
+      const std::string where = file.PageCount() > 1 ? input.Path + " (page " + std::to_string(index + 1) + ")"
+                                                     : input.Path;
+      platform::Bitmap page;
+      if (!file.ReadPage(index, page, reason)) {
+        Complain(where + ": " + reason);
+        status = CombinedStatus(status, kExitBadInput);
+        continue;
+      }
+      app::PageResult result;
+      result.Page = index + 1;
+      status = CombinedStatus(status, Recognise(page, input.Path, where, index, result));
+      if (result.Width != 0) content += json ? app::PageJson(result) : app::PageText(result, options_.Encoding);
     }
-    core::Box region = options_.Region.value_or(core::Box{});
-    if (!app::ClipRegion(page, region)) {
-      Complain(path + ": the region lies outside the page");
-      return kExitBadInput;
-    }
-
-    app::PageResult result;
-    const engine::RunOutcome outcome = app::RecognisePage(page, region, path, result);
-    std::string why;
-    if (const int status = StatusOf(outcome, why); status != kExitSuccess) {
-      Complain(path + ": " + why);
-      return status;
-    }
-    return Emit(result);
+    if (status != kExitSuccess && !options_.OutputDir.empty()) return status;
+    return CombinedStatus(status, Emit(input, content));
   }
 
  private:
-  int Emit(const app::PageResult& result) {
-    const bool json = options_.Format == cli::OutputFormat::Json;
-    const std::string content = json ? app::PageJson(result) : app::PageText(result, options_.Encoding);
+  // One page: prepared, saved when asked, read region by region.
+  int Recognise(platform::Bitmap& page, const std::string& path, const std::string& where, int index,
+                app::PageResult& result) {
+    std::string error;
+    if (!app::PreparePage(page, options_.Prepare, error)) {
+      Complain(where + ": " + error);
+      return kExitBadInput;
+    }
+    if (!options_.SavePage.empty()) {
+      const std::string saved = cli::PagePath(options_.SavePage, index);
+      if (!app::SavePage(saved, page, error)) {
+        Complain(saved + ": " + error);
+        return kExitUsage;
+      }
+    }
+    std::vector<core::Box> regions;
+    if (options_.Region) {
+      core::Box region = *options_.Region;
+      if (!app::ClipRegion(page, region)) {
+        Complain(where + ": the region lies outside the page");
+        return kExitBadInput;
+      }
+      regions.push_back(region);
+    } else if (!options_.Learn) {
+      regions = app::FindTextRegions(page);
+    }
+    const engine::RunOutcome outcome = app::RecogniseRegions(page, regions, path, result);
+    std::string why;
+    const int status = StatusOf(outcome, why);
+    if (status != kExitSuccess) {
+      Complain(where + ": " + why);
+      result.Width = 0;
+    }
+    return status;
+  }
+
+  int Emit(const cli::InputFile& input, const std::string& content) {
     if (options_.OutputDir.empty()) {
       std::fwrite(content.data(), 1, content.size(), stdout);
       std::fflush(stdout);
       return kExitSuccess;
     }
-    const std::string path = app::OutputPath(options_.OutputDir, result.Image, json ? ".json" : ".txt");
+    const std::string path = OutputPathOf(options_, input);
     if (!platform::WriteFileAtomically(path, content)) {
       Complain("cannot write " + path);
       return kExitUsage;
@@ -129,23 +188,16 @@ class ImageProcessor {
   const cli::CliOptions& options_;
 };
 
-// A failure of the environment (an output that cannot be written) outweighs
-// an unreadable image; an internal error outweighs both.
-int CombinedStatus(int status, int imageStatus) {
-  if (status == kExitInternal || imageStatus == kExitInternal) return kExitInternal;
-  if (status == kExitUsage || imageStatus == kExitUsage) return kExitUsage;
-  return std::max(status, imageStatus);
-}
-
 // Two images whose names differ only in folder or extension would write the
 // same output file, the second result over the first.
-bool OutputNamesDistinct(const cli::CliOptions& options) {
+bool OutputNamesDistinct(const cli::CliOptions& options, const std::vector<cli::InputFile>& inputs) {
   if (options.OutputDir.empty()) return true;
   std::set<std::string> paths;
-  for (const std::string& image : options.Images) {
-    const std::string path = app::OutputPath(options.OutputDir, image, "");
+  for (const cli::InputFile& input : inputs) {
+    if (!input.Problem.empty()) continue;
+    const std::string path = OutputPathOf(options, input);
     if (!paths.insert(path).second) {
-      Complain("two images would both be written to " + path + ".*");
+      Complain("two images would both be written to " + path);
       return false;
     }
   }
@@ -180,7 +232,12 @@ int main(int argc, char** argv) {
     return kExitSuccess;
   }
 
-  if (!OutputNamesDistinct(options)) return kExitUsage;
+  const std::vector<cli::InputFile> inputs = cli::ExpandInputs(options.Images);
+  if (!options.SavePage.empty() && inputs.size() > 1) {
+    Complain("--save-page takes a single image");
+    return kExitUsage;
+  }
+  if (!OutputNamesDistinct(options, inputs)) return kExitUsage;
 
   cli::CliHooks hooks(stderr, options.ForceLearn);
   platform::SetUi(&hooks);
@@ -188,9 +245,7 @@ int main(int argc, char** argv) {
 
   int status = kExitSuccess;
   ImageProcessor processor(options);
-  for (const std::string& image : options.Images) {
-    status = CombinedStatus(status, processor.Process(image));
-  }
+  for (const cli::InputFile& input : inputs) status = CombinedStatus(status, processor.Process(input));
 
   if (!app::StopEngine()) {
     Complain("cannot write the template library to " + library::ProgramFolder());

@@ -197,7 +197,10 @@ TEST_F(PellarCliTest, SamplePageLinesAreFoundAndTheEmptyLibraryReadsNothing) {
   const auto printedLines = SplitLines(ReadFile(fs::path(PELLAR_SOURCE_DIR) / "samples" / "sample-page.txt"));
   EXPECT_EQ(Count(json.Out, "{\"text\":"), printedLines.size());
   EXPECT_GT(Count(json.Out, "{\"box\":["), printedLines.size() * 10);
-  EXPECT_EQ(Count(json.Out, "\"features\":["), Count(json.Out, "{\"box\":["));
+  EXPECT_EQ(Count(json.Out, "\"features\":["), Count(json.Out, "\"cut_sides\":"));
+  // One region: the page is a single column.
+  EXPECT_NE(json.Out.find("\"regions\":[{\"box\":["), std::string::npos);
+  EXPECT_EQ(Count(json.Out, "\"region\":0,"), printedLines.size());
   EXPECT_EQ(json.Out.back(), '\n');
 }
 

@@ -83,7 +83,7 @@ bool PageFile::DecodeFirstPage(std::string& reason) {
     // QVLoadImg tells no reason; the same decoder, reading from memory, does.
     read = LoadTif(name_, first_) || formats::DecodePicture(data_.data(), data_.size(), extension, first_, &why);
   } else if (formats::HasDecoder(extension)) {
-    read = formats::DecodePicture(data_.data(), data_.size(), extension, first_, &why);
+    read = formats::DecodePicturePage(data_.data(), data_.size(), extension, 0, dotsPerInch_, first_, &why);
   }
   if (read) {
     format_ = extension;
@@ -94,7 +94,7 @@ bool PageFile::DecodeFirstPage(std::string& reason) {
   // The name did not lead to a decoder that reads the file: the content may.
   const std::string sniffed = formats::FormatBySignature(data_.data(), data_.size());
   if (!sniffed.empty()) {
-    if (formats::DecodePicture(data_.data(), data_.size(), sniffed, first_, &why)) {
+    if (formats::DecodePicturePage(data_.data(), data_.size(), sniffed, 0, dotsPerInch_, first_, &why)) {
       format_ = sniffed;
       return true;
     }

@@ -76,10 +76,12 @@ TEST(PageFile, PdfPagesAtTheResolutionAsked) {
   std::string reason;
   ASSERT_TRUE(file.Open(dir.Path("two.pdf"), reason, 200)) << reason;
   EXPECT_EQ(file.PageCount(), 2);
-  platform::Bitmap page;
-  ASSERT_TRUE(file.ReadPage(1, page, reason)) << reason;
-  EXPECT_EQ(page.Width(), 200);
-  EXPECT_EQ(page.Height(), 100);
+  for (int index = 0; index < 2; ++index) {
+    platform::Bitmap page;
+    ASSERT_TRUE(file.ReadPage(index, page, reason)) << reason;
+    EXPECT_EQ(page.Width(), 200) << index;
+    EXPECT_EQ(page.Height(), 100) << index;
+  }
 }
 
 }  // namespace

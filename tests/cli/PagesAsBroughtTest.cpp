@@ -4,6 +4,7 @@
 // files, standard input, folders and lists; the reason of every failure; and
 // a level page in one column, whose text keeps its lines.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -55,7 +56,8 @@ std::string Squeezed(const std::string& text) {
 class PagesAsBrought : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    suite_ = fs::path(::testing::TempDir()) / "pellar_pages_as_brought";
+    // Test runners may run the tests of this suite in several processes at once.
+    suite_ = fs::path(::testing::TempDir()) / ("pellar_pages_as_brought_" + std::to_string(getpid()));
     fs::remove_all(suite_);
     fs::create_directories(suite_ / "library");
     WriteFile(suite_ / "library" / "Word.Dat", std::string(262144, '\0'));
@@ -65,6 +67,8 @@ class PagesAsBrought : public ::testing::Test {
              Prepare("left", {kParagraphs[0], kParagraphs[1]}, 760, left_) &&
              Prepare("right", {kParagraphs[2], kParagraphs[3]}, 760, right_);
   }
+
+  static void TearDownTestSuite() { fs::remove_all(suite_); }
 
   // Renders the paragraphs onto NAME.bmp in the suite's folder and teaches
   // the page to the suite's library through its ground truth.

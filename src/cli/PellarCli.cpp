@@ -101,8 +101,9 @@ class ImageProcessor {
  public:
   explicit ImageProcessor(const cli::CliOptions& options) : options_(options) {}
 
-  // Every page of one input, in order; the output is written once, after
-  // the last page, and to a file only when every page was read.
+  // Every page of one input, in order. On standard output each page appears
+  // as soon as it is read; an output file is written once, after the last
+  // page, and only when every page was read.
   int Process(const cli::InputFile& input) {
     input::PageFile file;
     std::string reason;
@@ -112,6 +113,7 @@ class ImageProcessor {
       return kExitBadInput;
     }
     const bool json = options_.Format == cli::OutputFormat::Json;
+    const bool toFile = !options_.OutputDir.empty();
     std::string content;
     int status = kExitSuccess;
     for (int index = 0; index < file.PageCount(); ++index) {
@@ -120,18 +122,28 @@ class ImageProcessor {
       const std::string where = file.PageCount() > 1 ? input.Path + " (page " + std::to_string(index + 1) + ")"
                                                      : input.Path;
       platform::Bitmap page;
+      app::PageResult result;
+      result.Page = index + 1;
       if (!file.ReadPage(index, page, reason)) {
         Complain(where + ": " + reason);
         status = CombinedStatus(status, kExitBadInput);
-        continue;
+      } else {
+        status = CombinedStatus(status, Recognise(page, input.Path, where, index, result));
       }
-      app::PageResult result;
-      result.Page = index + 1;
-      status = CombinedStatus(status, Recognise(page, input.Path, where, index, result));
       if (result.Width != 0) content += json ? app::PageJson(result) : app::PageText(result, options_.Encoding);
+      if (!toFile) {
+        std::fwrite(content.data(), 1, content.size(), stdout);
+        std::fflush(stdout);
+        content.clear();
+      }
     }
-    if (status != kExitSuccess && !options_.OutputDir.empty()) return status;
-    return CombinedStatus(status, Emit(input, content));
+    if (!toFile || status != kExitSuccess) return status;
+    const std::string path = OutputPathOf(options_, input);
+    if (!platform::WriteFileAtomically(path, content)) {
+      Complain("cannot write " + path);
+      return kExitUsage;
+    }
+    return status;
   }
 
  private:
@@ -169,20 +181,6 @@ class ImageProcessor {
       result.Width = 0;
     }
     return status;
-  }
-
-  int Emit(const cli::InputFile& input, const std::string& content) {
-    if (options_.OutputDir.empty()) {
-      std::fwrite(content.data(), 1, content.size(), stdout);
-      std::fflush(stdout);
-      return kExitSuccess;
-    }
-    const std::string path = OutputPathOf(options_, input);
-    if (!platform::WriteFileAtomically(path, content)) {
-      Complain("cannot write " + path);
-      return kExitUsage;
-    }
-    return kExitSuccess;
   }
 
   const cli::CliOptions& options_;

@@ -6,7 +6,7 @@
 // a line pitch of 1.5), while a stripe along them finds only the narrow gaps
 // between characters. Narrow stripes keep the gaps visible on slightly
 // skewed pages. The sample read in each candidate turn is a window at the
-// middle of the text, a few lines deep and some sixteen characters long in
+// middle of the text, one whole line deep and fourteen characters long in
 // that turn; it grows when the readings hint at a turn without deciding.
 #include "app/PageOrientation.h"
 
@@ -33,7 +33,7 @@ constexpr double kDirectionRatio = 2.0;
 // The sample: kSampleLines whole lines of the middle stripe, doubled (up to
 // kSampleRounds times) while the readings do not decide, kSampleLengthEms
 // text heights long. Without lines to go by, a square of that side.
-constexpr int kSampleLines = 2;
+constexpr int kSampleLines = 1;
 constexpr int kSampleRounds = 3;
 constexpr int kSampleLengthEms = 14;
 // A first reading with this share of confident characters, and at least

@@ -5,8 +5,9 @@
 // monochrome once, outside the timing; then the run alone (RunOnBitmap on
 // the page, whose bits it copies and leaves untouched) is timed --runs times
 // and the median, the fastest run and the pixels per second are printed, one
-// line per page, and a summary at the end with the peak resident memory of
-// the process.
+// line per page, with the median times of the command line's orientation
+// detection and layout analysis on the prepared page, and a summary at the
+// end with the peak resident memory of the process.
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -17,9 +18,12 @@
 #include <vector>
 
 #include "app/EngineStartup.h"
+#include "app/PageLayoutAnalysis.h"
+#include "app/PageOrientation.h"
 #include "app/PagePreparation.h"
 #include "engine/EngineState.h"
 #include "engine/RecognitionRun.h"
+#include "input/ImageLoading.h"
 #include "platform/UiHooks.h"
 
 namespace {
@@ -84,6 +88,18 @@ bool TimePage(platform::Bitmap& page, int32_t runs, std::vector<double>& seconds
   return true;
 }
 
+// The seconds of each of `runs` calls of `step`.
+template <typename Step>
+std::vector<double> TimeSteps(int32_t runs, Step step) {
+  std::vector<double> seconds;
+  for (int32_t run = 0; run < runs; ++run) {
+    const auto start = std::chrono::steady_clock::now();
+    step();
+    seconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+  }
+  return seconds;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -99,18 +115,24 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "pellar_speed_bench: %s\n", app::StartFailureText(started).c_str());
     return 1;
   }
-  std::printf("%-40s %10s %10s %10s %8s %6s\n", "page", "pixels", "median_s", "min_s", "Mpx/s", "lines");
-  const app::Preparation prepare;  // default preparation: histogram threshold
+  std::printf("%-40s %10s %10s %10s %8s %6s %10s %10s\n", "page", "pixels", "median_s", "min_s", "Mpx/s", "lines",
+              "orient_s", "layout_s");
+  app::Preparation prepare;  // the default threshold, the page turned as it lies
+  prepare.AutoRotate = false;
   std::vector<double> medians;
   int status = 0;
   for (const std::string& path : options.Pages) {
     platform::Bitmap page;
+    input::LoadDetails loaded;
     std::string error;
-    if (!app::LoadPage(path, page, error) || !app::PreparePage(page, prepare, error)) {
-      std::fprintf(stderr, "pellar_speed_bench: %s: %s\n", path.c_str(), error.c_str());
+    if (!input::LoadImageFile(page, path, &loaded) || !app::PreparePage(page, prepare, error)) {
+      std::fprintf(stderr, "pellar_speed_bench: %s: %s\n", path.c_str(),
+                   loaded.Reason.empty() ? error.c_str() : loaded.Reason.c_str());
       status = 2;
       continue;
     }
+    const double orientation = Median(TimeSteps(options.Runs, [&] { app::DetectOrientation(page); }));
+    const double layout = Median(TimeSteps(options.Runs, [&] { app::FindTextRegions(page); }));
     std::vector<double> seconds;
     size_t lines = 0;
     if (!TimePage(page, options.Runs, seconds, lines)) {
@@ -121,9 +143,10 @@ int main(int argc, char** argv) {
     const double median = Median(seconds);
     const double pixels = static_cast<double>(page.Width()) * page.Height();
     medians.push_back(median);
-    std::printf("%-40s %10.0f %10.4f %10.4f %8.2f %6zu\n", path.substr(path.find_last_of('/') + 1).c_str(),
-                pixels, median, *std::min_element(seconds.begin(), seconds.end()), pixels / median / 1e6,
-                lines);
+    std::printf("%-40s %10.0f %10.4f %10.4f %8.2f %6zu %10.4f %10.4f\n",
+                path.substr(path.find_last_of('/') + 1).c_str(), pixels, median,
+                *std::min_element(seconds.begin(), seconds.end()), pixels / median / 1e6, lines, orientation,
+                layout);
   }
   app::StopEngine();
   if (!medians.empty()) {

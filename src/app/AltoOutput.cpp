@@ -1,6 +1,7 @@
 // ALTO output (see AltoOutput.h). Positions are HPOS/VPOS of the top left
-// pixel and WIDTH/HEIGHT in pixels; ids count pages, lines and strings from
-// 1 and are unique in the document.
+// pixel and WIDTH/HEIGHT in pixels; ids count pages, and blocks and lines
+// of the page, and strings of the line from 1, and are unique in the
+// document. Regions without characters are left out.
 #include "app/AltoOutput.h"
 
 #include <algorithm>
@@ -68,37 +69,33 @@ std::string AltoBegin(const std::string& sourceImage) {
 std::string AltoPage(const PageResult& page, int32_t number) {
   const std::string pageId = std::to_string(number);
   const core::Box whole{0, page.Width - 1, 0, page.Height - 1};
-  std::string lines;
-  core::Box textBox{};
-  int32_t lineNumber = 0;
-  for (const LineResult& line : page.Lines) {
-    std::string strings;
-    int32_t stringNumber = 0;
-    const BlockResult* previous = nullptr;
-    for (const BlockResult& block : line.Blocks) {
-      if (block.Text.empty()) continue;
-      if (previous != nullptr && block.SpacesBefore > 0) strings += Space(previous->Box, block.Box);
-      ++stringNumber;
-      strings += "<String ID=\"string_" + pageId + "_" + std::to_string(lineNumber + 1) + "_" +
-                 std::to_string(stringNumber) + "\" " + Position(block.Box) + " CONTENT=\"" +
-                 XmlText(block.Text) + "\" WC=\"" + WordConfidence(block) + "\"/>";
-      previous = &block;
-    }
-    if (stringNumber == 0) continue;
-    textBox = lineNumber == 0
-                  ? line.Box
-                  : core::Box{std::min(textBox.Left, line.Box.Left), std::max(textBox.Right, line.Box.Right),
-                              std::min(textBox.Top, line.Box.Top), std::max(textBox.Bottom, line.Box.Bottom)};
-    ++lineNumber;
-    lines += "          <TextLine ID=\"line_" + pageId + "_" + std::to_string(lineNumber) + "\" " +
-             Position(line.Box) + ">" + strings + "</TextLine>\n";
-  }
   std::string xml = "    <Page ID=\"page_" + pageId + "\" PHYSICAL_IMG_NR=\"" + pageId + "\" WIDTH=\"" +
                     std::to_string(page.Width) + "\" HEIGHT=\"" + std::to_string(page.Height) + "\">\n" +
                     "      <PrintSpace " + Position(whole) + ">\n";
-  if (lineNumber > 0) {
-    xml += "        <TextBlock ID=\"block_" + pageId + "\" " + Position(textBox) + ">\n" + lines +
-           "        </TextBlock>\n";
+  int32_t blockNumber = 0, lineNumber = 0;
+  for (const LineRun region : LineRuns(page, LineRun{0, page.Lines.size()}, LineGroup::Region)) {
+    core::Box regionBox;
+    if (!TextBox(page, region, regionBox)) continue;
+    xml += "        <TextBlock ID=\"block_" + pageId + "_" + std::to_string(++blockNumber) + "\" " +
+           Position(regionBox) + ">\n";
+    for (size_t i = region.First; i < region.End; ++i) {
+      const LineResult& line = page.Lines[i];
+      if (!ShowsText(line)) continue;
+      const std::string lineId = pageId + "_" + std::to_string(++lineNumber);
+      xml += "          <TextLine ID=\"line_" + lineId + "\" " + Position(line.Box) + ">";
+      int32_t stringNumber = 0;
+      const BlockResult* previous = nullptr;
+      for (const BlockResult& block : line.Blocks) {
+        if (block.Text.empty()) continue;
+        if (previous != nullptr && block.SpacesBefore > 0) xml += Space(previous->Box, block.Box);
+        xml += "<String ID=\"string_" + lineId + "_" + std::to_string(++stringNumber) + "\" " +
+               Position(block.Box) + " CONTENT=\"" + XmlText(block.Text) + "\" WC=\"" + WordConfidence(block) +
+               "\"/>";
+        previous = &block;
+      }
+      xml += "</TextLine>\n";
+    }
+    xml += "        </TextBlock>\n";
   }
   xml += "      </PrintSpace>\n    </Page>\n";
   return xml;

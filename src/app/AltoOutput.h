@@ -1,7 +1,8 @@
 // ALTO 4 XML: the recognised pages as Page elements (measurement unit
-// pixel), each with one PrintSpace and one TextBlock holding its lines; a
-// TextLine per line and a String per character block with its CONTENT, box
-// and word confidence WC (0 to 1); SP elements where the text has spaces.
+// pixel), each with one PrintSpace and a TextBlock per text region holding
+// its lines; a TextLine per line and a String per character block with its
+// CONTENT, box and word confidence WC (0 to 1); SP elements where the text
+// has spaces.
 #pragma once
 
 #include <cstdint>

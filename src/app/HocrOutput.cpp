@@ -1,7 +1,9 @@
 // hOCR output (see HocrOutput.h). Ids are unique in the document: page_N,
-// line_N_L and word_N_L_W count pages, lines of the page and characters of
-// the line from 1. A space of the recognised text between two characters
-// is kept as a space between their elements.
+// block_N_B, par_N_P and line_N_L count pages, and regions, paragraphs and
+// lines of the page from 1; word_N_L_W counts the characters of the line.
+// Regions and paragraphs without characters are left out. A space of the
+// recognised text between two characters is kept as a space between their
+// elements.
 #include "app/HocrOutput.h"
 
 #include "app/PageOutput.h"
@@ -49,7 +51,7 @@ std::string HocrBegin(const std::string& title) {
          "  <meta name=\"ocr-system\" content=\"" +
          XmlText(SoftwareName()) + " " + XmlText(SoftwareVersion()) +
          "\"/>\n"
-         "  <meta name=\"ocr-capabilities\" content=\"ocr_page ocr_line ocrx_word\"/>\n"
+         "  <meta name=\"ocr-capabilities\" content=\"ocr_page ocr_carea ocr_par ocr_line ocrx_word\"/>\n"
          " </head>\n"
          " <body>\n";
 }
@@ -63,23 +65,35 @@ std::string HocrPage(const PageResult& page, int32_t number) {
     title += "; scan_res " + std::to_string(Dpi(page.XPelsPerMeter)) + " " +
              std::to_string(Dpi(page.YPelsPerMeter));
   std::string html = "  <div class=\"ocr_page\" id=\"page_" + pageId + "\" title=\"" + title + "\">\n";
-  int32_t lineNumber = 0;
-  for (const LineResult& line : page.Lines) {
-    std::string words;
-    int32_t wordNumber = 0;
-    for (const BlockResult& block : line.Blocks) {
-      if (block.Text.empty()) continue;
-      const int32_t confidence = BlockConfidence(block);
-      if (wordNumber > 0 && block.SpacesBefore > 0) words += " ";
-      ++wordNumber;
-      words += "<span class=\"ocrx_word\" id=\"word_" + pageId + "_" + std::to_string(lineNumber + 1) + "_" +
-               std::to_string(wordNumber) + "\" title=\"" + Bbox(block.Box) + "; x_wconf " +
-               std::to_string(confidence) + "\">" + XmlText(block.Text) + "</span>";
+  int32_t blockNumber = 0, paragraphNumber = 0, lineNumber = 0;
+  for (const LineRun region : LineRuns(page, LineRun{0, page.Lines.size()}, LineGroup::Region)) {
+    core::Box regionBox;
+    if (!TextBox(page, region, regionBox)) continue;
+    html += "   <div class=\"ocr_carea\" id=\"block_" + pageId + "_" + std::to_string(++blockNumber) +
+            "\" title=\"" + Bbox(regionBox) + "\">\n";
+    for (const LineRun paragraph : LineRuns(page, region, LineGroup::Paragraph)) {
+      core::Box paragraphBox;
+      if (!TextBox(page, paragraph, paragraphBox)) continue;
+      html += "    <p class=\"ocr_par\" id=\"par_" + pageId + "_" + std::to_string(++paragraphNumber) +
+              "\" title=\"" + Bbox(paragraphBox) + "\">\n";
+      for (size_t i = paragraph.First; i < paragraph.End; ++i) {
+        const LineResult& line = page.Lines[i];
+        if (!ShowsText(line)) continue;
+        const std::string lineId = pageId + "_" + std::to_string(++lineNumber);
+        html += "     <span class=\"ocr_line\" id=\"line_" + lineId + "\" title=\"" + Bbox(line.Box) + "\">";
+        int32_t wordNumber = 0;
+        for (const BlockResult& block : line.Blocks) {
+          if (block.Text.empty()) continue;
+          if (wordNumber > 0 && block.SpacesBefore > 0) html += " ";
+          html += "<span class=\"ocrx_word\" id=\"word_" + lineId + "_" + std::to_string(++wordNumber) +
+                  "\" title=\"" + Bbox(block.Box) + "; x_wconf " + std::to_string(BlockConfidence(block)) +
+                  "\">" + XmlText(block.Text) + "</span>";
+        }
+        html += "</span>\n";
+      }
+      html += "    </p>\n";
     }
-    if (wordNumber == 0) continue;
-    ++lineNumber;
-    html += "   <span class=\"ocr_line\" id=\"line_" + pageId + "_" + std::to_string(lineNumber) +
-            "\" title=\"" + Bbox(line.Box) + "\">" + words + "</span>\n";
+    html += "   </div>\n";
   }
   html += "  </div>\n";
   return html;

@@ -1,7 +1,7 @@
 // hOCR: the recognised pages as XHTML, one "ocr_page" per page, one
-// "ocr_line" per line and one "ocrx_word" per character block (Chinese has
-// no spaces to find words by), each with its "bbox" and, for characters,
-// "x_wconf". Boxes are in page pixels with the right and bottom edges
+// "ocr_carea" per text region, one "ocr_par" per paragraph, one "ocr_line"
+// per line and one "ocrx_word" per character block (Chinese has no spaces
+// to find words by), each with its "bbox" and, for characters, "x_wconf". Boxes are in page pixels with the right and bottom edges
 // exclusive, as hOCR readers expect.
 #pragma once
 

@@ -75,11 +75,11 @@ OutputDocument::OutputDocument(OutputFormat format, const OutputSettings& settin
 OutputDocument::~OutputDocument() = default;
 
 bool OutputDocument::AddPage(const PageResult& page) {
-  const bool first = pages_ == 0;
+  const bool first = added_++ == 0;
   const int32_t number = ++pages_;
   switch (format_) {
     case OutputFormat::Text:
-      if (!first) ready_.push_back(kFormFeed);
+      if (number > 1) ready_.push_back(kFormFeed);
       ready_ += PageText(page, settings_.Encoding);
       break;
     case OutputFormat::Json:
@@ -107,8 +107,13 @@ bool OutputDocument::AddPage(const PageResult& page) {
   return true;
 }
 
+void OutputDocument::SkipPage() {
+  if (format_ == OutputFormat::Text && pages_ > 0) ready_.push_back(kFormFeed);
+  ++pages_;
+}
+
 bool OutputDocument::Finish() {
-  if (pages_ == 0) return true;
+  if (added_ == 0) return true;
   switch (format_) {
     case OutputFormat::Pdf: {
       std::string bytes;

@@ -42,6 +42,9 @@ class OutputDocument {
 
   // Adds the next page; false with Error() when it could not be added.
   bool AddPage(const PageResult& page);
+  // Passes over a page that could not be recognised: text keeps an empty
+  // page in its place, and the pages after it keep their numbers.
+  void SkipPage();
   // Ends the document. A document without pages stays empty.
   bool Finish();
   // The bytes completed since the last call: pages of text and markup
@@ -52,7 +55,8 @@ class OutputDocument {
  private:
   OutputFormat format_;
   OutputSettings settings_;
-  int32_t pages_ = 0;
+  int32_t pages_ = 0;  // added or passed over
+  int32_t added_ = 0;
   std::string ready_;
   std::unique_ptr<SearchablePdf> pdf_;
   std::string error_;

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "engine/ResultList.h"
 #include "platform/Encoding.h"
 
 namespace app {
@@ -54,7 +55,46 @@ size_t UnwantedBytes(const std::string& text, size_t i) {
   return control ? 1 : 0;
 }
 
+// Whether line `index` of the page begins a paragraph other than the first.
+bool BeginsParagraph(const PageResult& result, size_t index) {
+  return index > 0 && index < result.Lines.size() &&
+         result.Lines[index].Paragraph != result.Lines[index - 1].Paragraph;
+}
+
 }  // namespace
+
+std::vector<LineRun> LineRuns(const PageResult& page, LineRun lines, LineGroup group) {
+  auto key = [&](size_t i) {
+    return group == LineGroup::Region ? page.Lines[i].Region : page.Lines[i].Paragraph;
+  };
+  std::vector<LineRun> runs;
+  for (size_t i = lines.First; i < lines.End;) {
+    size_t end = i + 1;
+    while (end < lines.End && key(end) == key(i)) ++end;
+    runs.push_back(LineRun{i, end});
+    i = end;
+  }
+  return runs;
+}
+
+bool ShowsText(const LineResult& line) {
+  return std::any_of(line.Blocks.begin(), line.Blocks.end(),
+                     [](const BlockResult& block) { return !block.Text.empty(); });
+}
+
+bool TextBox(const PageResult& page, LineRun lines, core::Box& box) {
+  bool found = false;
+  for (size_t i = lines.First; i < lines.End; ++i) {
+    const LineResult& line = page.Lines[i];
+    if (!ShowsText(line)) continue;
+    if (found)
+      engine::UnionBox(box, line.Box);
+    else
+      box = line.Box;
+    found = true;
+  }
+  return found;
+}
 
 std::string CodeToUtf8(core::CharCode code) {
   return platform::GbkToUtf8(core::CodeBytes(code));
@@ -146,8 +186,13 @@ int32_t BlockConfidence(const BlockResult& block) {
 }
 
 std::string PageText(const PageResult& result, TextEncoding encoding) {
+  // Paragraphs are known where the pane holds one line per line found; in
+  // learning mode rulers sit between them.
+  const bool paragraphs = result.PaneLines.size() == result.Lines.size();
   std::string text;
-  for (const std::string& line : result.PaneLines) {
+  for (size_t i = 0; i < result.PaneLines.size(); ++i) {
+    if (paragraphs && BeginsParagraph(result, i)) text.push_back('\n');
+    const std::string& line = result.PaneLines[i];
     text += encoding == TextEncoding::Gbk ? line : platform::GbkToUtf8(line);
     text.push_back('\n');
   }
@@ -167,11 +212,17 @@ std::string PageJson(const PageResult& result, JsonFeatures features) {
   } else {
     json += ",\"accuracy\":null";
   }
-  json += ",\"lines\":[";
+  json += ",\"regions\":[";
+  for (size_t r = 0; r < result.Regions.size(); ++r) {
+    if (r > 0) json += ",";
+    json += "{\"box\":" + JsonBox(result.Regions[r]) + "}";
+  }
+  json += "],\"lines\":[";
   for (size_t i = 0; i < result.Lines.size(); ++i) {
     const LineResult& line = result.Lines[i];
     if (i > 0) json += ",";
     json += "{\"text\":" + JsonString(line.Text) + ",\"indent\":" + std::to_string(line.Indent) +
+            ",\"region\":" + std::to_string(line.Region) + ",\"paragraph\":" + std::to_string(line.Paragraph) +
             ",\"box\":" + JsonBox(line.Box) + ",\"blocks\":[";
     for (size_t b = 0; b < line.Blocks.size(); ++b) {
       if (b > 0) json += ",";

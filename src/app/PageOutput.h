@@ -1,11 +1,12 @@
-// Writing a recognised page out: the pane's text in UTF-8 or GBK, or one
-// line of JSON with the lines, boxes and candidates of the run (and the
-// feature words when asked); the text helpers the other outputs share; and
-// where output files go.
+// Writing a recognised page out: the pane's text in UTF-8 or GBK with its
+// paragraphs, or one line of JSON with the regions, lines, boxes and
+// candidates of the run (and the feature words when asked); the text
+// helpers the other outputs share; and where output files go.
 #pragma once
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/Recognition.h"
 
@@ -13,12 +14,13 @@ namespace app {
 
 enum class TextEncoding { Utf8, Gbk };
 
-// The pane's lines, each followed by '\n', in the chosen encoding.
+// The pane's lines, each followed by '\n', in the chosen encoding, with an
+// empty line before each line that begins a paragraph (but the first).
 std::string PageText(const PageResult& result, TextEncoding encoding);
 
 enum class JsonFeatures { Omit, Include };
 // One JSON object on one line (ending in '\n'): the page, its mean accuracy,
-// and its lines with their boxes and blocks.
+// its regions, and its lines with their region, paragraph, box and blocks.
 std::string PageJson(const PageResult& result, JsonFeatures features = JsonFeatures::Omit);
 
 // The mean accuracy of the blocks that show a character; none when no block
@@ -28,6 +30,20 @@ std::optional<double> MeanAccuracy(const PageResult& result);
 // carry: a character known for certain scores 100, a block without
 // candidates 0.
 int32_t BlockConfidence(const BlockResult& block);
+
+// The lines [First, End) of a page that share a region or a paragraph.
+struct LineRun {
+  size_t First = 0, End = 0;
+};
+enum class LineGroup { Region, Paragraph };
+// The runs of lines [first, end) of the page, in order, that share a region
+// (or a paragraph).
+std::vector<LineRun> LineRuns(const PageResult& page, LineRun lines, LineGroup group);
+// Whether a block of the line shows a character.
+bool ShowsText(const LineResult& line);
+// The box around those lines of the run that show a character; false when
+// none does.
+bool TextBox(const PageResult& page, LineRun lines, core::Box& box);
 
 // A JSON string literal of UTF-8 text; bytes that are not valid UTF-8
 // become U+FFFD.

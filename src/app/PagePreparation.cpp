@@ -1,15 +1,17 @@
-// Page preparation without a person at the controls. A page that is not
-// black and white goes the way a user takes in the desktop program: a colour page becomes a
-// 256-level grey image, the grey image becomes monochrome at the threshold
-// given or, by default, at the one the grey histogram suggests. Quarter
-// turns and skew correction work on the monochrome page, as they do there.
+// Page preparation without a person at the controls (see PagePreparation.h).
+// A page that is not black and white yet becomes a 256-level grey image, as
+// in the desktop program, and then monochrome: at the threshold given, as the
+// threshold dialog does, or by default adaptively, so that uneven light and
+// tinted paper do not swallow the text. Turns and skew correction work on the
+// monochrome page, as they do there.
 #include "app/PagePreparation.h"
 
+#include "app/AdaptiveThreshold.h"
+#include "app/PageOrientation.h"
 #include "formats/PageWriters.h"
 #include "imaging/ColourConvert.h"
 #include "imaging/Rotation.h"
 #include "imaging/UIncline.h"
-#include "input/ImageLoading.h"
 
 namespace app {
 
@@ -36,9 +38,10 @@ bool MakeMonochrome(platform::Bitmap& page, const Preparation& preparation, std:
     error = "the page could not be turned into grey levels";
     return false;
   }
-  const int32_t threshold = preparation.Threshold ? *preparation.Threshold : imaging::OtsuThreshold(grey);
   platform::Bitmap mono;
-  if (!imaging::ThresholdToMono(grey, mono, threshold)) {
+  const bool made = preparation.Threshold ? imaging::ThresholdToMono(grey, mono, *preparation.Threshold)
+                                          : AdaptiveThreshold(grey, mono);
+  if (!made) {
     error = "the page could not be turned into black and white";
     return false;
   }
@@ -48,32 +51,29 @@ bool MakeMonochrome(platform::Bitmap& page, const Preparation& preparation, std:
   return true;
 }
 
-}  // namespace
-
-bool LoadPage(const std::string& path, platform::Bitmap& page, std::string& error) {
-  // The loader shows its own message through the hooks on failure.
-  if (!input::LoadImageFile(page, path)) {
-    error = "cannot read the image";
-    return false;
-  }
-  if (page.Empty()) {
-    error = "the image is empty";
+bool TurnUpright(platform::Bitmap& page, const Preparation& preparation, std::string& error) {
+  const int32_t turn =
+      preparation.Rotation != 0 ? preparation.Rotation : preparation.AutoRotate ? DetectOrientation(page) : 0;
+  if (turn != 0 && !imaging::RotateBitmap(page, turn)) {
+    error = "the page could not be turned";
     return false;
   }
   return true;
 }
 
-bool PreparePage(platform::Bitmap& page, const Preparation& preparation, std::string& error) {
-  if (!MakeMonochrome(page, preparation, error)) return false;
-  if (preparation.Rotation != 0 && !imaging::RotateBitmap(page, preparation.Rotation)) {
-    error = "the page could not be turned";
-    return false;
-  }
+bool Straighten(platform::Bitmap& page, const Preparation& preparation, std::string& error) {
   if (preparation.Deskew && !imaging::AutoDeskew(page)) {
     error = "the skew of the page could not be corrected";
     return false;
   }
   return true;
+}
+
+}  // namespace
+
+bool PreparePage(platform::Bitmap& page, const Preparation& preparation, std::string& error) {
+  return MakeMonochrome(page, preparation, error) && TurnUpright(page, preparation, error) &&
+         Straighten(page, preparation, error);
 }
 
 bool SavePage(const std::string& path, const platform::Bitmap& page, std::string& error) {

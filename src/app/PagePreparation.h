@@ -1,7 +1,6 @@
-// Loading and preparing a page for recognition without a person at the
-// controls, the way a user of the desktop program prepares one: colour to
-// grey, grey to black and white, a quarter turn, skew correction; and saving
-// the prepared page.
+// Preparing a page for recognition without a person at the controls, the
+// way a user of the desktop program prepares one: black and white from grey
+// or colour, a quarter turn, skew correction; and saving the prepared page.
 #pragma once
 
 #include <cstdint>
@@ -13,17 +12,16 @@
 namespace app {
 
 struct Preparation {
-  std::optional<int32_t> Threshold;  // none: from the page's grey histogram
-  int32_t Rotation = 0;              // clockwise degrees: 0, 90, 180 or 270
+  std::optional<int32_t> Threshold;  // one grey level for the whole page; none: adaptive
+  int32_t Rotation = 0;              // clockwise degrees: 0, 90, 180 or 270; 0: as detected
+  bool AutoRotate = true;            // detect a page lying on its side or upside down
   bool Deskew = false;
 };
 
-// Reads a page image file. False with `error` when it cannot be read or is
-// not a picture (the loader has shown its message through the hooks).
-bool LoadPage(const std::string& path, platform::Bitmap& page, std::string& error);
-
-// Makes the page monochrome (with the threshold given or one from its
-// histogram), then turns and straightens it as asked.
+// Prepares the page in steps: black and white (a page that is not yet gets
+// the threshold given, or else the adaptive threshold), upright (the turn
+// given, or else the one detected; detecting needs the template library),
+// straight (when asked).
 bool PreparePage(platform::Bitmap& page, const Preparation& preparation, std::string& error);
 
 // Saves the page as TIFF, BMP or JPEG after the extension of `path`.

@@ -11,7 +11,9 @@
 #include <chrono>
 #include <unordered_map>
 
+#include "app/PageLayoutAnalysis.h"
 #include "engine/EngineState.h"
+#include "engine/ResultList.h"
 #include "platform/Encoding.h"
 #include "platform/UiHooks.h"
 
@@ -33,12 +35,7 @@ BlockResult CopyBlock(const core::CharBlock& block) {
 
 core::Box LineBox(const core::BlockList& blocks) {
   core::Box box = core::BoxOf(*blocks.front());
-  for (const core::CharBlock* block : blocks) {
-    box.Left = std::min(box.Left, block->Left);
-    box.Right = std::max(box.Right, block->Right);
-    box.Top = std::min(box.Top, block->Top);
-    box.Bottom = std::max(box.Bottom, block->Bottom);
-  }
+  for (const core::CharBlock* block : blocks) engine::UnionBox(box, core::BoxOf(*block));
   return box;
 }
 
@@ -140,6 +137,56 @@ engine::RunOutcome RecognisePage(platform::Bitmap& page, const core::Box& region
   result.PaneLines = pane.Lines();
   result.Lines = CopyLines(result.PaneLines, charMap);
   return outcome;
+}
+
+namespace {
+
+// Gives lines [first, end) of the result, the lines of one region, that
+// region and their paragraphs, judged among the region's own lines; the
+// region's first line begins a paragraph. A region without lines is left
+// out.
+void AddRegion(size_t first, size_t end, PageResult& result) {
+  if (first == end) return;
+  std::vector<core::Box> boxes;
+  for (size_t i = first; i < end; ++i) boxes.push_back(result.Lines[i].Box);
+  core::Box extent = boxes.front();
+  for (const core::Box& box : boxes) engine::UnionBox(extent, box);
+  const auto region = static_cast<int32_t>(result.Regions.size());
+  result.Regions.push_back(extent);
+  const std::vector<bool> starts = ParagraphStarts(boxes);
+  int32_t paragraph = first == 0 ? -1 : result.Lines[first - 1].Paragraph;
+  for (size_t i = first; i < end; ++i) {
+    if (starts[i - first]) ++paragraph;
+    result.Lines[i].Region = region;
+    result.Lines[i].Paragraph = paragraph;
+  }
+}
+
+}  // namespace
+
+engine::RunOutcome RecogniseRegions(platform::Bitmap& page, const std::vector<core::Box>& regions,
+                                    const std::string& path, PageResult& result) {
+  const std::vector<core::Box> wholePage(1, core::Box{});
+  PageResult read;
+  bool first = true;
+  for (const core::Box& region : regions.empty() ? wholePage : regions) {
+    PageResult part;
+    const engine::RunOutcome outcome = RecognisePage(page, region, path, part);
+    if (outcome != engine::RunOutcome::Done) return outcome;
+    const size_t firstLine = read.Lines.size();
+    if (first) {
+      read = std::move(part);  // the page's own fields come with the first region
+      first = false;
+    } else {
+      read.PaneLines.insert(read.PaneLines.end(), part.PaneLines.begin(), part.PaneLines.end());
+      read.Lines.insert(read.Lines.end(), std::make_move_iterator(part.Lines.begin()),
+                        std::make_move_iterator(part.Lines.end()));
+      read.Seconds += part.Seconds;
+    }
+    AddRegion(firstLine, read.Lines.size(), read);
+  }
+  result = std::move(read);
+  return engine::RunOutcome::Done;
 }
 
 bool ClipRegion(const platform::Bitmap& page, core::Box& region) {

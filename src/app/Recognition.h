@@ -1,7 +1,9 @@
 // One recognition of a prepared page without a document window: the run
 // through the document's FenXi with a headless result pane, timed, and what
 // a front end needs to write the result out, copied out of the engine so
-// that it outlives the next run and can travel between processes.
+// that it outlives the next run and can travel between processes. A page
+// set in columns is read region by region, and its lines are grouped into
+// regions and paragraphs.
 #pragma once
 
 #include <array>
@@ -33,6 +35,10 @@ struct LineResult {
   std::string Text;  // UTF-8, as the pane shows the line
   int32_t Indent = 0;
   core::Box Box;  // all blocks of the line
+  // The region (an index into PageResult::Regions) and the paragraph the
+  // line belongs to, both counted from 0 on the page.
+  int32_t Region = 0;
+  int32_t Paragraph = 0;
   std::vector<BlockResult> Blocks;
 };
 
@@ -44,6 +50,9 @@ struct PageResult {
   double Seconds = 0;                            // the recognition alone
   std::vector<std::string> PaneLines;            // GBK, as the run wrote them
   std::vector<LineResult> Lines;
+  // The text regions in reading order, each the extent of its lines;
+  // filled by RecogniseRegions.
+  std::vector<core::Box> Regions;
   // The monochrome page as recognised, for outputs that show it; empty
   // unless the caller keeps it there.
   platform::Bitmap Page;
@@ -55,6 +64,14 @@ struct PageResult {
 // `result` is filled when the outcome is Done.
 engine::RunOutcome RecognisePage(platform::Bitmap& page, const core::Box& region, const std::string& path,
                                  PageResult& result);
+
+// Recognises the regions of the page one after another, in the order given
+// (none: the whole page as one region), and gives the result the lines of
+// them all in that order, the regions that have lines, and each line's
+// region and paragraph. engine::PageLines keeps the lines of the last run
+// only. Stops at the first run that does not end Done.
+engine::RunOutcome RecogniseRegions(platform::Bitmap& page, const std::vector<core::Box>& regions,
+                                    const std::string& path, PageResult& result);
 
 // The region cut to the page; false when it lies outside the page.
 bool ClipRegion(const platform::Bitmap& page, core::Box& region);

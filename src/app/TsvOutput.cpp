@@ -8,7 +8,7 @@ namespace app {
 
 namespace {
 
-enum Level { kPageLevel = 1, kLineLevel = 4, kCharLevel = 5 };
+enum Level { kPageLevel = 1, kBlockLevel = 2, kParagraphLevel = 3, kLineLevel = 4, kCharLevel = 5 };
 constexpr int32_t kNoConfidence = -1;
 
 struct RowNumbers {
@@ -36,20 +36,31 @@ std::string TsvPage(const PageResult& page, int32_t number) {
   RowNumbers n;
   n.Page = number;
   std::string rows = Row(kPageLevel, n, core::Box{0, page.Width - 1, 0, page.Height - 1}, kNoConfidence, "");
-  n.Block = n.Paragraph = 1;
-  for (const LineResult& line : page.Lines) {
-    std::string chars;
-    RowNumbers c = n;
-    c.Line = n.Line + 1;
-    for (const BlockResult& block : line.Blocks) {
-      if (block.Text.empty()) continue;
-      ++c.Word;
-      const int32_t confidence = BlockConfidence(block);
-      chars += Row(kCharLevel, c, block.Box, confidence, block.Text);
+  for (const LineRun region : LineRuns(page, LineRun{0, page.Lines.size()}, LineGroup::Region)) {
+    core::Box regionBox;
+    if (!TextBox(page, region, regionBox)) continue;
+    ++n.Block;
+    n.Paragraph = n.Line = 0;
+    rows += Row(kBlockLevel, n, regionBox, kNoConfidence, "");
+    for (const LineRun paragraph : LineRuns(page, region, LineGroup::Paragraph)) {
+      core::Box paragraphBox;
+      if (!TextBox(page, paragraph, paragraphBox)) continue;
+      ++n.Paragraph;
+      n.Line = 0;
+      rows += Row(kParagraphLevel, n, paragraphBox, kNoConfidence, "");
+      for (size_t i = paragraph.First; i < paragraph.End; ++i) {
+        const LineResult& line = page.Lines[i];
+        if (!ShowsText(line)) continue;
+        ++n.Line;
+        rows += Row(kLineLevel, n, line.Box, kNoConfidence, "");
+        RowNumbers c = n;
+        for (const BlockResult& block : line.Blocks) {
+          if (block.Text.empty()) continue;
+          ++c.Word;
+          rows += Row(kCharLevel, c, block.Box, BlockConfidence(block), block.Text);
+        }
+      }
     }
-    if (c.Word == 0) continue;
-    ++n.Line;
-    rows += Row(kLineLevel, n, line.Box, kNoConfidence, "") + chars;
   }
   return rows;
 }

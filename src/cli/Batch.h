@@ -22,6 +22,7 @@ namespace cli {
 // when it could not be opened at all.
 struct PageOutcome {
   int32_t PageNumber = 0;
+  int32_t PageCount = 0;  // the pages of its input; 0 when it could not be opened
   int Status = kExitSuccess;
   std::string Messages;                   // lines for standard error, each ending in '\n'
   std::optional<app::PageResult> Result;  // when the page was recognised

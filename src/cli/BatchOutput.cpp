@@ -21,17 +21,13 @@ namespace {
 constexpr size_t kNamesPerStatus = 10;
 const char* const kClearLine = "\r\033[K";
 
-std::string PageName(const std::string& input, int32_t pageNumber) {
-  return pageNumber > 1 ? input + " page " + std::to_string(pageNumber) : input;
-}
-
 std::string Plural(size_t count, const char* word) {
   return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
 }
 
 }  // namespace
 
-BatchOutput::BatchOutput(const OutputOptions& options, const std::vector<std::string>& inputs,
+BatchOutput::BatchOutput(const OutputOptions& options, const std::vector<InputFile>& inputs,
                          bool showProgress)
     : options_(options),
       inputs_(inputs),
@@ -88,14 +84,17 @@ bool BatchOutput::TakePage(size_t input, PageOutcome&& outcome) {
   if (status == kExitSuccess && outcome.Result) {
     for (const auto& document : documents_) {
       if (!document->AddPage(*outcome.Result)) {
-        Report("pellarocr-cli: " + PageName(inputs_[input], outcome.PageNumber) + ": " + document->Error() +
-               "\n");
+        Report("pellarocr-cli: " + PageName(inputs_[input].Path, outcome.PageNumber, outcome.PageCount) + ": " +
+               document->Error() + "\n");
         status = kExitInternal;
       }
     }
+  } else if (outcome.PageNumber > 0) {
+    // A page of an input that could be opened keeps its place.
+    for (const auto& document : documents_) document->SkipPage();
   }
   inputFailed_ = inputFailed_ || status != kExitSuccess;
-  statuses_.push_back(PageStatus{input, outcome.PageNumber, status});
+  statuses_.push_back(PageStatus{input, outcome.PageNumber, outcome.PageCount, status});
   status_ = CombinedStatus(status_, status);
   bool going = true;
   if (options_.OutputDir.empty()) going = WriteStandardOutput(documents_.front()->TakeReady());
@@ -104,17 +103,16 @@ bool BatchOutput::TakePage(size_t input, PageOutcome&& outcome) {
 }
 
 void BatchOutput::WriteFiles(size_t input) {
-  const std::string& image = inputs_[input];
   for (const auto& document : documents_) {
     if (!document->Finish()) {
-      Report("pellarocr-cli: " + image + ": " + document->Error() + "\n");
+      Report("pellarocr-cli: " + inputs_[input].Path + ": " + document->Error() + "\n");
       FailInput(input, kExitInternal);
       return;
     }
   }
   for (size_t f = 0; f < documents_.size(); ++f) {
-    const std::string path =
-        app::OutputPath(options_.OutputDir, image, app::FormatExtension(options_.Formats[f]));
+    const std::string path = app::OutputPath(options_.OutputDir, OutputName(inputs_[input]),
+                                             app::FormatExtension(options_.Formats[f]));
     if (!platform::WriteFileAtomically(path, documents_[f]->TakeReady())) {
       Report("pellarocr-cli: cannot write " + path + ": " + std::strerror(errno) + "\n");
       FailInput(input, kExitUsage);
@@ -150,7 +148,8 @@ std::string BatchOutput::SummaryLine() const {
     if (status == kExitSuccess) continue;
     line += " (";
     for (size_t i = 0; i < pages.size() && i < kNamesPerStatus; ++i)
-      line += (i > 0 ? ", " : "") + PageName(inputs_[pages[i]->Input], pages[i]->PageNumber);
+      line += (i > 0 ? ", " : "") +
+              PageName(inputs_[pages[i]->Input].Path, pages[i]->PageNumber, pages[i]->PageCount);
     if (pages.size() > kNamesPerStatus)
       line += " and " + std::to_string(pages.size() - kNamesPerStatus) + " more";
     line += ")";

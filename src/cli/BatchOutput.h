@@ -13,6 +13,7 @@
 
 #include "app/OutputFormats.h"
 #include "cli/Batch.h"
+#include "cli/Inputs.h"
 
 namespace cli {
 
@@ -24,7 +25,7 @@ struct OutputOptions {
 
 class BatchOutput : public OutcomeSink {
  public:
-  BatchOutput(const OutputOptions& options, const std::vector<std::string>& inputs, bool showProgress);
+  BatchOutput(const OutputOptions& options, const std::vector<InputFile>& inputs, bool showProgress);
   ~BatchOutput() override;
 
   // False when standard output cannot be written: the batch stops.
@@ -40,6 +41,7 @@ class BatchOutput : public OutcomeSink {
   struct PageStatus {
     size_t Input;
     int32_t PageNumber;
+    int32_t PageCount;
     int Status;
   };
 
@@ -53,7 +55,7 @@ class BatchOutput : public OutcomeSink {
   std::string SummaryLine() const;
 
   OutputOptions options_;
-  const std::vector<std::string>& inputs_;
+  const std::vector<InputFile>& inputs_;
   bool showProgress_;
   bool progressShown_ = false;
   std::chrono::steady_clock::time_point start_;

@@ -3,6 +3,7 @@
 // value, so that a bad call is refused before any file is touched.
 #include "cli/CliOptions.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "platform/FileIo.h"
@@ -45,8 +46,9 @@ bool IsPageImageName(const std::string& name) {
 
 // The options that take a value.
 bool TakesValue(const std::string& name) {
-  static const char* const kNames[] = {"--output", "--format", "--encoding",  "--library",     "--threshold",
-                                       "--rotate", "--region", "--save-page", "--force-learn", "--jobs"};
+  static const char* const kNames[] = {"--output", "--format", "--encoding",    "--library", "--threshold",
+                                       "--rotate", "--region", "--save-page",   "--dpi",     "--force-learn",
+                                       "--jobs"};
   for (const char* known : kNames)
     if (name == known) return true;
   return false;
@@ -103,6 +105,11 @@ bool ApplyValue(const std::string& name, const std::string& value, CliOptions& o
   } else if (name == "--save-page") {
     if (!IsPageImageName(value)) return bad("the name must end in .tif, .tiff, .bmp, .jpg or .jpeg");
     options.SavePage = value;
+  } else if (name == "--dpi") {
+    int32_t dpi = 0;
+    if (!ParseInt(value, dpi) || dpi < formats::kMinPdfDotsPerInch || dpi > formats::kMaxPdfDotsPerInch)
+      return bad("use 50 to 1200");
+    options.Dpi = dpi;
   } else if (name == "--force-learn") {
     if (value != "yes" && value != "no") return bad("use yes or no");
     options.ForceLearn = value == "yes";
@@ -117,6 +124,8 @@ bool ApplyFlag(const std::string& name, CliOptions& options) {
     options.ShowVersion = true;
   else if (name == "--deskew")
     options.Prepare.Deskew = true;
+  else if (name == "--no-auto-rotate")
+    options.Prepare.AutoRotate = false;
   else if (name == "--no-correction")
     options.LineCorrection = false;
   else if (name == "--learn")
@@ -180,30 +189,46 @@ bool ParseOptions(int argc, const char* const argv[], CliOptions& options, std::
     error = "--save-page takes a single image";
     return false;
   }
+  if (std::count(options.Images.begin(), options.Images.end(), "-") +
+          std::count(options.Images.begin(), options.Images.end(), "@-") > 1) {
+    error = "standard input can be read only once ('-' or '@-')";
+    return false;
+  }
+  // Ground truth describes the page as it lies: a page being learned is not turned.
+  if (options.Learn) options.Prepare.AutoRotate = false;
   return true;
 }
 
 std::string UsageText() {
   return "Usage: pellarocr-cli [options] IMAGE...\n"
          "Recognises printed Chinese text on page images and prints it.\n"
+         "IMAGE is a picture file (every page of a TIFF or PDF file is read), '-' for standard\n"
+         "input, a folder (its pictures in name order) or @LIST (the files named in LIST, one a\n"
+         "line; @- reads the list from standard input).\n"
          "\n"
          "Output:\n"
          "  -f, --format LIST         txt (default), json, pdf, hocr, alto, tsv; several with commas\n"
-         "                            (as txt,pdf) need --output\n"
+         "                            (as txt,pdf) need --output; text has a blank line between\n"
+         "                            paragraphs and a form feed between pages\n"
          "      --encoding utf8|gbk   encoding of the text output (default utf8)\n"
          "      --json-features       put each character's 32 feature words into the JSON\n"
-         "  -o, --output DIR          write DIR/<name>.txt, .json, .pdf, .hocr, .xml (ALTO), .tsv per image\n"
-         "                            instead of one document of all pages on standard output\n"
+         "  -o, --output DIR          write DIR/<name>.txt, .json, .pdf, .hocr, .xml (ALTO), .tsv per file\n"
+         "                            (all its pages; standard input: DIR/stdin.*) instead of one\n"
+         "                            document of all pages on standard output\n"
          "Batches:\n"
          "  -j, --jobs N              recognise in N worker processes (default: one per core)\n"
          "Page preparation (for pages that are not black and white yet, and crooked pages):\n"
          "      --threshold N         grey level 0..255 below which a pixel is ink\n"
-         "                            (default: chosen from the page's histogram)\n"
+         "                            (default: a threshold that adapts to the page's light)\n"
          "      --rotate 90|180|270   turn the page clockwise first\n"
+         "      --no-auto-rotate      do not turn pages found lying on their side or upside down\n"
+         "      --dpi N               resolution PDF pages are drawn at (50..1200, default 300)\n"
          "      --deskew              straighten a slightly skewed page\n"
-         "      --save-page FILE      also save the prepared page (.tif, .bmp or .jpg); one image only\n"
+         "      --save-page FILE      also save the prepared page (.tif, .bmp or .jpg; page 2 of a\n"
+         "                            file to FILE-2.tif ...); one image only\n"
          "Recognition:\n"
-         "      --region L,T,R,B      recognise only this rectangle (inclusive pixels)\n"
+         "      --region L,T,R,B      recognise only this rectangle (inclusive pixels; no column\n"
+         "                            analysis)\n"
          "      --no-correction       switch off the line correction (splits, merges, context)\n"
          "      --library DIR         folder of ZEZID.D00...ZEZID.D31 and Word.Dat (default:\n"
          "                            $PELLAROCR_LIBRARY, else the program's folder, else the\n"
@@ -217,7 +242,8 @@ std::string UsageText() {
          "  -V, --version             show the version\n"
          "\n"
          "Exit status: 0 success, 1 bad usage or environment (an output that cannot be written),\n"
-         "2 an image could not be read (the other images are still processed), 3 an internal error.\n"
+         "2 an image or a page of it could not be read (the others are still processed), 3 an\n"
+         "internal error.\n"
          "A run of several pages ends with a summary line on standard error: the pages of each status.\n";
 }
 

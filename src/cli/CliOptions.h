@@ -10,6 +10,7 @@
 #include "app/PageOutput.h"
 #include "app/PagePreparation.h"
 #include "core/EngineRecords.h"
+#include "formats/PdfReader.h"
 
 namespace cli {
 
@@ -25,6 +26,7 @@ struct CliOptions {
   std::optional<core::Box> Region;
   bool LineCorrection = true;
   std::string SavePage;
+  int Dpi = formats::kPdfDotsPerInch;  // resolution of PDF pages
   bool Learn = false;
   bool ForceLearn = false;  // answer to the forced-entry question
   bool ShowHelp = false;

@@ -180,9 +180,13 @@ void WriteResult(ByteWriter& out, const app::PageResult& result) {
     out.Text(line.Text);
     out.I32(line.Indent);
     WriteBox(out, line.Box);
+    out.I32(line.Region);
+    out.I32(line.Paragraph);
     out.U32(static_cast<uint32_t>(line.Blocks.size()));
     for (const app::BlockResult& block : line.Blocks) WriteBlock(out, block);
   }
+  out.U32(static_cast<uint32_t>(result.Regions.size()));
+  for (const core::Box& region : result.Regions) WriteBox(out, region);
   WriteBitmap(out, result.Page);
 }
 
@@ -199,12 +203,18 @@ bool ReadResult(ByteReader& in, app::PageResult& result) {
   result.Lines.resize(lines);
   for (app::LineResult& line : result.Lines) {
     uint32_t blocks = 0;
-    if (!in.Text(line.Text) || !in.I32(line.Indent) || !ReadBox(in, line.Box) || !in.Count(blocks, 4))
+    if (!in.Text(line.Text) || !in.I32(line.Indent) || !ReadBox(in, line.Box) || !in.I32(line.Region) ||
+        !in.I32(line.Paragraph) || !in.Count(blocks, 4))
       return false;
     line.Blocks.resize(blocks);
     for (app::BlockResult& block : line.Blocks)
       if (!ReadBlock(in, block)) return false;
   }
+  uint32_t regions = 0;
+  if (!in.Count(regions, 16)) return false;
+  result.Regions.resize(regions);
+  for (core::Box& region : result.Regions)
+    if (!ReadBox(in, region)) return false;
   return ReadBitmap(in, result.Page);
 }
 
@@ -213,6 +223,7 @@ bool ReadResult(ByteReader& in, app::PageResult& result) {
 std::string EncodeOutcome(const PageOutcome& outcome) {
   ByteWriter out;
   out.I32(outcome.PageNumber);
+  out.I32(outcome.PageCount);
   out.I32(outcome.Status);
   out.Text(outcome.Messages);
   out.U8(outcome.Result ? 1 : 0);
@@ -223,7 +234,7 @@ std::string EncodeOutcome(const PageOutcome& outcome) {
 bool DecodeOutcome(const std::string& bytes, PageOutcome& outcome) {
   ByteReader in(bytes);
   uint8_t hasResult = 0;
-  if (!in.I32(outcome.PageNumber) || !in.I32(outcome.Status) || !in.Text(outcome.Messages) ||
+  if (!in.I32(outcome.PageNumber) || !in.I32(outcome.PageCount) || !in.I32(outcome.Status) || !in.Text(outcome.Messages) ||
       !in.U8(hasResult) || hasResult > 1)
     return false;
   outcome.Result.reset();

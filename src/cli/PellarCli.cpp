@@ -3,13 +3,15 @@
 // Start-up does what the desktop program does before its first recognition:
 // the template library and Word.Dat are loaded from --library, or the folder
 // the library search finds, the classifier's shape lists are built, context
-// is on. The images are then recognised as a batch (in worker processes
-// forked after start-up, unless one job is asked for): each is loaded,
-// prepared, recognised through the document's FenXi with a headless result
-// pane, and its pages go into the output documents, printed or written to
-// files. A bad image is reported and skipped; the exit status tells whether
-// all went well (0), the call or the environment was wrong (1), some image
-// or its ground truth could not be read (2), or the program failed inside a
+// is on. The arguments are expanded into files (standard input, folders,
+// lists), and the files are recognised as a batch (in worker processes
+// forked after start-up, unless one job is asked for): every page of each
+// file is loaded, prepared, cut into text regions when it is set in columns,
+// recognised through the document's FenXi with a headless result pane, and
+// goes into the output documents, printed or written to files. A bad file
+// or page is reported and skipped; the exit status tells whether all went
+// well (0), the call or the environment was wrong (1), some image or its
+// ground truth could not be read (2), or the program failed inside a
 // recognition (3). In learning mode the images are recognised one after the
 // other in this process, and the library is written back at the end when it
 // changed.
@@ -25,6 +27,7 @@
 #include <string>
 
 #include "app/EngineStartup.h"
+#include "app/PageLayoutAnalysis.h"
 #include "app/PageOutput.h"
 #include "app/PagePreparation.h"
 #include "app/Recognition.h"
@@ -33,8 +36,10 @@
 #include "cli/CliHooks.h"
 #include "cli/CliOptions.h"
 #include "cli/ExitStatus.h"
+#include "cli/Inputs.h"
 #include "cli/MessageLog.h"
 #include "engine/EngineState.h"
+#include "input/ImageLoading.h"
 #include "library/TemplateLibrary.h"
 #include "platform/UiHooks.h"
 
@@ -93,44 +98,76 @@ class ImageProcessor {
   ImageProcessor(const cli::CliOptions& options, cli::MessageLog& log, bool keepPages)
       : options_(options), log_(log), keepPages_(keepPages) {}
 
-  // Recognises the page of one image; its outcome carries what the hooks
-  // and the processing had to say.
-  void Process(const std::string& path, const cli::PageEmitter& emit) {
-    cli::PageOutcome outcome;
-    outcome.PageNumber = 1;
-    std::string notes;
-    outcome.Status = Recognise(path, outcome, notes);
-    outcome.Messages = log_.Take() + notes;
-    emit(std::move(outcome));
+  // Recognises every page of one input, in order, handing over each page's
+  // outcome with what the hooks and the processing had to say; an input
+  // that cannot be opened has one outcome, for page 0.
+  void Process(const cli::InputFile& input, const cli::PageEmitter& emit) {
+    input::PageFile file;
+    std::string reason;
+    if (!cli::OpenInput(input, file, options_.Dpi, reason)) {
+      platform::ShowNotice(input::kBitmapFileError);
+      cli::PageOutcome outcome;
+      outcome.PageNumber = 0;
+      outcome.Status = kExitBadInput;
+      outcome.Messages = log_.Take() + "pellarocr-cli: " + input.Path + ": " + reason + "\n";
+      emit(std::move(outcome));
+      return;
+    }
+    for (int32_t index = 0; index < file.PageCount(); ++index) {
+      cli::PageOutcome outcome;
+      outcome.PageNumber = index + 1;
+      outcome.PageCount = file.PageCount();
+      std::string notes;
+      const std::string where = cli::PageName(input.Path, outcome.PageNumber, outcome.PageCount);
+      platform::Bitmap page;
+      if (!file.ReadPage(index, page, reason)) {
+        notes = "pellarocr-cli: " + where + ": " + reason + "\n";
+        outcome.Status = kExitBadInput;
+      } else {
+        outcome.Status = Recognise(page, input.Path, where, index, outcome, notes);
+      }
+      outcome.Messages = log_.Take() + notes;
+      emit(std::move(outcome));
+    }
   }
 
  private:
-  int Recognise(const std::string& path, cli::PageOutcome& outcome, std::string& notes) {
+  // One page: prepared, saved when asked, read region by region.
+  int Recognise(platform::Bitmap& page, const std::string& path, const std::string& where, int32_t index,
+                cli::PageOutcome& outcome, std::string& notes) {
     auto complain = [&](const std::string& message) { notes += "pellarocr-cli: " + message + "\n"; };
-    platform::Bitmap page;
     std::string error;
-    if (!app::LoadPage(path, page, error) || !app::PreparePage(page, options_.Prepare, error)) {
-      complain(path + ": " + error);
-      outcome.PageNumber = 0;
+    if (!app::PreparePage(page, options_.Prepare, error)) {
+      complain(where + ": " + error);
       return kExitBadInput;
     }
-    if (!options_.SavePage.empty() && !app::SavePage(options_.SavePage, page, error)) {
-      complain(options_.SavePage + ": " + error);
-      return kExitUsage;
+    if (!options_.SavePage.empty()) {
+      const std::string saved = cli::PagePath(options_.SavePage, index);
+      if (!app::SavePage(saved, page, error)) {
+        complain(saved + ": " + error);
+        return kExitUsage;
+      }
     }
-    core::Box region = options_.Region.value_or(core::Box{});
-    if (!app::ClipRegion(page, region)) {
-      complain(path + ": the region lies outside the page");
-      return kExitBadInput;
+    std::vector<core::Box> regions;
+    if (options_.Region) {
+      core::Box region = *options_.Region;
+      if (!app::ClipRegion(page, region)) {
+        complain(where + ": the region lies outside the page");
+        return kExitBadInput;
+      }
+      regions.push_back(region);
+    } else if (!options_.Learn) {
+      regions = app::FindTextRegions(page);
     }
 
     app::PageResult result;
-    const engine::RunOutcome run = app::RecognisePage(page, region, path, result);
+    const engine::RunOutcome run = app::RecogniseRegions(page, regions, path, result);
     std::string why;
     if (const int status = StatusOf(run, why); status != kExitSuccess) {
-      complain(path + ": " + why);
+      complain(where + ": " + why);
       return status;
     }
+    result.PageNumber = outcome.PageNumber;
     if (keepPages_) result.Page = std::move(page);
     outcome.Result = std::move(result);
     return kExitSuccess;
@@ -143,11 +180,12 @@ class ImageProcessor {
 
 // Two images whose names differ only in folder or extension would write the
 // same output file, the second result over the first.
-bool OutputNamesDistinct(const cli::CliOptions& options) {
+bool OutputNamesDistinct(const cli::CliOptions& options, const std::vector<cli::InputFile>& inputs) {
   if (options.OutputDir.empty()) return true;
   std::set<std::string> paths;
-  for (const std::string& image : options.Images) {
-    const std::string path = app::OutputPath(options.OutputDir, image, "");
+  for (const cli::InputFile& input : inputs) {
+    if (!input.Problem.empty()) continue;
+    const std::string path = app::OutputPath(options.OutputDir, cli::OutputName(input), "");
     if (!paths.insert(path).second) {
       Complain("two images would both be written to " + path + ".*");
       return false;
@@ -216,7 +254,13 @@ int main(int argc, char** argv) {
     return CloseStandardOutput(kExitSuccess);
   }
 
-  if (!OutputNamesDistinct(options)) return kExitUsage;
+  std::vector<cli::InputFile> inputs = cli::ExpandInputs(options.Images);
+  if (!options.SavePage.empty() && inputs.size() > 1) {
+    Complain("--save-page takes a single image");
+    return kExitUsage;
+  }
+  if (!OutputNamesDistinct(options, inputs)) return kExitUsage;
+  cli::TakeStandardInput(inputs);
 
   cli::CliHooks startHooks(stderr, options.ForceLearn);
   platform::SetUi(&startHooks);
@@ -232,11 +276,10 @@ int main(int argc, char** argv) {
   ImageProcessor processor(options, log, keepPages);
   // Learning changes the library of this process: no workers then.
   const int32_t jobs = options.Learn ? 1 : options.Jobs > 0 ? options.Jobs : cli::AvailableCores();
-  cli::BatchOutput output(OutputOptionsOf(options), options.Images, ::isatty(STDERR_FILENO) == 1);
+  cli::BatchOutput output(OutputOptionsOf(options), inputs, ::isatty(STDERR_FILENO) == 1);
   cli::RunBatch(
-      options.Images.size(), jobs,
-      [&](size_t index, const cli::PageEmitter& emit) { processor.Process(options.Images[index], emit); },
-      output);
+      inputs.size(), jobs,
+      [&](size_t index, const cli::PageEmitter& emit) { processor.Process(inputs[index], emit); }, output);
   int status = output.Finish();
 
   platform::SetUi(&startHooks);

@@ -57,7 +57,7 @@ constexpr int64_t kMaxRlePixelsPerByte = 4096;
 // The largest BMP file read whole into memory.
 constexpr std::streamoff kMaxFileBytes = std::numeric_limits<int32_t>::max();
 
-bool Fail(std::string* error, const char* why) {
+bool Fail(std::string* error, const std::string& why) {
   if (error) *error = why;
   return false;
 }
@@ -133,7 +133,7 @@ bool ReadHeaders(const uint8_t* data, size_t size, BmpLayout& layout, std::strin
 bool CheckLayout(const BmpLayout& layout, std::string* error) {
   if (layout.Width <= 0 || layout.Height <= 0) return Fail(error, "bad picture size");
   if (static_cast<int64_t>(layout.Width) * layout.Height > kMaxPixels)
-    return Fail(error, "picture too large");
+    return Fail(error, "larger than the pixel limit (" + std::to_string(kMaxPixels) + " pixels)");
   if (!platform::IsDibBitCount(layout.BitCount)) return Fail(error, "unsupported bits per pixel");
   switch (layout.Compression) {
     case kBiRgb:

@@ -131,7 +131,7 @@ bool DecodeJpeg(const uint8_t* data, size_t size, platform::Bitmap& out, std::st
   }
   const uint16_t bitCount = info.out_color_space == JCS_GRAYSCALE ? 8 : 24;
   if (!PictureSizeAllowed(info.image_width, info.image_height, bitCount)) {
-    std::snprintf(manager.Message, JMSG_LENGTH_MAX, "picture too large");
+    std::snprintf(manager.Message, JMSG_LENGTH_MAX, "%s", PictureTooLargeText().c_str());
     std::longjmp(manager.Jump, 1);
   }
   jpeg_start_decompress(&info);

@@ -181,7 +181,7 @@ bool DecodeWithMagick(const uint8_t* data, size_t size, const std::string& coder
     if (!frame) return fail(why);
     Magick::Image image(frame);  // owns the frame from here
     if (image.columns() == 0 || image.rows() == 0) return fail("no picture");
-    if (!PictureSizeAllowed(image.columns(), image.rows(), 24)) return fail("picture too large");
+    if (!PictureSizeAllowed(image.columns(), image.rows(), 24)) return fail(PictureTooLargeText());
     if (image.colorSpace() == Magick::CMYKColorspace) image.colorSpace(Magick::RGBColorspace);
     if (image.matte()) FlattenOnWhite(image);
     platform::Bitmap picture;

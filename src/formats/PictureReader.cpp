@@ -8,6 +8,7 @@
 #include "formats/BmpCodec.h"
 #include "formats/JpegCodec.h"
 #include "formats/MagickReader.h"
+#include "formats/PdfReader.h"
 #include "formats/PsdReader.h"
 #include "formats/TiffReader.h"
 #include "platform/FileIo.h"
@@ -15,7 +16,7 @@
 namespace formats {
 namespace {
 
-enum class Decoder { Magick, Wmf, Psd, Bmp, Jpeg, Emf, Tiff };
+enum class Decoder { Magick, Wmf, Psd, Bmp, Jpeg, Emf, Tiff, Pdf };
 
 struct Route {
   const char* Extension;
@@ -35,7 +36,7 @@ constexpr Route kRoutes[] = {
     {".ico", Decoder::Magick, "ICO"},  {".wmf", Decoder::Wmf, "WMF"},    {".psd", Decoder::Psd, nullptr},
     {".pdd", Decoder::Psd, nullptr},   {".bmp", Decoder::Bmp, nullptr},  {".dib", Decoder::Bmp, nullptr},
     {".rle", Decoder::Bmp, nullptr},   {".jpg", Decoder::Jpeg, nullptr}, {".jpeg", Decoder::Jpeg, nullptr},
-    {".emf", Decoder::Emf, nullptr},
+    {".emf", Decoder::Emf, nullptr},   {".pdf", Decoder::Pdf, nullptr},
 };
 
 const Route* FindRoute(const std::string& extension) {
@@ -78,11 +79,36 @@ bool WmfRecordsSound(const uint8_t* data, size_t size) {
 
 }  // namespace
 
+bool HasDecoder(const std::string& extension) {
+  return FindRoute(extension) != nullptr;
+}
+
+int PicturePageCount(const uint8_t* data, size_t size, const std::string& extension, std::string* error) {
+  const Route* route = FindRoute(extension);
+  if (!route) return 0;
+  if (route->How == Decoder::Tiff) {
+    const int pages = TiffPageCount(data, size);
+    if (pages == 0 && error) *error = "not a TIFF file";
+    return pages;
+  }
+  if (route->How == Decoder::Pdf) return PdfPageCount(data, size, error);
+  return 1;
+}
+
 bool DecodePicture(const uint8_t* data, size_t size, const std::string& extension, platform::Bitmap& out,
                    std::string* error) {
+  return DecodePicturePage(data, size, extension, 0, kPdfDotsPerInch, out, error);
+}
+
+bool DecodePicturePage(const uint8_t* data, size_t size, const std::string& extension, int index,
+                       int dotsPerInch, platform::Bitmap& out, std::string* error) {
   const Route* route = FindRoute(extension);
   if (!route) {
     if (error) *error = "no decoder for \"" + extension + "\"";
+    return false;
+  }
+  if (index != 0 && route->How != Decoder::Tiff && route->How != Decoder::Pdf) {
+    if (error) *error = "the picture has a single page";
     return false;
   }
   switch (route->How) {
@@ -103,7 +129,9 @@ bool DecodePicture(const uint8_t* data, size_t size, const std::string& extensio
     case Decoder::Emf:
       return DecodeEmf(data, size, out, error);
     case Decoder::Tiff:
-      return DecodeTiff(data, size, out, error);
+      return DecodeTiff(data, size, out, error, index);
+    case Decoder::Pdf:
+      return DecodePdfPage(data, size, index, dotsPerInch, out, error);
   }
   return false;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/Bitmap.h"
@@ -16,6 +17,8 @@ constexpr int64_t kMaxDecodedBytes = int64_t{256} << 20;
 
 // True when a picture of this size and depth may be decoded.
 bool PictureSizeAllowed(int64_t width, int64_t height, int64_t bitCount);
+// What the readers say when a picture is beyond those limits, limits included.
+std::string PictureTooLargeText();
 
 // Row y of the bitmap as width × 3 bytes in the order red, green, blue.
 void RowToRgb(const platform::Bitmap& bitmap, int32_t y, uint8_t* rgb);

@@ -67,7 +67,9 @@ bool ReadColourMap(TIFF* tiff, Page& page) {
   return true;
 }
 
-bool DescribePage(TIFF* tiff, Page& page) {
+// False when the page cannot be read; `tooLarge` tells when that is because
+// of its size.
+bool DescribePage(TIFF* tiff, Page& page, bool* tooLarge = nullptr) {
   if (!TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &page.Width) ||
       !TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &page.Height))
     return false;
@@ -99,7 +101,9 @@ bool DescribePage(TIFF* tiff, Page& page) {
   if (page.DibBits == 8 && page.How != Kind::Palette) page.Palette = platform::Bitmap(1, 1, 8).Palette();
   page.XPelsPerMeter = PerMetre(tiff, TIFFTAG_XRESOLUTION);
   page.YPelsPerMeter = PerMetre(tiff, TIFFTAG_YRESOLUTION);
-  return PictureSizeAllowed(page.Width, page.Height, page.DibBits);
+  const bool allowed = PictureSizeAllowed(page.Width, page.Height, page.DibBits);
+  if (tooLarge) *tooLarge = !allowed;
+  return allowed;
 }
 
 using RowSink = std::function<void(uint32_t y, const uint8_t* samples)>;
@@ -242,15 +246,26 @@ GlobalHandle QVLoadImg(const char* name) {
   return BuildDib(tiff.get(), page);
 }
 
-bool DecodeTiff(const uint8_t* data, size_t size, platform::Bitmap& out, std::string* error) {
-  auto fail = [&](const char* why) {
+int TiffPageCount(const uint8_t* data, size_t size) {
+  const MemoryTiff tiff(data, size);
+  if (!tiff.get()) return 0;
+  // Counting walks the chain of directories; libtiff stops at a loop.
+  return static_cast<int>(std::min<tdir_t>(TIFFNumberOfDirectories(tiff.get()), kMaxTiffPages));
+}
+
+bool DecodeTiff(const uint8_t* data, size_t size, platform::Bitmap& out, std::string* error, int index) {
+  auto fail = [&](const std::string& why) {
     if (error) *error = why;
     return false;
   };
   const MemoryTiff tiff(data, size);
   if (!tiff.get()) return fail("not a TIFF file");
+  if (index < 0 || index >= kMaxTiffPages || !TIFFSetDirectory(tiff.get(), static_cast<tdir_t>(index)))
+    return fail("the TIFF file has no such page");
   Page page;
-  if (!DescribePage(tiff.get(), page)) return fail("unsupported or damaged TIFF page");
+  bool tooLarge = false;
+  if (!DescribePage(tiff.get(), page, &tooLarge))
+    return fail(tooLarge ? PictureTooLargeText() : "unsupported or damaged TIFF page");
   platform::Bitmap picture(static_cast<int32_t>(page.Width), static_cast<int32_t>(page.Height), page.DibBits);
   if (!page.Palette.empty()) picture.Palette() = page.Palette;
   picture.XPelsPerMeter = page.XPelsPerMeter;

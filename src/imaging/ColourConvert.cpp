@@ -165,46 +165,4 @@ bool ThresholdToMono(const platform::Bitmap& source, platform::Bitmap& target, i
   }
 }
 
-int32_t OtsuThreshold(const platform::Bitmap& source) {
-  std::vector<uint8_t> values;
-  try {
-    if (!ReadGreyValues(source, values)) return kDefaultThreshold;
-  } catch (const std::bad_alloc&) {
-    return kDefaultThreshold;
-  }
-  std::array<int64_t, kGreyLevels> histogram{};
-  const auto valueRow = static_cast<size_t>(platform::DibRowBytes(source.Width(), 8));
-  for (int32_t y = 0; y < source.Height(); ++y) {
-    const uint8_t* row = values.data() + y * valueRow;
-    for (int32_t x = 0; x < source.Width(); ++x) ++histogram[row[x]];
-  }
-  int64_t total = 0;
-  double sumAll = 0;
-  for (int i = 0; i < kGreyLevels; ++i) {
-    total += histogram[i];
-    sumAll += static_cast<double>(i) * histogram[i];
-  }
-  // Class "dark" holds the levels 0..t; the best t maximises the variance
-  // between the classes, and every level below t + 1 becomes black.
-  int64_t darkCount = 0;
-  double darkSum = 0;
-  double best = 0;
-  int32_t threshold = kDefaultThreshold;
-  for (int t = 0; t < kGreyLevels - 1; ++t) {
-    darkCount += histogram[t];
-    darkSum += static_cast<double>(t) * histogram[t];
-    const int64_t lightCount = total - darkCount;
-    if (darkCount == 0 || lightCount == 0) continue;
-    const double darkMean = darkSum / darkCount;
-    const double lightMean = (sumAll - darkSum) / lightCount;
-    const double between =
-        static_cast<double>(darkCount) * lightCount * (darkMean - lightMean) * (darkMean - lightMean);
-    if (between > best) {
-      best = between;
-      threshold = t + 1;
-    }
-  }
-  return threshold;
-}
-
 }  // namespace imaging

@@ -38,9 +38,4 @@ bool ColourToGrey(const platform::Bitmap& source, platform::Bitmap& target);
 // Threshold 0 gives an all-white page, 255 blackens all but pure white.
 bool ThresholdToMono(const platform::Bitmap& source, platform::Bitmap& target, int32_t threshold);
 
-// A threshold for ThresholdToMono chosen from the grey histogram so that it
-// best separates dark from light (the split with the largest variance
-// between the two classes). A page of one grey level gives kDefaultThreshold.
-int32_t OtsuThreshold(const platform::Bitmap& source);
-
 }  // namespace imaging

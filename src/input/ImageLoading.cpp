@@ -1,8 +1,8 @@
 // Image file loading (see ImageLoading.h).
 //
-// Every route decodes into a fresh Bitmap, so the view only changes when the
-// whole file was read. Errors travel as exceptions to the one handler at the
-// end of LoadImageFile, which shows the single message of a failed load.
+// The routes and the fallback to the file's content are those of PageFile;
+// every route decodes into a fresh Bitmap, so the view only changes when the
+// whole page was read.
 //
 // Loading a page leaves the library's change flag alone: clearing it would
 // silently drop what a supervisor taught before opening the next page.
@@ -12,12 +12,8 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "formats/BmpCodec.h"
-#include "formats/JpegCodec.h"
-#include "formats/PictureReader.h"
-#include "formats/TiffReader.h"
+#include "input/PageFile.h"
 #include "platform/ByteOrder.h"
-#include "platform/FileIo.h"
 #include "platform/UiHooks.h"
 
 namespace input {
@@ -45,42 +41,6 @@ bool DibImageSize(const BitmapInfoHeader& header, uint32_t& size) {
   if (stride > 0 && rows > int64_t{UINT32_MAX} / stride) return false;
   size = static_cast<uint32_t>(stride * rows);
   return true;
-}
-
-void ReadOrThrow(const std::string& name, std::vector<uint8_t>& data) {
-  std::string error;
-  if (!platform::ReadWholeFile(name, data, &error)) throw std::runtime_error(error);
-}
-
-platform::Bitmap LoadJpeg(const std::string& name) {
-  std::vector<uint8_t> data;
-  ReadOrThrow(name, data);
-  platform::Bitmap picture;
-  std::string error;
-  if (!formats::DecodeJpeg(data.data(), data.size(), picture, &error)) throw std::runtime_error(error);
-  return picture;
-}
-
-platform::Bitmap LoadTif(const std::string& name) {
-  const platform::GlobalHandle handle = formats::QVLoadImg(name.c_str());
-  if (!handle) throw std::runtime_error(kTiffReadError);
-  platform::Bitmap picture;
-  try {
-    std::vector<uint8_t> stream;
-    if (!DibToBitmapStream(handle, stream) || !formats::DecodeBmp(stream.data(), stream.size(), picture)) {
-      throw std::runtime_error(kTiffReadError);
-    }
-  } catch (const std::exception&) {
-    throw std::runtime_error(kTiffReadError);
-  }
-  return picture;
-}
-
-platform::Bitmap LoadOther(const std::string& name) {
-  platform::Bitmap picture;
-  std::string error;
-  if (!formats::ReadPictureFile(name, picture, &error)) throw std::runtime_error(error);
-  return picture;
 }
 
 }  // namespace
@@ -132,24 +92,22 @@ bool DibToBitmapStream(platform::GlobalHandle handle, std::vector<uint8_t>& stre
   return written;
 }
 
-bool LoadImageFile(platform::Bitmap& view, const std::string& name) {
+bool LoadImageFile(platform::Bitmap& view, const std::string& name, LoadDetails* details) {
   platform::Ui().SetBusyCursor(true);
-  try {
-    const std::string extension = platform::LowerExtension(name);
-    if (extension == ".jpg") {
-      view = LoadJpeg(name);
-      platform::Ui().ProcessMessages();
-    } else if (extension == ".tif") {
-      view = LoadTif(name);
-    } else {
-      view = LoadOther(name);
-    }
-  } catch (...) {
-    platform::Ui().SetBusyCursor(false);
+  PageFile file;
+  std::string reason;
+  platform::Bitmap page;
+  const bool read = file.Open(name, reason) && file.ReadPage(0, page, reason);
+  platform::Ui().SetBusyCursor(false);
+  if (details) {
+    details->PageCount = read ? file.PageCount() : 0;
+    details->Reason = read ? std::string() : reason;
+  }
+  if (!read) {
     platform::ShowNotice(kBitmapFileError);
     return false;
   }
-  platform::Ui().SetBusyCursor(false);
+  view = std::move(page);
   return true;
 }
 

@@ -1,5 +1,6 @@
 // Image file loading: turns a named picture file into the bitmap of a page
-// view, by one of three routes chosen by the file's extension, and converts
+// view, by one of three routes chosen by the file's extension (or, when that
+// fails, by the format its content shows), and converts
 // packed device-independent bitmaps held in global memory (from the TIFF
 // loader or a scanner) into BMP file images.
 #pragma once
@@ -16,7 +17,6 @@ namespace input {
 // The only message a failed load shows; the inner texts below never reach
 // the user.
 inline constexpr const char* kBitmapFileError = "位图文件错误！";
-inline constexpr const char* kTiffReadError = "读tiff出错!";
 inline constexpr const char* kFreeMemoryError = "释放内存出错!";
 
 // Bytes of a DIB's colour table: colours used × 4 when that is not 0, else
@@ -32,12 +32,21 @@ uint16_t DibColorTableSize(const platform::BitmapInfoHeader& header);
 // kFreeMemoryError when the block cannot be freed.
 bool DibToBitmapStream(platform::GlobalHandle handle, std::vector<uint8_t>& stream);
 
-// Reads the file into `view`: ".jpg" through the JPEG decoder, ".tif"
-// through QVLoadImg and a BMP image of its DIB, every other extension
-// (".jpeg" and ".tiff" included) through the multi-format reader. The
-// extension is compared in lower case. Shows the busy cursor meanwhile. On
-// any failure shows kBitmapFileError (question icon, OK), leaves `view` as it
-// was and returns false. A load does not touch the library's change flag.
-bool LoadImageFile(platform::Bitmap& view, const std::string& name);
+// What a load found out besides the picture, for front ends that say more
+// than the single message.
+struct LoadDetails {
+  int PageCount = 0;   // pages in the file (TIFF and PDF may have several); 0 after a failure
+  std::string Reason;  // why it failed, in English; empty after a success
+};
+
+// Reads the first page of the file into `view`: ".jpg" through the JPEG
+// decoder, ".tif" through QVLoadImg and a BMP image of its DIB, every other
+// extension (".jpeg" and ".tiff" included) through the multi-format reader;
+// the extension is compared in lower case. When that route fails or the
+// extension is unknown, the decoder of the format the file's content shows is
+// tried (see PageFile). Shows the busy cursor meanwhile. On any failure shows
+// kBitmapFileError (question icon, OK), leaves `view` as it was and returns
+// false. A load does not touch the library's change flag.
+bool LoadImageFile(platform::Bitmap& view, const std::string& name, LoadDetails* details = nullptr);
 
 }  // namespace input

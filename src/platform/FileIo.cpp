@@ -5,22 +5,32 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <cstdio>
 #include <fstream>
 
 namespace platform {
 
+namespace {
+constexpr size_t kMegabyte = size_t{1} << 20;
+}  // namespace
+
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& data, std::string* error, size_t maxBytes) {
-  auto fail = [&](const char* why) {
+  auto fail = [&](const std::string& why) {
     if (error) *error = why;
     data.clear();
     return false;
   };
+  errno = 0;
   std::ifstream in(path, std::ios::binary | std::ios::ate);
-  if (!in) return fail("cannot open the file");
+  // The stream opens the file with the system's open, which leaves the reason in errno.
+  if (!in) return fail(std::string("cannot open the file: ") + (errno ? std::strerror(errno) : "unknown error"));
   const std::streamoff size = in.tellg();
   if (size < 0) return fail("cannot read the file");
-  if (static_cast<uint64_t>(size) > maxBytes) return fail("the file is too large");
+  if (static_cast<uint64_t>(size) > maxBytes)
+    return fail("the file is larger than " + (maxBytes >= kMegabyte ? std::to_string(maxBytes / kMegabyte) + " MB"
+                                                                     : std::to_string(maxBytes) + " bytes"));
   data.resize(static_cast<size_t>(size));
   in.seekg(0);
   if (size > 0 && !in.read(reinterpret_cast<char*>(data.data()), size)) return fail("cannot read the file");

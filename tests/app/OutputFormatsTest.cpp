@@ -114,17 +114,97 @@ TEST(OutputFormats, TsvHasARowPerPageLineAndCharacterInTwelveColumns) {
     if (!row.empty() && row.back() == '\t') cells.emplace_back();
     table.push_back(cells);
   }
-  ASSERT_EQ(table.size(), 1u + 2 * 5);  // header; per page: page, line, three characters
+  // Header; per page: page, block, paragraph, line, three characters.
+  ASSERT_EQ(table.size(), 1u + 2 * 7);
   for (const auto& cells : table) EXPECT_EQ(cells.size(), 12u);
   EXPECT_EQ(table[0][0], "level");
   EXPECT_EQ(table[0][11], "text");
   EXPECT_EQ(table[1],
             (std::vector<std::string>{"1", "1", "0", "0", "0", "0", "0", "0", "200", "100", "-1", ""}));
   EXPECT_EQ(table[2],
+            (std::vector<std::string>{"2", "1", "1", "0", "0", "0", "10", "5", "90", "26", "-1", ""}));
+  EXPECT_EQ(table[3],
+            (std::vector<std::string>{"3", "1", "1", "1", "0", "0", "10", "5", "90", "26", "-1", ""}));
+  EXPECT_EQ(table[4],
             (std::vector<std::string>{"4", "1", "1", "1", "1", "0", "10", "5", "90", "26", "-1", ""}));
-  EXPECT_EQ(table[5],
+  EXPECT_EQ(table[7],
             (std::vector<std::string>{"5", "1", "1", "1", "1", "3", "80", "8", "20", "23", "73", "A"}));
-  EXPECT_EQ(table[6][1], "2");  // pages are counted through the document
+  EXPECT_EQ(table[8][1], "2");  // pages are counted through the document
+}
+
+// The rows of a TSV document, each split at its tabs.
+std::vector<std::vector<std::string>> TsvRows(const std::string& tsv) {
+  std::vector<std::vector<std::string>> rows;
+  std::istringstream in(tsv);
+  for (std::string row; std::getline(in, row);) {
+    std::vector<std::string> cells;
+    std::istringstream fields(row);
+    for (std::string cell; std::getline(fields, cell, '\t');) cells.push_back(cell);
+    rows.push_back(cells);
+  }
+  return rows;
+}
+
+TEST(OutputFormats, RegionsAndParagraphsAreBlocksAndParagraphsInHocrAltoAndTsv) {
+  const app::PageResult page = outputtest::TwoRegionPage();
+  const std::string hocr = Document(OutputFormat::Hocr, {page});
+  EXPECT_EQ(Count(hocr, "class=\"ocr_carea\""), 2u);
+  EXPECT_EQ(Count(hocr, "class=\"ocr_par\""), 3u);
+  EXPECT_EQ(Count(hocr, "class=\"ocr_line\""), 4u);
+  // The left region reaches from its first line to the bottom of its third.
+  EXPECT_NE(hocr.find("<div class=\"ocr_carea\" id=\"block_1_1\" title=\"bbox 10 5 100 151\">\n"
+                      "    <p class=\"ocr_par\" id=\"par_1_1\" title=\"bbox 10 5 100 71\">\n"),
+            std::string::npos)
+      << hocr;
+  EXPECT_NE(hocr.find("<p class=\"ocr_par\" id=\"par_1_2\" title=\"bbox 10 125 100 151\">\n"
+                      "     <span class=\"ocr_line\" id=\"line_1_3\""),
+            std::string::npos);
+  EXPECT_NE(hocr.find("<div class=\"ocr_carea\" id=\"block_1_2\" title=\"bbox 200 5 290 31\">\n"
+                      "    <p class=\"ocr_par\" id=\"par_1_3\""),
+            std::string::npos);
+
+  const std::string alto = Document(OutputFormat::Alto, {page});
+  EXPECT_EQ(Count(alto, "<TextBlock "), 2u);
+  EXPECT_NE(alto.find("<TextBlock ID=\"block_1_2\" HPOS=\"200\" VPOS=\"5\" WIDTH=\"90\" HEIGHT=\"26\">\n"
+                      "          <TextLine ID=\"line_1_4\""),
+            std::string::npos)
+      << alto;
+
+  // block, paragraph in its block, line in its paragraph, of each line's row.
+  std::vector<std::vector<std::string>> numbers;
+  for (const auto& row : TsvRows(Document(OutputFormat::Tsv, {page})))
+    if (row[0] == "4") numbers.push_back({row[2], row[3], row[4]});
+  EXPECT_EQ(numbers, (std::vector<std::vector<std::string>>{
+                         {"1", "1", "1"}, {"1", "1", "2"}, {"1", "2", "1"}, {"2", "1", "1"}}));
+}
+
+TEST(OutputFormats, APagePassedOverKeepsItsPlace) {
+  const app::PageResult page = outputtest::TwoLinePage();
+  auto document = [&](OutputFormat format, bool skipFirst) {
+    app::OutputDocument out(format, {});
+    if (skipFirst) out.SkipPage();
+    EXPECT_TRUE(out.AddPage(page));
+    out.SkipPage();
+    EXPECT_TRUE(out.AddPage(page));
+    EXPECT_TRUE(out.Finish());
+    return out.TakeReady();
+  };
+  // An empty page in the text between form feeds.
+  EXPECT_EQ(document(OutputFormat::Text, false), "今天 A\n\n\f\f今天 A\n\n");
+  EXPECT_EQ(document(OutputFormat::Text, true), "\f今天 A\n\n\f\f今天 A\n\n");
+  EXPECT_EQ(Count(document(OutputFormat::Json, true), "\n"), 2u);
+  // The markup formats number the pages by their places, and begin and end
+  // once however the document starts.
+  const std::string hocr = document(OutputFormat::Hocr, true);
+  EXPECT_EQ(hocr.rfind("<?xml ", 0), 0u);
+  EXPECT_NE(hocr.find("id=\"page_2\""), std::string::npos);
+  EXPECT_NE(hocr.find("id=\"page_4\""), std::string::npos);
+  EXPECT_EQ(Count(hocr, "class=\"ocr_page\""), 2u);
+  EXPECT_EQ(Count(document(OutputFormat::Alto, true), "</alto>"), 1u);
+  app::OutputDocument nothing(OutputFormat::Hocr, {});
+  nothing.SkipPage();
+  EXPECT_TRUE(nothing.Finish());
+  EXPECT_EQ(nothing.TakeReady(), "");
 }
 
 TEST(OutputFormats, PdfNeedsTheBlackAndWhitePageImage) {

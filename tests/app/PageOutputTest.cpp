@@ -58,7 +58,8 @@ TEST(PageOutput, JsonHasThePageLineBoxesAndMeanAccuracyAndFeaturesOnlyWhenAsked)
   EXPECT_NEAR(*app::MeanAccuracy(page), 47.67, 0.01);
   const std::string json = app::PageJson(page);
   EXPECT_EQ(json.rfind("{\"image\":\"scan.png\",\"page\":3,\"width\":200,\"height\":100,\"seconds\":0.000000,"
-                       "\"accuracy\":47.7,\"lines\":[{\"text\":\"今天 A\",\"indent\":0,\"box\":[10,5,99,30],"
+                       "\"accuracy\":47.7,\"regions\":[],\"lines\":[{\"text\":\"今天 A\",\"indent\":0,"
+                       "\"region\":0,\"paragraph\":0,\"box\":[10,5,99,30],"
                        "\"blocks\":[{\"box\":[10,5,29,30],\"cut_sides\":0,\"candidates\":[{\"char\":\"今\","
                        "\"score\":64},{\"char\":\"令\",\"score\":50}]},",
                        0),
@@ -74,7 +75,26 @@ TEST(PageOutput, JsonHasThePageLineBoxesAndMeanAccuracyAndFeaturesOnlyWhenAsked)
   app::PageResult blank = page;
   blank.Lines.clear();
   EXPECT_FALSE(app::MeanAccuracy(blank).has_value());
-  EXPECT_NE(app::PageJson(blank).find("\"accuracy\":null,\"lines\":[]}"), std::string::npos);
+  EXPECT_NE(app::PageJson(blank).find("\"accuracy\":null,\"regions\":[],\"lines\":[]}"), std::string::npos);
+}
+
+TEST(PageOutput, RegionsAndParagraphsPartTheTextAndAreNamedInTheJson) {
+  app::PageResult page = outputtest::TwoRegionPage();
+  // A blank line before each paragraph but the first, across regions too.
+  EXPECT_EQ(app::PageText(page, app::TextEncoding::Utf8), "今天 A\n今天 A\n\n今天 A\n\n今天 A\n");
+  const std::string json = app::PageJson(page);
+  EXPECT_NE(json.find("\"regions\":[{\"box\":[10,5,99,150]},{\"box\":[200,5,289,30]}],\"lines\":["),
+            std::string::npos)
+      << json;
+  size_t at = 0;
+  for (const char* place : {"\"region\":0,\"paragraph\":0,\"box\":[10,5,", "\"region\":0,\"paragraph\":0,\"box\":[10,45,",
+                            "\"region\":0,\"paragraph\":1,\"box\":[10,125,", "\"region\":1,\"paragraph\":2,\"box\":[200,5,"}) {
+    at = json.find(place, at);
+    EXPECT_NE(at, std::string::npos) << place;
+  }
+  // In learning mode rulers sit between the pane's lines: no paragraphs then.
+  page.PaneLines.push_back("0123");
+  EXPECT_EQ(app::PageText(page, app::TextEncoding::Utf8), "今天 A\n今天 A\n今天 A\n今天 A\n0123\n");
 }
 
 }  // namespace

@@ -2,123 +2,35 @@
 // among good ones, text and JSON output on the sample page, output files,
 // page preparation, and a rendered page taught through --learn and read back.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <sstream>
 
 #include "formats/BmpCodec.h"
 #include "platform/Bitmap.h"
 #include "platform/Encoding.h"
+#include "support/CliFixtures.h"
 #include "training/PageRenderer.h"
 
 namespace {
 
+using clitest::Count;
+using clitest::EditDistance;
+using clitest::ReadFile;
+using clitest::RunResult;
+using clitest::SplitLines;
+using clitest::WriteFile;
 namespace fs = std::filesystem;
 
 const char* const kSongFont = "/usr/share/fonts/truetype/arphic-gbsn00lp/gbsn00lp.ttf";
-constexpr size_t kEmptyWordPairsBytes = 262144;
 
-struct RunResult {
-  int Status = -1;
-  std::string Out;
-  std::string Err;
-};
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const fs::path& path, const std::string& content) {
-  std::ofstream out(path, std::ios::binary);
-  out << content;
-}
-
-std::string Quote(const std::string& arg) {
-  std::string quoted = "'";
-  for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-size_t Count(const std::string& text, const std::string& part) {
-  size_t count = 0;
-  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
-  return count;
-}
-
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
-// Levenshtein distance over code points of two UTF-8 texts.
-size_t EditDistance(const std::string& a, const std::string& b) {
-  auto points = [](const std::string& s) {
-    std::vector<std::string> out;
-    for (size_t i = 0; i < s.size();) {
-      const auto c = static_cast<uint8_t>(s[i]);
-      const size_t n = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-      out.push_back(s.substr(i, n));
-      i += n;
-    }
-    return out;
-  };
-  const auto x = points(a), y = points(b);
-  std::vector<size_t> row(y.size() + 1);
-  for (size_t j = 0; j <= y.size(); ++j) row[j] = j;
-  for (size_t i = 1; i <= x.size(); ++i) {
-    size_t diagonal = row[0];
-    row[0] = i;
-    for (size_t j = 1; j <= y.size(); ++j) {
-      const size_t above = row[j];
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (x[i - 1] == y[j - 1] ? 0 : 1)});
-      diagonal = above;
-    }
-  }
-  return row[y.size()];
-}
-
-class PellarCliTest : public ::testing::Test {
+class PellarCliTest : public clitest::CliTest {
  protected:
   void SetUp() override {
-    dir_ = fs::path(::testing::TempDir()) /
-           ("pellar_cli_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_ / "library");
-    WriteFile(dir_ / "library" / "Word.Dat", std::string(kEmptyWordPairsBytes, '\0'));
+    CliTest::SetUp();
     sample_ = (dir_ / "sample-page.bmp").string();
     fs::copy_file(fs::path(PELLAR_SOURCE_DIR) / "samples" / "sample-page.bmp", sample_);
   }
 
-  // Runs the program with --library pointing at the empty test library
-  // (unless the arguments name one); standard output goes to a file unless
-  // `output` redirects it elsewhere.
-  RunResult Run(const std::vector<std::string>& args, bool withLibrary = true,
-                const std::string& output = "") {
-    std::string command = Quote(std::string(PELLAR_BIN_DIR) + "/pellarocr-cli");
-    if (withLibrary) command.append(" --library ").append(Quote((dir_ / "library").string()));
-    for (const auto& arg : args) command.append(" ").append(Quote(arg));
-    const fs::path out = dir_ / "stdout", err = dir_ / "stderr";
-    command.append(" ").append(output.empty() ? ">" + Quote(out.string()) : output);
-    command.append(" 2>").append(Quote(err.string()));
-    command.append(" </dev/null");
-    const int raw = std::system(command.c_str());
-    RunResult result;
-    result.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    result.Out = ReadFile(out);
-    result.Err = ReadFile(err);
-    return result;
-  }
-
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-
-  fs::path dir_;
   std::string sample_;
 };
 
@@ -208,9 +120,12 @@ TEST_F(PellarCliTest, SamplePageLinesAreFoundAndTheEmptyLibraryReadsNothing) {
   EXPECT_EQ(Count(json.Out, "\"box\":["), Count(json.Out, "{\"box\":[") + printedLines.size());
   EXPECT_GT(Count(json.Out, "{\"box\":["), printedLines.size() * 10);
   EXPECT_EQ(Count(json.Out, "\"features\":["), 0u);
+  // One region: the page is a single column.
+  EXPECT_NE(json.Out.find("\"regions\":[{\"box\":["), std::string::npos);
+  EXPECT_EQ(Count(json.Out, "\"region\":0,"), printedLines.size());
   EXPECT_EQ(json.Out.back(), '\n');
   RunResult features = Run({"--format", "json", "--json-features", sample_});
-  EXPECT_EQ(Count(features.Out, "\"features\":["), Count(features.Out, "{\"box\":["));
+  EXPECT_EQ(Count(features.Out, "\"features\":["), Count(features.Out, "\"cut_sides\":"));
 }
 
 TEST_F(PellarCliTest, OutputFolderGetsOneFilePerImageAndKeepsOldFilesOfFailedImages) {
@@ -241,7 +156,7 @@ TEST_F(PellarCliTest, OutputFolderGetsOneFilePerImageAndKeepsOldFilesOfFailedIma
 TEST_F(PellarCliTest, WriteErrorsOnStandardOutputFailTheRun) {
   for (const char* redirection : {">/dev/full", ">&-"}) {
     for (const std::vector<std::string>& args : {std::vector<std::string>{sample_}, {"--help"}}) {
-      RunResult result = Run(args, args.size() == 1, redirection);
+      RunResult result = Run(args, args.size() == 1, "", redirection);
       EXPECT_EQ(result.Status, 1) << redirection << " " << args[0];
       EXPECT_NE(result.Err.find("pellarocr-cli: cannot write to standard output: "), std::string::npos)
           << redirection << " " << args[0] << ": " << result.Err;

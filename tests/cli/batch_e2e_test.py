@@ -91,7 +91,7 @@ class BatchTest(TaughtLibraryTest):
             # A call over several images ends with the summary of their statuses.
             if "-N 100" in recipe:
                 self.assertRegex(done.stderr, r"status 0: 4 pages; status 2: 1 page \(scans/page-3.bmp\)")
-            self.assertIn("scans/page-3.bmp: cannot read the image", done.stderr)
+            self.assertIn("scans/page-3.bmp: cannot decode the BMP data: not a BMP file", done.stderr)
 
 
 if __name__ == "__main__":

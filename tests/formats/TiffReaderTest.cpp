@@ -1,7 +1,8 @@
 // The TIFF reader: bilevel (uncompressed, LZW, group 3 and 4), grey, palette,
 // colour, 16-bit and tiled pages come back as packed DIBs (and as Bitmaps
 // from memory) of the right depth and content; multi-page files give their
-// first page; failures give nothing.
+// first page through QVLoadImg and any page from memory; failures give
+// nothing.
 #include <gtest/gtest.h>
 
 #include "formats/BmpCodec.h"
@@ -71,16 +72,31 @@ TEST_F(TiffReader, EveryCommonLayoutKeepsItsPixels) {
   }
 }
 
-TEST_F(TiffReader, MultiPageFilesOpenTheirFirstPage) {
+TEST_F(TiffReader, MultiPageFilesOpenTheirFirstPageAndEveryPageFromMemory) {
   const platform::Bitmap first = PatternPicture(32, 16, 1);
   const platform::Bitmap second(32, 16, 1);
+  const platform::Bitmap third = PatternPicture(8, 40, 8);
   ASSERT_TRUE(formats::WriteBmpFile(dir_.Path("1.bmp"), first));
   ASSERT_TRUE(formats::WriteBmpFile(dir_.Path("2.bmp"), second));
-  ASSERT_TRUE(
-      GmConvert(dir_.Path("1.bmp") + " " + dir_.Path("2.bmp") + " -compress Group4 " + dir_.Path("m.tif")));
+  ASSERT_TRUE(formats::WriteBmpFile(dir_.Path("3.bmp"), third));
+  ASSERT_TRUE(GmConvert(dir_.Path("1.bmp") + " " + dir_.Path("2.bmp") + " " + dir_.Path("3.bmp") +
+                        " -compress LZW " + dir_.Path("m.tif")));
   platform::Bitmap loaded;
   ASSERT_TRUE(LoadThroughDib(dir_.Path("m.tif"), loaded));
   EXPECT_EQ(MaxColourDifference(first, loaded), 0);
+
+  const std::vector<uint8_t> bytes = formatstest::ReadBytes(dir_.Path("m.tif"));
+  EXPECT_EQ(TiffPageCount(bytes.data(), bytes.size()), 3);
+  const platform::Bitmap* expected[] = {&first, &second, &third};
+  for (int page = 0; page < 3; ++page) {
+    std::string error;
+    ASSERT_TRUE(DecodeTiff(bytes.data(), bytes.size(), loaded, &error, page)) << page << ": " << error;
+    EXPECT_EQ(MaxColourDifference(*expected[page], loaded), 0) << page;
+  }
+  std::string error;
+  EXPECT_FALSE(DecodeTiff(bytes.data(), bytes.size(), loaded, &error, 3));
+  EXPECT_EQ(error, "the TIFF file has no such page");
+  EXPECT_EQ(TiffPageCount(bytes.data(), 100), 0);
 }
 
 TEST_F(TiffReader, FailuresGiveNoBlock) {

@@ -24,6 +24,7 @@ class QuietUi : public platform::UiHooks {
 inline constexpr const char* kLoadExtensions[] = {
     ".jpg", ".tif", ".png", ".tiff", ".bmp", ".psd", ".pcx", ".tga",  ".gif", ".ppm",
     ".sgi", ".rla", ".pcd", ".cut",  ".ico", ".emf", ".wmf", ".jpeg", ".fax", ".win",
+    ".pdf", ".dat",  // ".dat" has no decoder: the content chooses one
 };
 inline constexpr size_t kLoadExtensionCount = sizeof kLoadExtensions / sizeof kLoadExtensions[0];
 

@@ -75,3 +75,6 @@ open(folder + '/a.wmf', 'wb').write(w(*words) + w(check) + header + records)
 PY
 seed 15 "$work/a.emf"
 seed 16 "$work/a.wmf"
+gm convert "$work/mono.pbm" "$work/a.pdf" && seed 20 "$work/a.pdf"
+cp "$work/a.png" "$work/b.png" && seed 21 "$work/b.png"
+cp "$work/g4.tif" "$work/b.tif" && seed 21 "$work/b.tif"

@@ -112,14 +112,5 @@ TEST(ThresholdToMono, ReadsThePaletteGreyAndMayWorkInPlace) {
   EXPECT_EQ(Bit(indexed, 1, 0), 0);
 }
 
-TEST(OtsuThreshold, SeparatesTwoLevels) {
-  Bitmap grey = GreyRow({30, 30, 30, 200, 200, 200, 200, 35, 190});
-  const int32_t threshold = OtsuThreshold(grey);
-  EXPECT_GT(threshold, 35);
-  EXPECT_LE(threshold, 190);
-  EXPECT_EQ(OtsuThreshold(GreyRow({255, 255, 255})), kDefaultThreshold);
-  EXPECT_EQ(OtsuThreshold(Bitmap()), kDefaultThreshold);
-}
-
 }  // namespace
 }  // namespace imaging

@@ -75,22 +75,74 @@ TEST_F(Loading, TifAndTiffBothRead) {
   EXPECT_TRUE(ui_.Messages.empty());
 }
 
-TEST_F(Loading, EveryFailureShowsTheOneMessageAndKeepsTheView) {
-  const platform::Bitmap old = PatternPicture(5, 5, 8);
-  const std::vector<uint8_t> png = ReadBytes(Make(PatternPicture(9, 9, 24), "x.png"));
-  for (const char* name : {"x.tif", "x.tiff", "x.jpg", "x.jpeg", "x.bmp", "x.psd", "x.psp", "x.unknown"}) {
+TEST_F(Loading, MisnamedPicturesAreReadByTheirContent) {
+  const platform::Bitmap picture = PatternPicture(9, 9, 24);
+  const std::vector<uint8_t> png = ReadBytes(Make(picture, "x.png"));
+  for (const char* name : {"x.tif", "x.tiff", "x.jpg", "x.jpeg", "x.bmp", "x.psd", "x.psp", "x.unknown", "x"}) {
     WriteBytes(dir_.Path(name), png);
+    platform::Bitmap view;
+    LoadDetails details;
+    ASSERT_TRUE(LoadImageFile(view, dir_.Path(name), &details)) << name << ": " << details.Reason;
+    EXPECT_EQ(MaxColourDifference(view, picture), 0) << name;
+    EXPECT_EQ(details.PageCount, 1);
+    EXPECT_TRUE(ui_.Messages.empty());
+  }
+}
+
+TEST_F(Loading, EveryFailureShowsTheOneMessageKeepsTheViewAndSaysWhy) {
+  const platform::Bitmap old = PatternPicture(5, 5, 8);
+  const std::string text = "this is no picture at all, only words";
+  const struct {
+    const char* Name;
+    const char* Reason;  // the start of the reason
+  } cases[] = {
+      {"x.tif", "cannot decode as TIF: "},  {"x.png", "cannot decode as PNG: "},
+      {"x.jpg", "cannot decode as JPG: "},  {"x.psp", "unsupported format"},
+      {"x.unknown", "unsupported format"},
+  };
+  for (const auto& c : cases) {
+    WriteBytes(dir_.Path(c.Name), std::vector<uint8_t>(text.begin(), text.end()));
     platform::Bitmap view = old;
-    EXPECT_FALSE(LoadImageFile(view, dir_.Path(name))) << name;
+    LoadDetails details;
+    EXPECT_FALSE(LoadImageFile(view, dir_.Path(c.Name), &details)) << c.Name;
     ExpectOneFailureMessage();
+    EXPECT_EQ(details.Reason.rfind(c.Reason, 0), 0u) << c.Name << ": " << details.Reason;
+    EXPECT_EQ(details.PageCount, 0);
     EXPECT_EQ(view.Bits(), old.Bits());
     EXPECT_FALSE(ui_.Busy);
   }
   platform::Bitmap view;
-  EXPECT_FALSE(LoadImageFile(view, dir_.Path("missing.tif")));
+  LoadDetails details;
+  EXPECT_FALSE(LoadImageFile(view, dir_.Path("missing.tif"), &details));
   ExpectOneFailureMessage();
-  EXPECT_FALSE(LoadImageFile(view, dir_.Path("missing.png")));
+  EXPECT_EQ(details.Reason, "cannot open the file: No such file or directory");
+  WriteBytes(dir_.Path("empty.png"), {});
+  EXPECT_FALSE(LoadImageFile(view, dir_.Path("empty.png"), &details));
   ExpectOneFailureMessage();
+  // A PNG signature on damaged data names the format the content claims.
+  std::vector<uint8_t> damaged = ReadBytes(Make(PatternPicture(9, 9, 24), "d.png"));
+  damaged.resize(40);
+  WriteBytes(dir_.Path("d.bmp"), damaged);
+  EXPECT_FALSE(LoadImageFile(view, dir_.Path("d.bmp"), &details));
+  ExpectOneFailureMessage();
+  EXPECT_EQ(details.Reason.rfind("cannot decode the PNG data: ", 0), 0u) << details.Reason;
+}
+
+// The open command shows the first page of a file of several and tells how
+// many there are.
+TEST_F(Loading, FirstPageOfSeveralAndTheirNumber) {
+  const platform::Bitmap first = PatternPicture(20, 10, 24), second = PatternPicture(10, 30, 8);
+  ASSERT_TRUE(formats::WriteBmpFile(dir_.Path("one.bmp"), first));
+  ASSERT_TRUE(formats::WriteBmpFile(dir_.Path("two.bmp"), second));
+  ASSERT_TRUE(GmConvert(dir_.Path("one.bmp") + " " + dir_.Path("two.bmp") + " -adjoin " + dir_.Path("both.tif")));
+  for (const char* name : {"both.tif", "both.TIFF"}) {
+    if (std::string(name) != "both.tif") WriteBytes(dir_.Path(name), ReadBytes(dir_.Path("both.tif")));
+    platform::Bitmap view;
+    LoadDetails details;
+    ASSERT_TRUE(LoadImageFile(view, dir_.Path(name), &details)) << details.Reason;
+    EXPECT_EQ(details.PageCount, 2);
+    EXPECT_EQ(MaxColourDifference(view, first), 0);
+  }
 }
 
 TEST_F(Loading, TruncatedFilesOnEveryRoute) {

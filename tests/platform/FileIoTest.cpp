@@ -43,9 +43,10 @@ TEST(FileIo, WholeFilesAreReadUpToTheCap) {
   ASSERT_TRUE(platform::ReadWholeFile(path, data, &error, 100)) << error;
   EXPECT_EQ(data.size(), 100u);
   EXPECT_FALSE(platform::ReadWholeFile(path, data, &error, 99));
-  EXPECT_EQ(error, "the file is too large");
+  EXPECT_EQ(error, "the file is larger than 99 bytes");
   EXPECT_TRUE(data.empty());
   EXPECT_FALSE(platform::ReadWholeFile(folder.File("none"), data, &error));
+  EXPECT_EQ(error, "cannot open the file: No such file or directory");
   EXPECT_EQ(platform::LowerExtension("/a.b/Page.TIFF"), ".tiff");
   EXPECT_EQ(platform::LowerExtension("/a.b/page"), "");
 }

@@ -34,4 +34,29 @@ app::PageResult TwoLinePage() {
   return page;
 }
 
+app::PageResult TwoRegionPage() {
+  app::PageResult page = TwoLinePage();
+  page.Width = 300;
+  page.Height = 200;
+  const app::LineResult line = page.Lines[0];
+  auto shift = [](core::Box& box, int32_t right, int32_t down) {
+    box.Left += right;
+    box.Right += right;
+    box.Top += down;
+    box.Bottom += down;
+  };
+  auto placed = [&](int32_t right, int32_t down, int32_t region, int32_t paragraph) {
+    app::LineResult moved = line;
+    shift(moved.Box, right, down);
+    for (app::BlockResult& block : moved.Blocks) shift(block.Box, right, down);
+    moved.Region = region;
+    moved.Paragraph = paragraph;
+    return moved;
+  };
+  page.Lines = {placed(0, 0, 0, 0), placed(0, 40, 0, 0), placed(0, 120, 0, 1), placed(190, 0, 1, 2)};
+  page.PaneLines.assign(page.Lines.size(), page.PaneLines[0]);
+  page.Regions = {core::Box{10, 99, 5, 150}, core::Box{200, 289, 5, 30}};
+  return page;
+}
+
 }  // namespace outputtest

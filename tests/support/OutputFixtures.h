@@ -10,4 +10,10 @@ namespace outputtest {
 
 app::PageResult TwoLinePage();
 
+// A page of 300 × 200 pixels in two text regions: the first line of
+// TwoLinePage three times down the left region (the first two one
+// paragraph, the third, further down, another) and once in the right region,
+// a paragraph of its own.
+app::PageResult TwoRegionPage();
+
 }  // namespace outputtest

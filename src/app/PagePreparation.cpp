@@ -52,8 +52,9 @@ bool MakeMonochrome(platform::Bitmap& page, const Preparation& preparation, std:
 
 bool LoadPage(const std::string& path, platform::Bitmap& page, std::string& error) {
   // The loader shows its own message through the hooks on failure.
-  if (!input::LoadImageFile(page, path)) {
-    error = "cannot read the image";
+  std::string reason;
+  if (!input::LoadImageFile(page, path, &reason)) {
+    error = "cannot read the image" + (reason.empty() ? "" : ": " + reason);
     return false;
   }
   if (page.Empty()) {

@@ -14,7 +14,7 @@
 #include <functional>
 #include <vector>
 
-#include "formats/PixelRows.h"
+#include "formats/PictureLimits.h"
 #include "formats/TiffFiles.h"
 #include "platform/Bitmap.h"
 
@@ -67,10 +67,12 @@ bool ReadColourMap(TIFF* tiff, Page& page) {
   return true;
 }
 
-bool DescribePage(TIFF* tiff, Page& page) {
+bool DescribePage(TIFF* tiff, Page& page, std::string* why) {
   if (!TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &page.Width) ||
-      !TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &page.Height))
+      !TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &page.Height)) {
+    if (why) *why = "unsupported or damaged TIFF page";
     return false;
+  }
   TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &page.BitsPerSample);
   TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &page.Samples);
   if (!TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &page.Photometric)) {
@@ -88,7 +90,10 @@ bool DescribePage(TIFF* tiff, Page& page) {
              (bits == 1 || bits == 4 || bits == 8)) {
     page.How = Kind::Palette;
     page.DibBits = bits;
-    if (!ReadColourMap(tiff, page)) return false;
+    if (!ReadColourMap(tiff, page)) {
+      if (why) *why = "unsupported or damaged TIFF page";
+      return false;
+    }
   } else if (page.Samples == 1 && bits == 8 && grey) {
     page.How = Kind::Grey8;
     page.DibBits = 8;
@@ -99,7 +104,7 @@ bool DescribePage(TIFF* tiff, Page& page) {
   if (page.DibBits == 8 && page.How != Kind::Palette) page.Palette = platform::Bitmap(1, 1, 8).Palette();
   page.XPelsPerMeter = PerMetre(tiff, TIFFTAG_XRESOLUTION);
   page.YPelsPerMeter = PerMetre(tiff, TIFFTAG_YRESOLUTION);
-  return PictureSizeAllowed(page.Width, page.Height, page.DibBits);
+  return PictureSizeAllowed(page.Width, page.Height, page.DibBits, why);
 }
 
 using RowSink = std::function<void(uint32_t y, const uint8_t* samples)>;
@@ -233,12 +238,12 @@ GlobalHandle BuildDib(TIFF* tiff, const Page& page) {
 
 }  // namespace
 
-GlobalHandle QVLoadImg(const char* name) {
+GlobalHandle QVLoadImg(const char* name, std::string* why) {
   if (!name) return 0;
-  const TiffFile tiff = OpenTiffQuietly(name, "r");
+  const TiffFile tiff = OpenTiffQuietly(name, "r", why);
   if (!tiff) return 0;
   Page page;
-  if (!DescribePage(tiff.get(), page)) return 0;
+  if (!DescribePage(tiff.get(), page, why)) return 0;
   return BuildDib(tiff.get(), page);
 }
 
@@ -250,7 +255,7 @@ bool DecodeTiff(const uint8_t* data, size_t size, platform::Bitmap& out, std::st
   const MemoryTiff tiff(data, size);
   if (!tiff.get()) return fail("not a TIFF file");
   Page page;
-  if (!DescribePage(tiff.get(), page)) return fail("unsupported or damaged TIFF page");
+  if (!DescribePage(tiff.get(), page, error)) return false;
   platform::Bitmap picture(static_cast<int32_t>(page.Width), static_cast<int32_t>(page.Height), page.DibBits);
   if (!page.Palette.empty()) picture.Palette() = page.Palette;
   picture.XPelsPerMeter = page.XPelsPerMeter;

@@ -62,8 +62,9 @@ platform::Bitmap LoadJpeg(const std::string& name) {
 }
 
 platform::Bitmap LoadTif(const std::string& name) {
-  const platform::GlobalHandle handle = formats::QVLoadImg(name.c_str());
-  if (!handle) throw std::runtime_error(kTiffReadError);
+  std::string why = kTiffReadError;
+  const platform::GlobalHandle handle = formats::QVLoadImg(name.c_str(), &why);
+  if (!handle) throw std::runtime_error(why);
   platform::Bitmap picture;
   try {
     std::vector<uint8_t> stream;
@@ -132,7 +133,7 @@ bool DibToBitmapStream(platform::GlobalHandle handle, std::vector<uint8_t>& stre
   return written;
 }
 
-bool LoadImageFile(platform::Bitmap& view, const std::string& name) {
+bool LoadImageFile(platform::Bitmap& view, const std::string& name, std::string* reason) {
   platform::Ui().SetBusyCursor(true);
   try {
     const std::string extension = platform::LowerExtension(name);
@@ -144,9 +145,15 @@ bool LoadImageFile(platform::Bitmap& view, const std::string& name) {
     } else {
       view = LoadOther(name);
     }
+  } catch (const std::exception& error) {
+    platform::Ui().SetBusyCursor(false);
+    platform::ShowNotice(kBitmapFileError);
+    if (reason) *reason = error.what();
+    return false;
   } catch (...) {
     platform::Ui().SetBusyCursor(false);
     platform::ShowNotice(kBitmapFileError);
+    if (reason) reason->clear();
     return false;
   }
   platform::Ui().SetBusyCursor(false);

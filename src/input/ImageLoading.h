@@ -37,7 +37,9 @@ bool DibToBitmapStream(platform::GlobalHandle handle, std::vector<uint8_t>& stre
 // (".jpeg" and ".tiff" included) through the multi-format reader. The
 // extension is compared in lower case. Shows the busy cursor meanwhile. On
 // any failure shows kBitmapFileError (question icon, OK), leaves `view` as it
-// was and returns false. A load does not touch the library's change flag.
-bool LoadImageFile(platform::Bitmap& view, const std::string& name);
+// was and returns false; the inner reason (in English: a file that is not a
+// regular file, a picture beyond the size caps ...) is never shown, but given
+// in `reason` when asked for. A load does not touch the library's change flag.
+bool LoadImageFile(platform::Bitmap& view, const std::string& name, std::string* reason = nullptr);
 
 }  // namespace input

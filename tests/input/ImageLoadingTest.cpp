@@ -2,6 +2,9 @@
 // message of every failure, the busy cursor, the view left alone on failure,
 // and the page formats the command line reads.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
 
 #include "formats/BmpCodec.h"
 #include "formats/PageWriters.h"
@@ -90,6 +93,24 @@ TEST_F(Loading, EveryFailureShowsTheOneMessageAndKeepsTheView) {
   EXPECT_FALSE(LoadImageFile(view, dir_.Path("missing.tif")));
   ExpectOneFailureMessage();
   EXPECT_FALSE(LoadImageFile(view, dir_.Path("missing.png")));
+  ExpectOneFailureMessage();
+}
+
+// A FIFO or a device given as a page is refused on every route before it is
+// opened (a FIFO would keep the loader waiting for a writer for ever), with
+// the reason for the command line.
+TEST_F(Loading, SpecialFilesAreRefusedOnEveryRoute) {
+  for (const char* name : {"f.jpg", "f.tif", "f.png", "f.bmp"}) {
+    ASSERT_EQ(::mkfifo(dir_.Path(name).c_str(), 0600), 0) << name;
+    platform::Bitmap view;
+    std::string reason;
+    EXPECT_FALSE(LoadImageFile(view, dir_.Path(name), &reason)) << name;
+    ExpectOneFailureMessage();
+    EXPECT_NE(reason.find("regular file"), std::string::npos) << name << ": " << reason;
+  }
+  std::filesystem::create_symlink("/dev/zero", dir_.Path("zero.tif"));
+  platform::Bitmap view;
+  EXPECT_FALSE(LoadImageFile(view, dir_.Path("zero.tif")));
   ExpectOneFailureMessage();
 }
 

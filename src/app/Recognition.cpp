@@ -22,6 +22,7 @@ engine::RunOutcome RecognisePage(platform::Bitmap& page, const core::Box& region
   const auto start = std::chrono::steady_clock::now();
   const engine::RunOutcome outcome = engine::FenXi(document);
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+  result.TaughtRecords = document.TaughtRecords;
   if (outcome != engine::RunOutcome::Done) return outcome;
   result.Image = path;
   result.Width = page.Width();

@@ -25,7 +25,8 @@ struct CliOptions {
   bool LineCorrection = true;
   std::string SavePage;
   bool Learn = false;
-  bool ForceLearn = false;  // answer to the forced-entry question
+  bool ForceLearn = false;             // answer to the forced-entry question
+  std::optional<int32_t> LockTimeout;  // seconds to wait for another learning run; none: no limit
   bool ShowHelp = false;
   bool ShowVersion = false;
 };

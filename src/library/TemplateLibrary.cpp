@@ -185,15 +185,14 @@ bool LoadLibrary(const LoadProgress* progress, std::string* problem) {
     case FolderRead::Failed:
       return false;
   }
-  std::vector<Table> loaded(kTableCount, Table(kFeatureIndexCount));
   for (int32_t t = 0; t < kTableCount; ++t) {
     if (progress) (*progress)(t);
-    if (images[t] && !ParseTable(*images[t], loaded[t])) {
+    if (images[t] && !ParseTable(*images[t], Tables()[t])) {
+      ClearLibrary();
       if (problem) *problem = TableFileName(t) + " is damaged";
       return false;
     }
   }
-  Tables() = std::move(loaded);
   InvalidatePacked();
   return true;
 }
@@ -213,7 +212,9 @@ SaveResult SaveLibrary(bool write, SaveMode mode, std::string* problem) {
 
 void ClearLibrary() {
   for (Table& table : Tables()) {
-    for (ListSlot& slot : table) ListSlot().swap(slot);
+    for (ListSlot& slot : table) {
+      if (slot.capacity() != 0) ListSlot().swap(slot);
+    }
   }
   InvalidatePacked();
 }

@@ -12,6 +12,7 @@ PELLAR_PACKAGES=(
   fonts-arphic-gbsn00lp fonts-arphic-uming fonts-noto-cjk fonts-wqy-zenhei
   fonts-arphic-gkai00mp fonts-arphic-ukai fonts-lxgw-wenkai
   googletest libgtest-dev
+  qt6-base-dev qt6-image-formats-plugins xvfb xauth
   clang libclang-rt-14-dev python3
 )
 

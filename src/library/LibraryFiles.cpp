@@ -9,11 +9,12 @@
 //      place: this rename is the moment the new library exists;
 //   3. the temporary files are renamed over the tables, and the record is
 //      removed.
-// A load, with the folder locked, first looks for a record: when there is
-// one, a save was interrupted after step 2 and is finished (each temporary
-// file still there is checked and renamed; a table already renamed must hold
-// what the record says); then every temporary file of ours left in the folder
-// belongs to a save interrupted before step 2 and is removed.
+// A load, with the folder locked (shared with other loads), first looks for a
+// record: when there is one, a save was interrupted after step 2 and is
+// finished (each temporary file still there is checked and renamed; a table
+// already renamed must hold what the record says); then every temporary file
+// of ours left in the folder belongs to a save interrupted before step 2 and
+// is removed. Both happen under the exclusive lock, as saves do.
 //
 // What was read or written last (the file stamps and checksums of the
 // tables) is remembered, so that a save can tell which tables changed and
@@ -220,17 +221,34 @@ bool FinishOrDiscardSave(const std::string& folder, std::string* error) {
   return true;
 }
 
-// Locks the folder against other loads and saves while the files are read or
-// switched. A folder that cannot be locked at all (a file system without
-// locks) is used as it is, but then nothing of another save is touched.
-bool LockFolder(platform::FileLock& lock, const std::string& folder, std::string* error) {
-  if (lock.Lock(folder, platform::FileLock::Mode::Exclusive, std::nullopt, nullptr) ==
-      platform::FileLock::Result::Locked) {
-    return FinishOrDiscardSave(folder, error);
+// A save was interrupted in the folder: its record or temporary files are there.
+bool InterruptedSave(const std::string& folder) {
+  if (platform::StampOf(PathIn(folder, kCommitRecordName)).Exists) return true;
+  std::error_code error;
+  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    if (IsTemporaryName(it->path().filename().string())) return true;
   }
-  if (!platform::StampOf(PathIn(folder, kCommitRecordName)).Exists) return true;
-  if (error) *error = "an interrupted save cannot be finished: the folder cannot be locked: " + folder;
   return false;
+}
+
+// Locks the folder while the files are read (shared: loads run side by side)
+// or switched (exclusive), and finishes or discards an interrupted save
+// first, which takes the exclusive lock. A folder that cannot be locked at
+// all (a file system without locks) is used as it is, but then nothing of
+// another save is touched.
+bool LockFolder(platform::FileLock& lock, const std::string& folder, platform::FileLock::Mode mode,
+                std::string* error) {
+  using platform::FileLock;
+  if (lock.Lock(folder, mode, std::nullopt, nullptr) != FileLock::Result::Locked) {
+    if (!platform::StampOf(PathIn(folder, kCommitRecordName)).Exists) return true;
+    if (error) *error = "an interrupted save cannot be finished: the folder cannot be locked: " + folder;
+    return false;
+  }
+  if (mode == FileLock::Mode::Shared) {
+    if (!InterruptedSave(folder)) return true;
+    lock.Lock(folder, FileLock::Mode::Exclusive, std::nullopt, nullptr);
+  }
+  return FinishOrDiscardSave(folder, error);
 }
 
 void RemoveFiles(const std::vector<std::string>& paths) {
@@ -252,7 +270,7 @@ std::string TableFileName(int32_t table) {
 
 FolderRead ReadLibraryFolder(const std::string& folder, TableImages& tables, std::string* error) {
   platform::FileLock lock;
-  if (!LockFolder(lock, folder, error)) return FolderRead::Failed;
+  if (!LockFolder(lock, folder, platform::FileLock::Mode::Shared, error)) return FolderRead::Failed;
   tables.assign(kTables, std::nullopt);
   KnownFiles known;
   known.Folder = folder;
@@ -280,7 +298,7 @@ FolderRead ReadLibraryFolder(const std::string& folder, TableImages& tables, std
 SaveResult WriteLibraryFolder(const std::string& folder, const TableImages& tables, SaveMode mode,
                               std::string* error) {
   platform::FileLock lock;
-  if (!LockFolder(lock, folder, error)) return SaveResult::Failed;
+  if (!LockFolder(lock, folder, platform::FileLock::Mode::Exclusive, error)) return SaveResult::Failed;
   // A folder that was not read is expected to hold no tables.
   const bool known = Known().Folder == folder;
   const std::vector<platform::FileStamp> stamps = StampsIn(folder);

@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang (AddressSanitizer and
 # UndefinedBehaviorSanitizer on) into build-fuzz and runs each one for a few
-# seconds from a freshly made seed corpus. A crash, leak, timeout or memory
+# seconds from a freshly made seed corpus: the picture readers and the whole
+# loader, the library tables, Word.Dat, ground-truth learning on a page and
+# the recognition run. A crash, leak, timeout or memory
 # blow-up fails the script and leaves the reproducer in build-fuzz/fuzz-out.
 #   PELLAR_FUZZ_SECONDS (default 10) sets the run time of each target.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build-fuzz"
 seconds="${PELLAR_FUZZ_SECONDS:-10}"
-targets=(fuzz_bmp fuzz_dib fuzz_psd fuzz_load)
+targets=(fuzz_bmp fuzz_dib fuzz_psd fuzz_load fuzz_table fuzz_word_pairs fuzz_ground_truth fuzz_recognise)
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DPELLAR_FUZZ=ON -DPELLAR_SANITIZE=ON \

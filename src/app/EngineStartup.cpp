@@ -54,6 +54,24 @@ std::string NamedFolder() {
   return named != nullptr ? named : "";
 }
 
+// Why the last start failed, beyond what its result says.
+std::string& FailureDetail() {
+  static std::string detail;
+  return detail;
+}
+
+StartResult LockForLearning(const std::string& folder, const library::LockWait& wait) {
+  switch (library::LockLibraryForLearning(folder, wait, &FailureDetail())) {
+    case library::LockResult::Locked:
+      return StartResult::Started;
+    case library::LockResult::Busy:
+      return StartResult::LibraryInUse;
+    case library::LockResult::Failed:
+      break;
+  }
+  return StartResult::LibraryNotLockable;
+}
+
 }  // namespace
 
 std::vector<std::string> LibrarySearchFolders() {
@@ -66,10 +84,12 @@ std::vector<std::string> LibrarySearchFolders() {
   return folders;
 }
 
-StartResult StartEngine(const std::string& libraryDir, const library::LoadProgress* progress) {
+StartResult StartEngine(const std::string& libraryDir, const library::LoadProgress* progress,
+                        const library::LockWait* learning) {
   engine::UseContext = true;
   library::LearningMode = false;
   library::LibraryChanged = false;
+  FailureDetail().clear();
   const std::string named = libraryDir.empty() ? NamedFolder() : libraryDir;
   FoldersTried() = named.empty() ? LibrarySearchFolders() : std::vector{named};
   std::string folder = named;
@@ -84,11 +104,19 @@ StartResult StartEngine(const std::string& libraryDir, const library::LoadProgre
     folder = *found;
   }
   library::SetProgramFolder(folder);
+  if (learning) {
+    if (const StartResult locked = LockForLearning(folder, *learning); locked != StartResult::Started)
+      return locked;
+  }
   // With a progress callback a folder without library files is an empty
   // library rather than a failure, as at the desktop program's start-up.
   const library::LoadProgress silent = [](int32_t) {};
-  if (!library::LoadLibrary(progress ? progress : &silent)) return StartResult::LibraryUnreadable;
-  if (!library::LoadWordPairs()) {
+  if (!library::LoadLibrary(progress ? progress : &silent, &FailureDetail())) {
+    library::UnlockLibraryForLearning();
+    return StartResult::LibraryUnreadable;
+  }
+  if (!library::LoadWordPairs(&FailureDetail())) {
+    library::UnlockLibraryForLearning();
     platform::ShowNotice(kWordPairsError);
     return StartResult::WordPairsUnreadable;
   }
@@ -98,6 +126,7 @@ StartResult StartEngine(const std::string& libraryDir, const library::LoadProgre
 
 std::string StartFailureText(StartResult result) {
   const std::string& folder = library::ProgramFolder();
+  const std::string detail = FailureDetail().empty() ? "" : ": " + FailureDetail();
   switch (result) {
     case StartResult::Started:
       return {};
@@ -107,16 +136,20 @@ std::string StartFailureText(StartResult result) {
       return "no library (Word.Dat) found in " + FolderList(FoldersTried()) +
              "; name its folder with --library or " + kLibraryVariable;
     case StartResult::LibraryUnreadable:
-      return "cannot read the template library in " + folder;
+      return "cannot read the template library in " + folder + detail;
     case StartResult::WordPairsUnreadable:
-      return "cannot read Word.Dat in " + folder;
+      return "cannot read Word.Dat in " + folder + detail;
+    case StartResult::LibraryInUse:
+      return "the template library in " + folder + " is being taught by another run";
+    case StartResult::LibraryNotLockable:
+      return "cannot lock the template library in " + folder + " for learning" + detail;
   }
   return {};
 }
 
-bool StopEngine() {
+library::SaveResult StopEngine(library::SaveMode mode, std::string* problem) {
   engine::FreePageLines();
-  return library::SaveLibrary(library::LearningMode && library::LibraryChanged);
+  return library::SaveLibrary(library::LearningMode && library::LibraryChanged, mode, problem);
 }
 
 }  // namespace app

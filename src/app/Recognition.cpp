@@ -127,6 +127,7 @@ engine::RunOutcome RecognisePage(platform::Bitmap& page, const core::Box& region
   const auto start = std::chrono::steady_clock::now();
   const engine::RunOutcome outcome = engine::FenXi(document);
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+  result.TaughtRecords = document.TaughtRecords;
   if (outcome != engine::RunOutcome::Done) return outcome;
   result.Image = path;
   result.Width = page.Width();
@@ -172,7 +173,10 @@ engine::RunOutcome RecogniseRegions(platform::Bitmap& page, const std::vector<co
   for (const core::Box& region : regions.empty() ? wholePage : regions) {
     PageResult part;
     const engine::RunOutcome outcome = RecognisePage(page, region, path, part);
-    if (outcome != engine::RunOutcome::Done) return outcome;
+    if (outcome != engine::RunOutcome::Done) {
+      result.TaughtRecords = part.TaughtRecords;
+      return outcome;
+    }
     const size_t firstLine = read.Lines.size();
     if (first) {
       read = std::move(part);  // the page's own fields come with the first region

@@ -56,12 +56,13 @@ struct PageResult {
   // The monochrome page as recognised, for outputs that show it; empty
   // unless the caller keeps it there.
   platform::Bitmap Page;
+  int32_t TaughtRecords = 0;  // ground-truth records taught (set for every outcome)
 };
 
 // Recognises `region` of the monochrome page (all zero: the whole page);
 // `path` is the page's file name (its ground-truth files sit beside it).
 // The blocks of the run stay in engine::PageLines until the next run.
-// `result` is filled when the outcome is Done.
+// `result` is filled when the outcome is Done; its TaughtRecords always.
 engine::RunOutcome RecognisePage(platform::Bitmap& page, const core::Box& region, const std::string& path,
                                  PageResult& result);
 

@@ -46,9 +46,9 @@ bool IsPageImageName(const std::string& name) {
 
 // The options that take a value.
 bool TakesValue(const std::string& name) {
-  static const char* const kNames[] = {"--output", "--format", "--encoding",    "--library", "--threshold",
-                                       "--rotate", "--region", "--save-page",   "--dpi",     "--force-learn",
-                                       "--jobs"};
+  static const char* const kNames[] = {"--output", "--format",      "--encoding", "--library",
+                                       "--threshold", "--rotate",    "--region",   "--save-page",
+                                       "--dpi",    "--force-learn", "--jobs",     "--lock-timeout"};
   for (const char* known : kNames)
     if (name == known) return true;
   return false;
@@ -113,6 +113,10 @@ bool ApplyValue(const std::string& name, const std::string& value, CliOptions& o
   } else if (name == "--force-learn") {
     if (value != "yes" && value != "no") return bad("use yes or no");
     options.ForceLearn = value == "yes";
+  } else if (name == "--lock-timeout") {
+    int32_t seconds = 0;
+    if (!ParseInt(value, seconds) || seconds < 0) return bad("use a number of seconds, 0 or more");
+    options.LockTimeout = seconds;
   }
   return true;
 }
@@ -237,6 +241,8 @@ std::string UsageText() {
          "      --learn               teach the library from IMAGE.RED or IMAGE.REC beside each image\n"
          "                            and save the library at the end\n"
          "      --force-learn yes|no  add characters that are not learnable by default (default no)\n"
+         "      --lock-timeout N      when another run is teaching the same library, wait at most\n"
+         "                            N seconds for it (default: as long as it takes)\n"
          "\n"
          "  -h, --help                show this help\n"
          "  -V, --version             show the version\n"

@@ -28,7 +28,8 @@ struct CliOptions {
   std::string SavePage;
   int Dpi = formats::kPdfDotsPerInch;  // resolution of PDF pages
   bool Learn = false;
-  bool ForceLearn = false;  // answer to the forced-entry question
+  bool ForceLearn = false;             // answer to the forced-entry question
+  std::optional<int32_t> LockTimeout;  // seconds to wait for another learning run; none: no limit
   bool ShowHelp = false;
   bool ShowVersion = false;
 };

@@ -13,12 +13,14 @@
 // well (0), the call or the environment was wrong (1), some image or its
 // ground truth could not be read (2), or the program failed inside a
 // recognition (3). In learning mode the images are recognised one after the
-// other in this process, and the library is written back at the end when it
-// changed.
+// other in this process, the library folder is locked for the whole run, and
+// the library is written back at the end when it changed, unless someone
+// else changed its files meanwhile.
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -58,19 +60,40 @@ void Complain(const std::string& message) {
   std::fprintf(stderr, "pellarocr-cli: %s\n", message.c_str());
 }
 
+// A learning run locks its library first: another one teaching it is waited
+// for (with a word on standard error), up to --lock-timeout.
 bool StartEngine(const cli::CliOptions& options) {
-  const app::StartResult started = app::StartEngine(options.LibraryDir);
+  library::LockWait wait;
+  if (options.LockTimeout) wait.Timeout = std::chrono::seconds(*options.LockTimeout);
+  wait.Waiting = [] {
+    Complain("the template library in " + library::ProgramFolder() +
+             " is being taught by another run; waiting for it to finish");
+  };
+  const app::StartResult started =
+      app::StartEngine(options.LibraryDir, nullptr, options.Learn ? &wait : nullptr);
   if (started != app::StartResult::Started) {
     Complain(app::StartFailureText(started));
     return false;
+  }
+  if (library::LibraryEmpty()) {
+    Complain("warning: the template library in " + library::ProgramFolder() +
+             " has no entries; nothing can be recognised until it is taught");
   }
   library::LearningMode = options.Learn;
   engine::LineCorrectionEnabled = options.LineCorrection;
   return true;
 }
 
+// What became of the records of a damaged ground-truth file: those before a
+// short record at its end are learned, and saved with the library.
+std::string DamagedGroundTruthText(int32_t taught) {
+  if (taught == 0) return "its ground-truth file is damaged; nothing was learned from it";
+  return "its ground-truth file is damaged; the " + std::to_string(taught) +
+         " complete records before the damage were learned, and the library is saved with them";
+}
+
 // The exit status of a recognition that did not end well, and what to say.
-int StatusOf(engine::RunOutcome outcome, std::string& why) {
+int StatusOf(engine::RunOutcome outcome, int32_t taughtRecords, std::string& why) {
   switch (outcome) {
     case engine::RunOutcome::Done:
       return kExitSuccess;
@@ -78,7 +101,7 @@ int StatusOf(engine::RunOutcome outcome, std::string& why) {
       why = "the page is not black and white";
       return kExitBadInput;
     case engine::RunOutcome::GroundTruthUnusable:
-      why = "its ground-truth file is damaged";
+      why = DamagedGroundTruthText(taughtRecords);
       return kExitBadInput;
     case engine::RunOutcome::GroundTruthUnsaved:
       why = "the converted ground-truth file could not be written";
@@ -163,7 +186,7 @@ class ImageProcessor {
     app::PageResult result;
     const engine::RunOutcome run = app::RecogniseRegions(page, regions, path, result);
     std::string why;
-    if (const int status = StatusOf(run, why); status != kExitSuccess) {
+    if (const int status = StatusOf(run, result.TaughtRecords, why); status != kExitSuccess) {
       complain(where + ": " + why);
       return status;
     }
@@ -283,9 +306,20 @@ int main(int argc, char** argv) {
   int status = output.Finish();
 
   platform::SetUi(&startHooks);
-  if (!app::StopEngine()) {
-    Complain("cannot write the template library to " + library::ProgramFolder());
-    status = kExitUsage;
+  std::string problem;
+  switch (app::StopEngine(library::SaveMode::KeepChangedFiles, &problem)) {
+    case library::SaveResult::Saved:
+      break;
+    case library::SaveResult::ChangedOnDisk:
+      Complain("the template library in " + library::ProgramFolder() +
+               " was changed by another program since it was loaded; it was left as it is, and what this "
+               "run learned was not saved");
+      status = kExitUsage;
+      break;
+    case library::SaveResult::Failed:
+      Complain("cannot write the template library to " + library::ProgramFolder() + ": " + problem);
+      status = kExitUsage;
+      break;
   }
   platform::SetUi(nullptr);
   return CloseStandardOutput(status);

@@ -25,7 +25,7 @@ std::string ProgramFolder() {
 }
 
 bool ShutDownEngine() {
-  return app::StopEngine();
+  return app::StopEngine() == library::SaveResult::Saved;
 }
 
 engine::RunOutcome Recognise(engine::RecognitionDocument& document) {

@@ -24,7 +24,8 @@ std::string LibraryFolder();
 std::string ProgramFolder();
 
 // Frees the engine's results and writes the library back when learning
-// changed it. False when that write failed.
+// changed it. False when it was not written: the write failed, or the files
+// changed on disk since they were loaded (see app::StopEngine).
 bool ShutDownEngine();
 
 // FenXi of a document: the whole run with its checks, colouring and timing.

@@ -8,10 +8,12 @@
 // depth samples are smoothed against their neighbours and quantised to 0 … 4.
 // The stored library was built from exactly these values, so sample
 // positions, rounding, smoothing order and tie rules are reproduced exactly.
+// Whatever box a cell is given, it never reads outside the page.
 #include "engine/CellFeatures.h"
 
 #include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 #include "core/Rounding.h"
 #include "engine/EngineState.h"
@@ -105,18 +107,30 @@ void SampleGrid(const Box& box) {
   // bits and a grid index 6, and page coordinates stay far below 2^23, so the
   // products and sums are exact in double precision already: doubles give
   // the extended-precision positions bit for bit, at a fraction of the cost.
-  const float stepX = static_cast<float>(static_cast<long double>(box.Right - box.Left) / kCellSize);
-  const float stepY = static_cast<float>(static_cast<long double>(box.Bottom - box.Top) / kCellSize);
+  const float stepX = static_cast<float>(static_cast<long double>(int64_t{box.Right} - box.Left) / kCellSize);
+  const float stepY = static_cast<float>(static_cast<long double>(int64_t{box.Bottom} - box.Top) / kCellSize);
+  // Positions off the page are paper: their rows read from a row of paper,
+  // their columns are left blank.
+  std::vector<uint8_t> paper;
   const uint8_t* rows[kCellSize];
   for (int32_t j = 0; j < kCellSize; ++j) {
-    const auto y = static_cast<size_t>(RoundHalfEven(static_cast<double>(j) * stepY + box.Top));
-    rows[j] = PageBits.data() + y * RowBytes;
+    const int64_t y = RoundHalfEven(static_cast<double>(j) * stepY + box.Top);
+    if (y < 0 || y >= PageHeight) {
+      if (paper.empty()) paper.assign(static_cast<size_t>(RowBytes), InkValue ? 0x00 : 0xFF);
+      rows[j] = paper.data();
+    } else {
+      rows[j] = PageBits.data() + static_cast<size_t>(y) * RowBytes;
+    }
   }
   const uint8_t ink = InkValue;
   for (int32_t i = 0; i < kCellSize; ++i) {
-    const int32_t x = static_cast<int32_t>(RoundHalfEven(static_cast<double>(i) * stepX)) + box.Left;
+    const int64_t x = RoundHalfEven(static_cast<double>(i) * stepX) + box.Left;
+    if (x < 0 || x >= PageWidth) {
+      std::fill_n(CellGrid[i], kCellSize, 0);
+      continue;
+    }
     const size_t byte = static_cast<size_t>(x >> 3);
-    const int32_t shift = 7 - (x & 7);
+    const int32_t shift = 7 - static_cast<int32_t>(x & 7);
     for (int32_t j = 0; j < kCellSize; ++j) CellGrid[i][j] = ((rows[j][byte] >> shift) & 1) == ink ? 1 : 0;
   }
 }
@@ -281,14 +295,18 @@ void RestoreMaskedPixels() {
 
 void NormaliseCell(const CharBlock& block) {
   Box box = BoxOf(block);
-  if (block.CutSides != 0) {
+  // Masking and trimming walk the pixels of the box, so a box that is empty
+  // or reaches off the page is only sampled (and its off-page samples are
+  // paper): no box, however wrong, makes the cell read outside the page.
+  const bool masked = block.CutSides != 0 && BoxOnPage(box);
+  if (masked) {
     MaskNeighbourStrokes(block.CutSides, {block.Left - 1, block.Top - 1, block.Right + 1, block.Bottom + 1});
     TrimColumns(box);
     TrimRows(box);
   }
   SampleGrid(box);
   MeasureEdgeProfile();
-  if (block.CutSides != 0) RestoreMaskedPixels();
+  if (masked) RestoreMaskedPixels();
 }
 
 void ComputeFeatures() {

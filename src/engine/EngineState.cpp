@@ -32,6 +32,7 @@ int32_t LineAvgBottom = 0;
 int32_t BandBottom = 0;
 int32_t GoodCount = 0;
 int32_t DoubtCount = 0;
+int32_t TaughtRecords = 0;
 
 int32_t PointX[kPointStackSize];
 int32_t PointY[kPointStackSize];

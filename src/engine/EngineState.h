@@ -57,6 +57,12 @@ extern int32_t PageHeight;
 extern int32_t RowBytes;
 extern uint8_t InkValue;  // the bit value that means ink
 
+// True when the box is not empty and lies wholly inside the page.
+inline bool BoxOnPage(const Box& box) {
+  return 0 <= box.Left && box.Left <= box.Right && box.Right < PageWidth && 0 <= box.Top &&
+         box.Top <= box.Bottom && box.Bottom < PageHeight;
+}
+
 // Pixel (x, y) is bit 7 − (x mod 8) of byte y × RowBytes + x div 8. No bounds
 // checks: callers stay inside the page.
 inline int ScanPixel(int32_t x, int32_t y) {
@@ -113,6 +119,7 @@ extern int32_t LineAvgBottom;
 extern int32_t BandBottom;
 extern int32_t GoodCount;
 extern int32_t DoubtCount;
+extern int32_t TaughtRecords;  // records of a ground-truth file taught
 
 // The shared point stack: the stack grows down from the top index, the log
 // grows up from 0; the two meet in the middle.

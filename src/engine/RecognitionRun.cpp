@@ -367,6 +367,7 @@ RunOutcome ScanPage() {
 RunOutcome RunOnBitmap(const RunJob& job) {
   GoodCount = 0;
   DoubtCount = 0;
+  TaughtRecords = 0;
   Job = job;
   int32_t size = 0;
   if (Job.Bitmap == nullptr ||
@@ -455,6 +456,7 @@ RunOutcome FenXi(RecognitionDocument& document) {
   document.Seconds = elapsed / kTicksPerSecond;
   document.StatusText = Format("识别耗时%.2f秒", document.Seconds);
   document.TipsWanted = GoodCount < DoubtCount && document.ShowTips;
+  document.TaughtRecords = TaughtRecords;
   return outcome;
 }
 

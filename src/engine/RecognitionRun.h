@@ -38,6 +38,7 @@ struct RecognitionDocument {
   std::string StatusText;              // panel 4 of the status bar
   bool TipsWanted = false;             // fewer confident than doubtful blocks, tips on
   double Seconds = 0;                  // elapsed time of the whole recognition
+  int32_t TaughtRecords = 0;           // records of a ground-truth file taught instead
 };
 
 // The whole recognition of a document: checks, run, colouring, timing.

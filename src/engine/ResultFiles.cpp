@@ -5,10 +5,11 @@
 //
 // A record holds the character's two GBK bytes and its box in the order
 // left, top, right, bottom, little-endian. Files are written to a temporary
-// file beside the target and renamed over it when complete.
+// file beside the target and renamed over it when complete. A file is read
+// whole (only a regular file, and no larger than any real one) and all its
+// boxes are checked against the page before anything is learned from it.
 #include "engine/ResultFiles.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -48,11 +49,6 @@ bool WriteHeader(platform::ReplacingFile& file) {
   PutInt32(header, kRedHeader);
   return file.Write(header, sizeof header);
 }
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using InputFile = std::unique_ptr<std::FILE, FileCloser>;
 
 // Builds the block of a record, measures its cell and teaches it.
 void TeachRecord(const GroundTruthRecord& record, std::string& text) {
@@ -123,7 +119,7 @@ bool WriteGroundTruthFile(const std::string& path, const std::vector<GroundTruth
 
 bool ReadGroundTruthFile(const std::string& path, std::vector<GroundTruthRecord>& records) {
   std::vector<uint8_t> data;
-  if (!platform::ReadWholeFile(path, data, nullptr)) return false;
+  if (!platform::ReadWholeFile(path, data, nullptr, platform::kMaxDataFileBytes)) return false;
   if (data.size() < kRedHeaderBytes || GetInt32(data.data()) != kRedHeader) return false;
   if ((data.size() - kRedHeaderBytes) % kRedRecordBytes != 0) return false;
   records.clear();
@@ -145,22 +141,32 @@ bool SaveGroundTruth(const std::string& fileName) {
 }
 
 GroundTruthResult LearnFromGroundTruth() {
+  TaughtRecords = 0;
   const std::string redPath = Job.FileName + ".RED";
   const bool fromRed = fs::exists(redPath);
-  InputFile input(std::fopen((fromRed ? redPath : Job.FileName + ".REC").c_str(), "rb"));
+  const char* const damaged = fromRed ? kRedMessage : kRecMessage;
+  std::vector<uint8_t> data;
+  const bool read = platform::ReadWholeFile(fromRed ? redPath : Job.FileName + ".REC", data, nullptr,
+                                            platform::kMaxDataFileBytes);
+  if (!read || (fromRed && (data.size() < kRedHeaderBytes || GetInt32(data.data()) != kRedHeader))) {
+    platform::ShowPlainMessage(damaged);
+    return GroundTruthResult::Unusable;
+  }
+  // Every complete record is checked before anything is learned: a box that
+  // is empty or reaches off the page makes the whole file unusable.
+  const size_t recordBytes = fromRed ? kRedRecordBytes : kRecRecordBytes;
+  const size_t first = fromRed ? kRedHeaderBytes : 0;
+  const size_t complete = (data.size() - first) / recordBytes;
+  std::vector<GroundTruthRecord> records;
+  for (size_t r = 0; r < complete; ++r) {
+    records.push_back(DecodeRecord(data.data() + first + r * recordBytes, fromRed));
+    if (!BoxOnPage(records.back().Box)) {
+      platform::ShowPlainMessage(damaged);
+      return GroundTruthResult::Unusable;
+    }
+  }
   std::optional<platform::ReplacingFile> converted;
-  if (fromRed) {
-    uint8_t header[kRedHeaderBytes];
-    if (!input || std::fread(header, 1, sizeof header, input.get()) != sizeof header ||
-        GetInt32(header) != kRedHeader) {
-      platform::ShowPlainMessage(kRedMessage);
-      return GroundTruthResult::Unusable;
-    }
-  } else {
-    if (!input) {
-      platform::ShowPlainMessage(kRecMessage);
-      return GroundTruthResult::Unusable;
-    }
+  if (!fromRed) {
     converted.emplace(redPath);
     if (!WriteHeader(*converted)) {
       platform::ShowPlainMessage(kWriteMessage);
@@ -169,19 +175,7 @@ GroundTruthResult LearnFromGroundTruth() {
   }
   LineBlocks = new BlockList;
   std::string text;
-  const size_t recordBytes = fromRed ? kRedRecordBytes : kRecRecordBytes;
-  for (;;) {
-    uint8_t bytes[kRedRecordBytes] = {};
-    const size_t got = std::fread(bytes, 1, recordBytes, input.get());
-    if (got == 0) break;
-    if (got < recordBytes) {
-      platform::ShowPlainMessage(fromRed ? kRedMessage : kRecMessage);
-      // The converted file keeps the complete records read so far.
-      if (converted) converted->Commit();
-      PageLines.push_back(LineBlocks);
-      return GroundTruthResult::Unusable;
-    }
-    const GroundTruthRecord record = DecodeRecord(bytes, fromRed);
+  for (const GroundTruthRecord& record : records) {
     if (converted) {
       uint8_t redRecord[kRedRecordBytes];
       EncodeRedRecord(record, redRecord);
@@ -192,7 +186,15 @@ GroundTruthResult LearnFromGroundTruth() {
       }
     }
     TeachRecord(record, text);
+    ++TaughtRecords;
     if (library::ProgramEndRequested) break;
+  }
+  // A file that ends inside a record keeps what its complete records taught.
+  if (first + complete * recordBytes != data.size() && !library::ProgramEndRequested) {
+    platform::ShowPlainMessage(damaged);
+    if (converted) converted->Commit();
+    PageLines.push_back(LineBlocks);
+    return GroundTruthResult::Unusable;
   }
   GroundTruthResult result = GroundTruthResult::Learned;
   if (converted && !converted->Commit()) {

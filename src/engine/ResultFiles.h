@@ -49,11 +49,15 @@ bool SaveGroundTruth(const std::string& fileName);
 // message.
 enum class GroundTruthResult {
   Learned,   // every record was taught
-  Unusable,  // the file is damaged or ends inside a record (".RED/.REC文件有错误！")
+  Unusable,  // the file is damaged, holds a box off the page or ends inside a record
+             // (".RED/.REC文件有错误！")
   Unsaved,   // the ".RED" converted from a ".REC" could not be written
 };
-// Teaches the library from Job.FileName + ".RED" (or ".REC"). Stops early
-// when the supervisor asked to end the program during learning.
+// Teaches the library from Job.FileName + ".RED" (or ".REC"), counting the
+// records taught in TaughtRecords. A file with a record whose box is empty or
+// not inside the page teaches nothing; one that ends inside a record teaches
+// the records before. Stops early when the supervisor asked to end the
+// program during learning.
 GroundTruthResult LearnFromGroundTruth();
 
 }  // namespace engine

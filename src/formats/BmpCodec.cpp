@@ -3,9 +3,10 @@
 // The decoder walks the file through a bounds-checked view: the 14-byte file
 // header, then a 12-byte core header or a 40-byte (or longer) info header,
 // the colour masks, the colour table and the pixel array at the offset the
-// file header names. Every size is checked against the data before anything
-// is allocated, and a picture is only handed out once it is complete, so a
-// damaged or hostile file is rejected without touching the caller's bitmap.
+// file header names. Every size is checked against the data and the size
+// caps of the readers before anything is allocated, and a picture is only
+// handed out once it is complete, so a damaged or hostile file is rejected
+// without touching the caller's bitmap.
 // Run-length encoded pictures (RLE8, RLE4) are expanded into the top-down
 // rows of the Bitmap; pixels the stream never reaches stay at index 0.
 //
@@ -16,12 +17,10 @@
 
 #include <algorithm>
 #include <bit>
-#include <cerrno>
-#include <cstdio>
-#include <fstream>
 #include <limits>
 #include <new>
 
+#include "formats/PictureLimits.h"
 #include "platform/ByteOrder.h"
 #include "platform/FileIo.h"
 
@@ -29,7 +28,6 @@ namespace formats {
 
 using platform::Bitmap;
 using platform::DibRowBytes;
-using platform::kMaxPixels;
 using platform::RgbQuad;
 
 namespace {
@@ -54,10 +52,7 @@ constexpr uint32_t kBiBitfields = 3;
 // A blank line of an ordinary encoder costs two bytes per 255 pixels.
 constexpr int64_t kMaxRlePixelsPerByte = 4096;
 
-// The largest BMP file read whole into memory.
-constexpr std::streamoff kMaxFileBytes = std::numeric_limits<int32_t>::max();
-
-bool Fail(std::string* error, const std::string& why) {
+bool Fail(std::string* error, const char* why) {
   if (error) *error = why;
   return false;
 }
@@ -132,9 +127,8 @@ bool ReadHeaders(const uint8_t* data, size_t size, BmpLayout& layout, std::strin
 
 bool CheckLayout(const BmpLayout& layout, std::string* error) {
   if (layout.Width <= 0 || layout.Height <= 0) return Fail(error, "bad picture size");
-  if (static_cast<int64_t>(layout.Width) * layout.Height > kMaxPixels)
-    return Fail(error, "larger than the pixel limit (" + std::to_string(kMaxPixels) + " pixels)");
   if (!platform::IsDibBitCount(layout.BitCount)) return Fail(error, "unsupported bits per pixel");
+  if (!PictureSizeAllowed(layout.Width, layout.Height, layout.BitCount, error)) return false;
   switch (layout.Compression) {
     case kBiRgb:
       break;
@@ -296,19 +290,8 @@ bool DecodeBmp(const uint8_t* data, size_t size, Bitmap& out, std::string* error
 }
 
 bool ReadBmpFile(const std::string& path, Bitmap& out, std::string* error) {
-  std::ifstream file(path, std::ios::binary | std::ios::ate);
-  if (!file) return Fail(error, "cannot open the file");
-  const std::streamoff length = file.tellg();
-  if (length < 0 || length > kMaxFileBytes) return Fail(error, "file too large");
   std::vector<uint8_t> data;
-  try {
-    data.resize(static_cast<size_t>(length));
-  } catch (const std::bad_alloc&) {
-    return Fail(error, "out of memory");
-  }
-  file.seekg(0);
-  if (!file.read(reinterpret_cast<char*>(data.data()), length)) return Fail(error, "cannot read the file");
-  return DecodeBmp(data.data(), data.size(), out, error);
+  return platform::ReadWholeFile(path, data, error) && DecodeBmp(data.data(), data.size(), out, error);
 }
 
 std::vector<uint8_t> EncodeBmp(const Bitmap& bitmap) {

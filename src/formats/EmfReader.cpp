@@ -6,8 +6,8 @@
 #include <string>
 
 #include "formats/MagickReader.h"
+#include "formats/PictureLimits.h"
 #include "formats/PictureReader.h"
-#include "formats/PixelRows.h"
 
 #ifdef PELLAR_HAVE_EMF2SVG
 #include <emf2svg.h>
@@ -38,15 +38,19 @@ int32_t Read32Signed(const uint8_t* p) {
 }
 
 // The picture's size in pixels at kVectorDotsPerInch, from the header's
-// frame; false when the frame is empty or the page would be too large.
-bool RenderSize(const uint8_t* data, double& width, double& height) {
+// frame; false (with `error`) when the frame is empty or the page would be
+// too large.
+bool RenderSize(const uint8_t* data, double& width, double& height, std::string* error) {
   const uint8_t* frame = data + kFrameOffset;
   const int64_t frameWidth = int64_t{Read32Signed(frame + 8)} - Read32Signed(frame);
   const int64_t frameHeight = int64_t{Read32Signed(frame + 12)} - Read32Signed(frame + 4);
   width = static_cast<double>(frameWidth) / kHundredthsMmPerInch * kVectorDotsPerInch;
   height = static_cast<double>(frameHeight) / kHundredthsMmPerInch * kVectorDotsPerInch;
-  return width >= 1 && height >= 1 && width <= kMaxSide && height <= kMaxSide &&
-         PictureSizeAllowed(static_cast<int64_t>(width), static_cast<int64_t>(height), 24);
+  if (!(width >= 1 && height >= 1 && width <= kMaxSide && height <= kMaxSide)) {
+    if (error) *error = "bad metafile frame";
+    return false;
+  }
+  return PictureSizeAllowed(static_cast<int64_t>(width), static_cast<int64_t>(height), 24, error);
 }
 
 }  // namespace
@@ -60,10 +64,7 @@ bool DecodeEmf(const uint8_t* data, size_t size, platform::Bitmap& out, std::str
   std::string contents(reinterpret_cast<const char*>(data), size);
   generatorOptions options{};
   options.svgDelimiter = true;
-  if (!RenderSize(data, options.imgWidth, options.imgHeight)) {
-    if (error) *error = "bad metafile frame";
-    return false;
-  }
+  if (!RenderSize(data, options.imgWidth, options.imgHeight, error)) return false;
   char* svg = nullptr;
   size_t svgLength = 0;
   const int converted = emf2svg(contents.data(), contents.size(), &svg, &svgLength, &options);

@@ -2,8 +2,9 @@
 // calling error_exit, which here jumps back to the decoder's entry with
 // longjmp; warnings about truncated or corrupt entropy-coded data are made
 // fatal as well, so a damaged file is refused rather than shown half grey.
-// The decoder caps the picture size, libjpeg's working memory and the number
-// of progressive scans before it decodes anything.
+// The decoder checks the picture size against the caps of the readers (with
+// the coefficients a progressive file keeps), caps libjpeg's working memory
+// and the number of progressive scans before it decodes anything.
 #include "formats/JpegCodec.h"
 
 #include <csetjmp>
@@ -15,6 +16,7 @@
 #include <jerror.h>
 // clang-format on
 
+#include "formats/PictureLimits.h"
 #include "formats/PixelRows.h"
 #include "platform/FileIo.h"
 
@@ -130,9 +132,12 @@ bool DecodeJpeg(const uint8_t* data, size_t size, platform::Bitmap& out, std::st
     info.out_color_space = JCS_RGB;
   }
   const uint16_t bitCount = info.out_color_space == JCS_GRAYSCALE ? 8 : 24;
-  if (!PictureSizeAllowed(info.image_width, info.image_height, bitCount)) {
-    std::snprintf(manager.Message, JMSG_LENGTH_MAX, "%s", PictureTooLargeText().c_str());
-    std::longjmp(manager.Jump, 1);
+  // A progressive file is decoded from coefficients held for the whole picture.
+  const int64_t coefficientBytes = info.progressive_mode ? int64_t{info.num_components} * sizeof(JCOEF) : 0;
+  if (!PictureSizeAllowed(info.image_width, info.image_height, bitCount, error, coefficientBytes)) {
+    jpeg_destroy_decompress(&info);
+    delete line;
+    return false;
   }
   jpeg_start_decompress(&info);
   target->Reset(static_cast<int32_t>(info.output_width), static_cast<int32_t>(info.output_height), bitCount);

@@ -1,9 +1,13 @@
 // GraphicsMagick decoding (see MagickReader.h).
 //
-// The library is set up once with resource limits (width, height, pixels,
-// memory, one thread), so a hostile header fails inside the coder instead of
-// allocating gigabytes. Every read names its coder explicitly ("affirmed"),
-// so data is only ever decoded as the format its extension promises.
+// Before a picture is decoded, its stated size is read without its pixels
+// (GraphicsMagick's "ping") and checked against the caps of the readers,
+// counting the pixel cache GraphicsMagick decodes into. The library is also
+// set up once with resource limits (width, height, pixels, memory, one
+// thread), so that a coder that cannot tell its size beforehand fails inside
+// instead of allocating gigabytes. Every read names its coder explicitly
+// ("affirmed"), so data is only ever decoded as the format its extension
+// promises.
 // Warnings are tolerated when a picture came out, except those saying the
 // data was corrupt or cut short.
 #include "formats/MagickReader.h"
@@ -14,14 +18,14 @@
 #include <memory>
 #include <mutex>
 
-#include "formats/PixelRows.h"
+#include "formats/PictureLimits.h"
 
 namespace formats {
 namespace {
 
-constexpr int64_t kMagickMaxPixels = 100'000'000;
-constexpr int64_t kMagickMaxMemory = int64_t{1} << 30;
 constexpr int64_t kMagickMaxRead = int64_t{512} << 20;
+// GraphicsMagick keeps every pixel of a decoded picture in its pixel cache.
+constexpr int64_t kCacheBytesPerPixel = sizeof(MagickLib::PixelPacket);
 constexpr double kCentimetresPerMetre = 100.0;
 constexpr double kInchesPerMetre = 39.3700787;
 
@@ -32,9 +36,9 @@ void SetUpMagick() {
     using namespace MagickLib;
     SetMagickResourceLimit(WidthResource, kMaxSide);
     SetMagickResourceLimit(HeightResource, kMaxSide);
-    SetMagickResourceLimit(PixelsResource, kMagickMaxPixels);
-    SetMagickResourceLimit(MemoryResource, kMagickMaxMemory);
-    SetMagickResourceLimit(MapResource, kMagickMaxMemory);
+    SetMagickResourceLimit(PixelsResource, kMaxPagePixels);
+    SetMagickResourceLimit(MemoryResource, kPageMemoryBudget);
+    SetMagickResourceLimit(MapResource, kPageMemoryBudget);
     SetMagickResourceLimit(DiskResource, 0);
     SetMagickResourceLimit(ReadResource, kMagickMaxRead);
     SetMagickResourceLimit(ThreadsResource, 1);
@@ -130,10 +134,9 @@ struct InfoDeleter {
   void operator()(MagickLib::ImageInfo* info) const { MagickLib::DestroyImageInfo(info); }
 };
 
-// Reads the first frame with the coder fixed ("affirmed"): GraphicsMagick
+// The settings of a read with the coder fixed ("affirmed"): GraphicsMagick
 // otherwise trusts the data's signature over the format it was asked for.
-MagickLib::Image* ReadFirstFrame(const uint8_t* data, size_t size, const std::string& coder, bool vector,
-                                 std::string& error) {
+std::unique_ptr<MagickLib::ImageInfo, InfoDeleter> ReadInfo(const std::string& coder, bool vector) {
   std::unique_ptr<MagickLib::ImageInfo, InfoDeleter> info(MagickLib::CloneImageInfo(nullptr));
   if (!info || coder.size() >= sizeof info->magick) return nullptr;
   std::snprintf(info->magick, sizeof info->magick, "%s", coder.c_str());
@@ -145,6 +148,30 @@ MagickLib::Image* ReadFirstFrame(const uint8_t* data, size_t size, const std::st
     const std::string density = std::to_string(kVectorDotsPerInch) + "x" + std::to_string(kVectorDotsPerInch);
     MagickLib::CloneString(&info->density, density.c_str());
   }
+  return info;
+}
+
+// Checks the size the data states before anything is decoded. A coder that
+// cannot state it without decoding is left to the resource limits.
+bool DeclaredSizeAllowed(const uint8_t* data, size_t size, const std::string& coder, bool vector,
+                         std::string& error) {
+  const auto info = ReadInfo(coder, vector);
+  if (!info) return true;
+  MagickLib::ExceptionInfo exception;
+  MagickLib::GetExceptionInfo(&exception);
+  MagickLib::Image* image = MagickLib::PingBlob(info.get(), data, size, &exception);
+  MagickLib::DestroyExceptionInfo(&exception);
+  if (!image) return true;
+  const bool allowed = PictureSizeAllowed(image->columns, image->rows, 24, &error, kCacheBytesPerPixel);
+  MagickLib::DestroyImageList(image);
+  return allowed;
+}
+
+// Reads the first frame with the coder fixed.
+MagickLib::Image* ReadFirstFrame(const uint8_t* data, size_t size, const std::string& coder, bool vector,
+                                 std::string& error) {
+  const auto info = ReadInfo(coder, vector);
+  if (!info) return nullptr;
   MagickLib::ExceptionInfo exception;
   MagickLib::GetExceptionInfo(&exception);
   MagickLib::Image* image = MagickLib::BlobToImage(info.get(), data, size, &exception);
@@ -177,11 +204,12 @@ bool DecodeWithMagick(const uint8_t* data, size_t size, const std::string& coder
   };
   if (size == 0) return fail("empty file");
   try {
+    if (!DeclaredSizeAllowed(data, size, coder, vector, why)) return fail(why);
     MagickLib::Image* frame = ReadFirstFrame(data, size, coder, vector, why);
     if (!frame) return fail(why);
     Magick::Image image(frame);  // owns the frame from here
     if (image.columns() == 0 || image.rows() == 0) return fail("no picture");
-    if (!PictureSizeAllowed(image.columns(), image.rows(), 24)) return fail(PictureTooLargeText());
+    if (!PictureSizeAllowed(image.columns(), image.rows(), 24, &why)) return fail(why);
     if (image.colorSpace() == Magick::CMYKColorspace) image.colorSpace(Magick::RGBColorspace);
     if (image.matte()) FlattenOnWhite(image);
     platform::Bitmap picture;

@@ -77,8 +77,8 @@ bool DecodePdfPage(const uint8_t* data, size_t size, int index, int dotsPerInch,
   double width = 0, height = 0;
   RenderedSize(*page, dotsPerInch, width, height);
   if (!(width >= 1 && height >= 1)) return fail("the PDF page has no area");
-  if (!PictureSizeAllowed(static_cast<int64_t>(width), static_cast<int64_t>(height), 8))
-    return fail(PictureTooLargeText());
+  std::string why;
+  if (!PictureSizeAllowed(static_cast<int64_t>(width), static_cast<int64_t>(height), 8, &why)) return fail(why);
 
   poppler::page_renderer renderer;
   renderer.set_render_hint(poppler::page_renderer::antialiasing);

@@ -22,17 +22,6 @@ platform::RgbQuad PaletteEntry(const platform::Bitmap& bitmap, uint32_t index) {
 
 }  // namespace
 
-bool PictureSizeAllowed(int64_t width, int64_t height, int64_t bitCount) {
-  if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return false;
-  return platform::DibRowBytes(static_cast<int32_t>(width), static_cast<int32_t>(bitCount)) * height <=
-         kMaxDecodedBytes;
-}
-
-std::string PictureTooLargeText() {
-  return "larger than the pixel limit (" + std::to_string(kMaxSide) + " pixels a side, " +
-         std::to_string(kMaxDecodedBytes >> 20) + " MB of decoded pixels)";
-}
-
 void RowToRgb(const platform::Bitmap& bitmap, int32_t y, uint8_t* rgb) {
   const uint8_t* row = bitmap.Row(y);
   const int32_t width = bitmap.Width();

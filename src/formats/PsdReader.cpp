@@ -13,7 +13,7 @@
 #include <cstring>
 #include <vector>
 
-#include "formats/PixelRows.h"
+#include "formats/PictureLimits.h"
 
 namespace formats {
 namespace {
@@ -213,7 +213,7 @@ bool DecodePsd(const uint8_t* data, size_t size, platform::Bitmap& out, std::str
   Header h;
   if (!ReadHeader(in, h, error)) return false;
   const uint16_t bitCount = h.Mode == kBitmapMode ? 1 : (h.Mode == kRgbMode || h.Mode == kCmykMode) ? 24 : 8;
-  if (!PictureSizeAllowed(h.Width, h.Height, bitCount)) return Fail(error, PictureTooLargeText());
+  if (!PictureSizeAllowed(h.Width, h.Height, bitCount, error)) return false;
   size_t colourData = 0, start = 0;
   uint64_t colourLength = 0, length = 0;
   if (!Section(in, 4, colourData, colourLength) || !Section(in, 4, start, length) ||

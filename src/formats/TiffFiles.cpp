@@ -1,11 +1,14 @@
 // Quiet TIFF opening (see TiffFiles.h).
 #include "formats/TiffFiles.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 
-#include "formats/PixelRows.h"
+#include "formats/PictureLimits.h"
+#include "platform/FileIo.h"
 
 namespace formats {
 namespace {
@@ -65,10 +68,24 @@ void UnmapNothing(thandle_t, void*, toff_t) {}
 
 }  // namespace
 
-TiffFile OpenTiffQuietly(const char* name, const char* mode) {
+TiffFile OpenTiffQuietly(const char* name, const char* mode, std::string* why) {
   const QuietOptions options;
   if (!options.Options) return nullptr;
-  return TiffFile(TIFFOpenExt(name, mode, options.Options));
+  if (mode[0] != 'r') return TiffFile(TIFFOpenExt(name, mode, options.Options));
+  // A file to read must be a regular file: opened by name, a FIFO would wait
+  // for a writer for ever.
+  platform::FileRead failure = platform::FileRead::Failed;
+  const int fd = platform::OpenRegularFile(name, &failure);
+  if (fd < 0) {
+    if (why) *why = platform::FileReadText(failure);
+    return nullptr;
+  }
+  TiffFile tiff(TIFFFdOpenExt(fd, name, mode, options.Options));
+  if (!tiff) {
+    ::close(fd);
+    if (why) *why = "not a TIFF file";
+  }
+  return tiff;
 }
 
 MemoryTiff::MemoryTiff(const uint8_t* data, size_t size) : source_{data, size, 0} {

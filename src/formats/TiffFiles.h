@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace formats {
 
@@ -17,8 +18,9 @@ struct TiffCloser {
 };
 using TiffFile = std::unique_ptr<TIFF, TiffCloser>;
 
-// `mode` as for TIFFOpen ("r", "wl" ...); null on failure.
-TiffFile OpenTiffQuietly(const char* name, const char* mode);
+// `mode` as for TIFFOpen ("r", "wl" ...); null on failure, with the reason in
+// `why` when asked. A file opened for reading must be a regular file.
+TiffFile OpenTiffQuietly(const char* name, const char* mode, std::string* why = nullptr);
 // A TIFF file held in memory, opened for reading; the data must outlive it.
 // get() is null when the data is not a TIFF file.
 class MemoryTiff {

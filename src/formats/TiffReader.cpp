@@ -14,7 +14,7 @@
 #include <functional>
 #include <vector>
 
-#include "formats/PixelRows.h"
+#include "formats/PictureLimits.h"
 #include "formats/TiffFiles.h"
 #include "platform/Bitmap.h"
 
@@ -67,12 +67,12 @@ bool ReadColourMap(TIFF* tiff, Page& page) {
   return true;
 }
 
-// False when the page cannot be read; `tooLarge` tells when that is because
-// of its size.
-bool DescribePage(TIFF* tiff, Page& page, bool* tooLarge = nullptr) {
+bool DescribePage(TIFF* tiff, Page& page, std::string* why) {
   if (!TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &page.Width) ||
-      !TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &page.Height))
+      !TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &page.Height)) {
+    if (why) *why = "unsupported or damaged TIFF page";
     return false;
+  }
   TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &page.BitsPerSample);
   TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &page.Samples);
   if (!TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &page.Photometric)) {
@@ -90,7 +90,10 @@ bool DescribePage(TIFF* tiff, Page& page, bool* tooLarge = nullptr) {
              (bits == 1 || bits == 4 || bits == 8)) {
     page.How = Kind::Palette;
     page.DibBits = bits;
-    if (!ReadColourMap(tiff, page)) return false;
+    if (!ReadColourMap(tiff, page)) {
+      if (why) *why = "unsupported or damaged TIFF page";
+      return false;
+    }
   } else if (page.Samples == 1 && bits == 8 && grey) {
     page.How = Kind::Grey8;
     page.DibBits = 8;
@@ -101,9 +104,7 @@ bool DescribePage(TIFF* tiff, Page& page, bool* tooLarge = nullptr) {
   if (page.DibBits == 8 && page.How != Kind::Palette) page.Palette = platform::Bitmap(1, 1, 8).Palette();
   page.XPelsPerMeter = PerMetre(tiff, TIFFTAG_XRESOLUTION);
   page.YPelsPerMeter = PerMetre(tiff, TIFFTAG_YRESOLUTION);
-  const bool allowed = PictureSizeAllowed(page.Width, page.Height, page.DibBits);
-  if (tooLarge) *tooLarge = !allowed;
-  return allowed;
+  return PictureSizeAllowed(page.Width, page.Height, page.DibBits, why);
 }
 
 using RowSink = std::function<void(uint32_t y, const uint8_t* samples)>;
@@ -237,12 +238,12 @@ GlobalHandle BuildDib(TIFF* tiff, const Page& page) {
 
 }  // namespace
 
-GlobalHandle QVLoadImg(const char* name) {
+GlobalHandle QVLoadImg(const char* name, std::string* why) {
   if (!name) return 0;
-  const TiffFile tiff = OpenTiffQuietly(name, "r");
+  const TiffFile tiff = OpenTiffQuietly(name, "r", why);
   if (!tiff) return 0;
   Page page;
-  if (!DescribePage(tiff.get(), page)) return 0;
+  if (!DescribePage(tiff.get(), page, why)) return 0;
   return BuildDib(tiff.get(), page);
 }
 
@@ -263,9 +264,7 @@ bool DecodeTiff(const uint8_t* data, size_t size, platform::Bitmap& out, std::st
   if (index < 0 || index >= kMaxTiffPages || !TIFFSetDirectory(tiff.get(), static_cast<tdir_t>(index)))
     return fail("the TIFF file has no such page");
   Page page;
-  bool tooLarge = false;
-  if (!DescribePage(tiff.get(), page, &tooLarge))
-    return fail(tooLarge ? PictureTooLargeText() : "unsupported or damaged TIFF page");
+  if (!DescribePage(tiff.get(), page, error)) return false;
   platform::Bitmap picture(static_cast<int32_t>(page.Width), static_cast<int32_t>(page.Height), page.DibBits);
   if (!page.Palette.empty()) picture.Palette() = page.Palette;
   picture.XPelsPerMeter = page.XPelsPerMeter;

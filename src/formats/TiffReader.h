@@ -17,11 +17,12 @@ namespace formats {
 
 // The file name is passed on to the file system as it is. Returns the block
 // (header, colour table, bottom-up rows), whose ownership passes to the
-// caller, who frees it with platform::GlobalFree; 0 on any failure.
+// caller, who frees it with platform::GlobalFree; 0 on any failure (and,
+// when asked, why in `why`). Only a regular file is opened.
 // Bilevel pages come back 1-bit with their two colours, palette pages 4- or
 // 8-bit with their palette, 8-bit grey pages 8-bit grey, everything else
 // 24-bit (grey of other depths 8-bit); transparency is laid on white.
-platform::GlobalHandle QVLoadImg(const char* name);
+platform::GlobalHandle QVLoadImg(const char* name, std::string* why = nullptr);
 
 // The most pages of one TIFF file that are read.
 constexpr int kMaxTiffPages = 10000;

@@ -5,12 +5,13 @@
 // little-endian 32-bit offsets, a filler byte, and the slots one after another
 // in feature-index order; an offset counts from the filler byte, so the first
 // slot is at 1 and 0 means "no list". Loading checks every offset and list
-// against the file before anything is used; saving writes each table to a
-// temporary file beside the old one and renames it over it when complete.
+// against the file before anything is used, and lets the lists of a file
+// claim no more values than the file holds, so that offsets pointing many
+// times at one long list cannot make a small file take gigabytes. The files
+// are read and written as one set by LibraryFiles.
 #include "library/TemplateLibrary.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <iterator>
 #include <system_error>
@@ -31,8 +32,7 @@ namespace fs = std::filesystem;
 constexpr size_t kIndexBytes = kFeatureIndexCount * sizeof(uint32_t);  // 62500
 constexpr size_t kSlotGroupBytes = kSlotGroupValues * sizeof(CharIndex);
 constexpr uint8_t kFillerByte = 0;
-constexpr const char* kFileNameFormat = "ZEZID.D%.2d";
-constexpr const char* kFirstTenPrefix = "ZEZID.D0";  // the files of tables 0 … 9
+constexpr const char* kSaveError = "保存出错!";
 
 using Table = std::vector<ListSlot>;
 
@@ -46,47 +46,23 @@ std::string& FolderSetting() {
   return folder;
 }
 
-std::string TableFileName(int32_t table) {
-  char name[24];
-  std::snprintf(name, sizeof name, kFileNameFormat, table);
-  return name;
-}
-
-fs::path TablePath(int32_t table) {
-  return fs::path(ProgramFolder()) / TableFileName(table);
-}
-
-bool AnyFirstTenFile(const std::string& folder) {
-  std::error_code error;
-  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-    if (it->path().filename().string().starts_with(kFirstTenPrefix) && !it->is_directory(error)) return true;
-  }
-  return false;
-}
-
-bool ReadWholeFile(std::FILE* file, std::vector<uint8_t>& bytes) {
-  uint8_t buffer[65536];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-    bytes.insert(bytes.end(), buffer, buffer + got);
-  return !std::ferror(file);
-}
-
 // One list of a loaded block: the slot must start on a slot boundary inside
 // the block and its terminator must lie inside the block; every value must be
-// a character index, since the classifier counts votes by index.
-bool ReadList(const uint8_t* block, size_t blockSize, uint32_t offset, ListSlot& slot) {
+// a character index, since the classifier counts votes by index. `budget` is
+// the number of bytes the lists still read so far may claim in all.
+bool ReadList(const uint8_t* block, size_t blockSize, uint32_t offset, size_t& budget, ListSlot& slot) {
   if (offset >= blockSize || (offset - 1) % kSlotGroupBytes != 0) return false;
-  std::vector<CharIndex> values;
-  for (size_t pos = offset; pos + 1 < blockSize; pos += sizeof(CharIndex)) {
+  size_t length = 0;
+  for (size_t pos = offset; pos + 1 < blockSize; pos += sizeof(CharIndex), ++length) {
     const uint16_t value = platform::GetLe16(block + pos);
+    if ((length + 1) * sizeof(CharIndex) > budget) return false;  // more than the file holds
     if (value == 0) {
-      slot.assign(SlotValuesFor(values.size()), 0);
-      std::copy(values.begin(), values.end(), slot.begin());
+      budget -= (length + 1) * sizeof(CharIndex);
+      slot.assign(SlotValuesFor(length), 0);
+      for (size_t k = 0; k < length; ++k) slot[k] = platform::GetLe16(block + offset + k * sizeof(CharIndex));
       return true;
     }
     if (value > kMaxCharIndex) return false;
-    values.push_back(value);
   }
   return false;
 }
@@ -96,22 +72,12 @@ bool ParseTable(const std::vector<uint8_t>& bytes, Table& table) {
   if (bytes.size() < kIndexBytes) return false;
   const uint8_t* block = bytes.data() + kIndexBytes;
   const size_t blockSize = bytes.size() - kIndexBytes;
+  size_t budget = blockSize > 0 ? blockSize - 1 : 0;  // everything after the filler byte
   for (int32_t i = 0; i < kFeatureIndexCount; ++i) {
     const uint32_t offset = platform::GetLe32(bytes.data() + i * sizeof(uint32_t));
-    if (offset != 0 && !ReadList(block, blockSize, offset, table[i])) return false;
+    if (offset != 0 && !ReadList(block, blockSize, offset, budget, table[i])) return false;
   }
   return true;
-}
-
-// Returns false for a file that exists but cannot be used; a file that
-// cannot be opened leaves the table empty.
-bool LoadTable(int32_t t, Table& table) {
-  std::FILE* file = std::fopen(TablePath(t).c_str(), "rb");
-  if (!file) return true;
-  std::vector<uint8_t> bytes;
-  const bool read = ReadWholeFile(file, bytes);
-  std::fclose(file);
-  return read && ParseTable(bytes, table);
 }
 
 std::vector<uint8_t> TableImage(const Table& table) {
@@ -127,13 +93,6 @@ std::vector<uint8_t> TableImage(const Table& table) {
     offset += static_cast<uint32_t>(values * sizeof(CharIndex));
   }
   return image;
-}
-
-// Replaces the table file; a failed write leaves the old file as it was.
-bool ReplaceTableFile(const fs::path& path, const std::vector<uint8_t>& image) {
-  if (platform::WriteFileAtomically(path.string(), image)) return true;
-  platform::ShowNotice("保存出错!");
-  return false;
 }
 
 // The lists of a table packed one after another in feature-index order, as
@@ -213,35 +172,60 @@ std::string ExecutableFolder() {
   return error ? std::string(".") : executable.parent_path().string();
 }
 
-bool LoadLibrary(const LoadProgress* progress) {
+bool LoadLibrary(const LoadProgress* progress, std::string* problem) {
   ClearLibrary();
   if (progress) (*progress)(0);
-  if (!AnyFirstTenFile(ProgramFolder())) return progress != nullptr;
-  std::vector<Table> loaded(kTableCount, Table(kFeatureIndexCount));
+  TableImages images;
+  switch (ReadLibraryFolder(ProgramFolder(), images, problem)) {
+    case FolderRead::Read:
+      break;
+    case FolderRead::NoLibraryFiles:
+      if (!progress && problem) *problem = "no library files";
+      return progress != nullptr;
+    case FolderRead::Failed:
+      return false;
+  }
   for (int32_t t = 0; t < kTableCount; ++t) {
     if (progress) (*progress)(t);
-    if (!LoadTable(t, loaded[t])) return false;
+    if (images[t] && !ParseTable(*images[t], Tables()[t])) {
+      ClearLibrary();
+      if (problem) *problem = TableFileName(t) + " is damaged";
+      return false;
+    }
   }
-  Tables() = std::move(loaded);
   InvalidatePacked();
   return true;
 }
 
-bool SaveLibrary(bool write) {
+SaveResult SaveLibrary(bool write, SaveMode mode, std::string* problem) {
   if (write) {
-    for (int32_t t = 0; t < kTableCount; ++t) {
-      if (!ReplaceTableFile(TablePath(t), TableImage(Tables()[t]))) return false;
-    }
+    TableImages images(kTableCount);
+    for (int32_t t = 0; t < kTableCount; ++t) images[t] = TableImage(Tables()[t]);
+    const SaveResult saved = WriteLibraryFolder(ProgramFolder(), images, mode, problem);
+    if (saved == SaveResult::Failed) platform::ShowNotice(kSaveError);
+    if (saved != SaveResult::Saved) return saved;
   }
   ClearLibrary();
-  return true;
+  UnlockLibraryForLearning();
+  return SaveResult::Saved;
 }
 
 void ClearLibrary() {
   for (Table& table : Tables()) {
-    for (ListSlot& slot : table) ListSlot().swap(slot);
+    for (ListSlot& slot : table) {
+      if (slot.capacity() != 0) ListSlot().swap(slot);
+    }
   }
   InvalidatePacked();
+}
+
+bool LibraryEmpty() {
+  for (const Table& table : Tables()) {
+    for (const ListSlot& slot : table) {
+      if (!slot.empty() && slot[0] != 0) return false;
+    }
+  }
+  return true;
 }
 
 TableStats StatsOfTable(int32_t table) {

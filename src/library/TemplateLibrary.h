@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "library/CharIndex.h"
+#include "library/LibraryFiles.h"
 
 namespace library {
 
@@ -57,11 +58,21 @@ std::string ExecutableFolder();
 
 // Loads the 32 tables. With a progress callback a folder without any
 // "ZEZID.D0*" file gives an empty library; without one it is a failure.
-bool LoadLibrary(const LoadProgress* progress);
-// Writes the tables back when `write`, and releases the library in any case.
-bool SaveLibrary(bool write);
+// A failure leaves the library empty and says why in `problem` (English).
+bool LoadLibrary(const LoadProgress* progress, std::string* problem = nullptr);
+// Writes the tables back when `write` (all or nothing, see LibraryFiles.h)
+// and then releases the library and the learning lock. When the save is not
+// Saved, the library stays in memory and can be saved again: Failed has shown
+// "保存出错!" (and says why in `problem`); ChangedOnDisk has shown nothing,
+// so that the front end can ask the user and save again with
+// SaveMode::Overwrite.
+SaveResult SaveLibrary(bool write, SaveMode mode = SaveMode::KeepChangedFiles,
+                       std::string* problem = nullptr);
 // Makes every table empty (as a fresh installation without library files).
 void ClearLibrary();
+// True when no list of any table holds a character: nothing can be
+// recognised until the library is taught.
+bool LibraryEmpty();
 
 // Number of lists and of entries of a table (for statistics).
 struct TableStats {

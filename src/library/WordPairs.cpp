@@ -5,7 +5,8 @@
 // record plus the code itself. A record is a predecessor list (count word,
 // count − 1 transformed codes) followed by a successor list (count word,
 // count − 1 character indices). The whole file is checked on loading so that
-// every record a lookup returns lies completely inside the data.
+// every record a lookup returns lies completely inside the data; a file that
+// is not a regular file or is larger than any real one is not read at all.
 //
 // Records start at any byte offset, but lookups return 16-bit words, so the
 // data is kept as words twice: from byte 0 and, when some record starts at
@@ -13,10 +14,10 @@
 #include "library/WordPairs.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 
 #include "library/TemplateLibrary.h"
+#include "platform/FileIo.h"
 
 namespace library {
 
@@ -84,22 +85,17 @@ bool SetWordPairData(std::vector<uint8_t> data) {
   return true;
 }
 
-bool LoadWordPairsFrom(const std::string& path) {
+bool LoadWordPairsFrom(const std::string& path, std::string* problem) {
   Image() = WordPairImage{};
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return false;
   std::vector<uint8_t> data;
-  uint8_t buffer[65536];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-    data.insert(data.end(), buffer, buffer + got);
-  const bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  return !failed && SetWordPairData(std::move(data));
+  if (!platform::ReadWholeFile(path, data, problem, platform::kMaxDataFileBytes)) return false;
+  if (SetWordPairData(std::move(data))) return true;
+  if (problem) *problem = "the file is damaged";
+  return false;
 }
 
-bool LoadWordPairs() {
-  return LoadWordPairsFrom((std::filesystem::path(ProgramFolder()) / "Word.Dat").string());
+bool LoadWordPairs(std::string* problem) {
+  return LoadWordPairsFrom((std::filesystem::path(ProgramFolder()) / "Word.Dat").string(), problem);
 }
 
 const uint16_t* WordPairRecord(core::CharCode code) {

@@ -13,9 +13,10 @@ namespace library {
 constexpr size_t kWordPairIndexBytes = 262144;
 
 // Reads Word.Dat from the program folder whole into memory. False (and no
-// data) when it cannot be opened or is inconsistent.
-bool LoadWordPairs();
-bool LoadWordPairsFrom(const std::string& path);
+// data, and why in `problem`) when it cannot be opened, is not a regular
+// file, is larger than any real one or is inconsistent.
+bool LoadWordPairs(std::string* problem = nullptr);
+bool LoadWordPairsFrom(const std::string& path, std::string* problem = nullptr);
 // Uses the given bytes as the file image (validated as on loading).
 bool SetWordPairData(std::vector<uint8_t> data);
 

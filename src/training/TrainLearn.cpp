@@ -7,7 +7,6 @@
 #include "training/TrainLearn.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -174,32 +173,14 @@ bool CorrectPage(const std::string& pagePath, double minOverlap, CorrectionCount
 bool SaveLibraryInto(const std::string& folder, std::string* error) {
   std::error_code ec;
   fs::create_directories(folder, ec);
-  const fs::path temp = fs::path(folder) / ".pellar-train-save";
-  fs::remove_all(temp, ec);
-  if (!fs::create_directories(temp, ec)) {
-    if (error) *error = "cannot create " + temp.string();
-    return false;
-  }
   const std::string previous = library::ProgramFolder();
-  library::SetProgramFolder(temp.string());
-  const bool saved = library::SaveLibrary(true);
+  library::SetProgramFolder(folder);
+  std::string problem;
+  const bool saved =
+      library::SaveLibrary(true, library::SaveMode::Overwrite, &problem) == library::SaveResult::Saved;
   library::SetProgramFolder(previous);
-  if (!saved) {
-    if (error) *error = "cannot write the library files into " + temp.string();
-    fs::remove_all(temp, ec);
-    return false;
-  }
-  for (int32_t t = 0; t < library::kTableCount; ++t) {
-    char name[16];
-    std::snprintf(name, sizeof name, "ZEZID.D%.2d", t);
-    fs::rename(temp / name, fs::path(folder) / name, ec);
-    if (ec) {
-      if (error) *error = "cannot move " + (temp / name).string() + ": " + ec.message();
-      return false;
-    }
-  }
-  fs::remove_all(temp, ec);
-  return true;
+  if (!saved && error) *error = "cannot write the library files into " + folder + ": " + problem;
+  return saved;
 }
 
 std::vector<std::string> CollectPages(const std::vector<std::string>& arguments) {

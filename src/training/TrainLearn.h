@@ -58,8 +58,8 @@ bool LearnPageFromGroundTruth(const std::string& pagePath, std::string* error);
 bool CorrectPage(const std::string& pagePath, double minOverlap, CorrectionCounts& counts,
                  std::string* error);
 
-// Saves the library into `folder` through a temporary folder beside it, so
-// that the old files stay until the new ones are complete. The library is
+// Saves the library into `folder`, replacing the tables there all or nothing
+// (the old files stay until the new ones are complete). The library is
 // released afterwards.
 bool SaveLibraryInto(const std::string& folder, std::string* error);
 

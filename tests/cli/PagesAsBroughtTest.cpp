@@ -286,8 +286,8 @@ TEST_F(PagesAsBrought, EveryFailureSaysWhy) {
       {Path("missing.png"), Path("missing.png") + ": cannot open the file: No such file or directory"},
       {Path("words.png"), Path("words.png") + ": cannot decode as PNG: "},
       {Path("words.dat"), Path("words.dat") + ": unsupported format"},
-      {Path("huge.bmp"), Path("huge.bmp") + ": cannot decode the BMP data: larger than the pixel limit ("},
-      {Path("huge.pdf"), Path("huge.pdf") + ": cannot decode the PDF data: larger than the pixel limit (30000"},
+      {Path("huge.bmp"), Path("huge.bmp") + ": cannot decode the BMP data: the picture is "},
+      {Path("huge.pdf"), Path("huge.pdf") + ": cannot decode the PDF data: the picture is 60000 x 60000 pixels; a side may have at most 30000"},
       {Path("empty"), Path("empty") + ": the folder holds no page images"},
       {"@" + Path("none.txt"), "@" + Path("none.txt") + ": cannot read the list: cannot open the file: No such"},
   };

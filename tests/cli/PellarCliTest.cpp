@@ -2,12 +2,17 @@
 // among good ones, text and JSON output on the sample page, output files,
 // page preparation, and a rendered page taught through --learn and read back.
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 
 #include "formats/BmpCodec.h"
 #include "platform/Bitmap.h"
 #include "platform/Encoding.h"
+#include "platform/FileLock.h"
 #include "support/CliFixtures.h"
 #include "training/PageRenderer.h"
 
@@ -29,6 +34,46 @@ class PellarCliTest : public clitest::CliTest {
     CliTest::SetUp();
     sample_ = (dir_ / "sample-page.bmp").string();
     fs::copy_file(fs::path(PELLAR_SOURCE_DIR) / "samples" / "sample-page.bmp", sample_);
+  }
+
+  // Starts the program with the test library without waiting for it, its
+  // output going to files named after `name`; Collect waits for it. A run
+  // that hangs is ended after a few minutes (status 124).
+  pid_t Start(const std::vector<std::string>& args, const std::string& name) {
+    std::string command = "timeout 300 " + clitest::Quote(std::string(PELLAR_BIN_DIR) + "/pellarocr-cli") +
+                          " --library " + clitest::Quote((dir_ / "library").string());
+    for (const auto& arg : args) command.append(" ").append(clitest::Quote(arg));
+    command.append(" >").append(clitest::Quote(Path(name + "out")));
+    command.append(" 2>").append(clitest::Quote(Path(name + "err")));
+    command.append(" </dev/null");
+    const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
+    pid_t child = -1;
+    EXPECT_EQ(posix_spawn(&child, "/bin/sh", nullptr, nullptr, const_cast<char* const*>(argv), environ), 0);
+    return child;
+  }
+  RunResult Collect(pid_t child, const std::string& name) {
+    int raw = 0;
+    waitpid(child, &raw, 0);
+    RunResult result;
+    result.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    result.Out = ReadFile(Path(name + "out"));
+    result.Err = ReadFile(Path(name + "err"));
+    return result;
+  }
+
+  // Renders the lines as a page `name`.bmp with its ground truth beside it.
+  training::RenderedPage TaughtPage(const std::vector<std::string>& lines, const std::string& name) {
+    training::RenderOptions options;
+    options.Font.Path = kSongFont;
+    options.PageWidth = 1600;
+    options.PageHeight = 700;
+    options.Margin = 100;
+    std::vector<training::RenderedPage> pages;
+    EXPECT_TRUE(training::RenderText(lines, options, pages));
+    EXPECT_EQ(pages.size(), 1u);
+    EXPECT_TRUE(formats::WriteBmpFile(Path(name + ".bmp"), pages[0].Page));
+    EXPECT_TRUE(training::WriteGroundTruth(Path(name + ".bmp.RED"), pages[0]));
+    return pages[0];
   }
 
   std::string sample_;
@@ -309,6 +354,124 @@ TEST_F(PellarCliTest, ForcedEntryQuestionIsAnsweredFromTheOption) {
   RunResult forced = Run({"--learn", "--force-learn", "yes", page});
   EXPECT_EQ(forced.Status, 0) << forced.Err;
   EXPECT_NE(forced.Err.find("[answered Yes]"), std::string::npos) << forced.Err;
+}
+
+}  // namespace
+
+namespace {
+
+// A library folder with no table files reads nothing; the run says so.
+TEST_F(PellarCliTest, EmptyLibraryIsReportedOnStandardError) {
+  RunResult result = Run({sample_});
+  EXPECT_EQ(result.Status, 0);
+  EXPECT_NE(
+      result.Err.find("warning: the template library in " + (dir_ / "library").string() + " has no entries"),
+      std::string::npos)
+      << result.Err;
+}
+
+// Pages that are FIFOs or claim a huge size, and library files that are not
+// regular files, are refused with the reason instead of hanging the run or
+// taking gigabytes; the pages after a bad one are still read.
+TEST_F(PellarCliTest, SpecialFilesAndHugeClaimsAreRefusedWithTheReason) {
+  const std::string fifo = Path("fifo.bmp");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::string bomb = "BM";  // 30000 × 30000, 8 bits, RLE8, 221 KB of end-of-line marks
+  const uint32_t header[] = {
+      54 + 1024 + 221 * 1024, 0, 54 + 1024, 40, 30000, 30000, 1 | 8 << 16, 1, 221 * 1024, 0, 0, 256, 0};
+  for (uint32_t v : header) bomb.append(reinterpret_cast<const char*>(&v), 4);
+  bomb.append(1024 + 221 * 1024, '\0');
+  WriteFile(Path("bomb.bmp"), bomb);
+  RunResult result = Run({"--format", "json", fifo, Path("bomb.bmp"), sample_});
+  EXPECT_EQ(result.Status, 2);
+  EXPECT_EQ(Count(result.Err, "位图文件错误！"), 2u);
+  EXPECT_NE(result.Err.find("fifo.bmp: not a regular file"), std::string::npos)
+      << result.Err;
+  EXPECT_NE(result.Err.find("bomb.bmp: cannot decode the BMP data: the picture is 30000 x 30000 pixels"),
+            std::string::npos)
+      << result.Err;
+  EXPECT_EQ(SplitLines(result.Out).size(), 1u);
+
+  const fs::path library = dir_ / "library";
+  WriteFile(library / "ZEZID.D00", std::string(62501, '\0'));
+  ASSERT_EQ(::mkfifo((library / "ZEZID.D05").c_str(), 0600), 0);
+  result = Run({sample_});
+  EXPECT_EQ(result.Status, 1);
+  EXPECT_NE(result.Err.find("cannot read the template library in " + library.string() +
+                            ": ZEZID.D05: not a regular file"),
+            std::string::npos)
+      << result.Err;
+  fs::remove(library / "ZEZID.D05");
+  fs::remove(library / "Word.Dat");
+  fs::create_symlink("/dev/zero", library / "Word.Dat");
+  result = Run({sample_});
+  EXPECT_EQ(result.Status, 1);
+  EXPECT_NE(result.Err.find("cannot read Word.Dat in " + library.string() + ": not a regular file"),
+            std::string::npos)
+      << result.Err;
+}
+
+// A ground-truth file cut inside a record teaches the records before the
+// cut; the run says how many, since the library is saved with them.
+TEST_F(PellarCliTest, ShortGroundTruthSaysHowManyRecordsWereLearned) {
+  if (!fs::exists(kSongFont)) GTEST_SKIP() << "font not installed: " << kSongFont;
+  TaughtPage({"会议讨论明年的工作计划和预算。"}, "short");
+  std::string red = ReadFile(Path("short.bmp.RED"));
+  red.resize(4 + 23 * 5 + 11);
+  WriteFile(Path("short.bmp.RED"), red);
+  RunResult result = Run({"--learn", Path("short.bmp")});
+  EXPECT_EQ(result.Status, 2);
+  EXPECT_NE(result.Err.find(".RED文件有错误！"), std::string::npos);
+  EXPECT_NE(result.Err.find("short.bmp: its ground-truth file is damaged; the 5 complete records before the "
+                            "damage were learned, and the library is saved with them"),
+            std::string::npos)
+      << result.Err;
+  EXPECT_TRUE(fs::exists(dir_ / "library" / "ZEZID.D00"));
+}
+
+// Two learning runs on one library take turns: the second waits (and says
+// so) while the first holds the library, and neither loses the other's
+// teaching; with --lock-timeout a run gives up instead.
+TEST_F(PellarCliTest, LearningRunsOnOneLibraryTakeTurns) {
+  if (!fs::exists(kSongFont)) GTEST_SKIP() << "font not installed: " << kSongFont;
+  const training::RenderedPage first = TaughtPage({"今天下午三点在会议室开会，请大家准时参加。"}, "first");
+  const training::RenderedPage second = TaughtPage({"会议讨论明年的工作计划和预算。"}, "second");
+
+  platform::FileLock holder;  // another learning run, for the moment
+  ASSERT_EQ(holder.Lock((dir_ / "library" / "ZEZID.lock").string(), platform::FileLock::Mode::Exclusive,
+                        std::nullopt, nullptr),
+            platform::FileLock::Result::Locked);
+  RunResult refused = Run({"--learn", "--lock-timeout", "0", Path("first.bmp")});
+  EXPECT_EQ(refused.Status, 1);
+  EXPECT_NE(refused.Err.find("is being taught by another run"), std::string::npos) << refused.Err;
+  EXPECT_FALSE(fs::exists(dir_ / "library" / "ZEZID.D00"));
+
+  // Both learners start while the library is held, and wait.
+  const pid_t learners[] = {Start({"--learn", Path("first.bmp")}, "first"),
+                            Start({"--learn", Path("second.bmp")}, "second")};
+  for (const char* name : {"first", "second"}) {
+    const fs::path err = dir_ / (std::string(name) + "err");
+    for (int tries = 0; tries < 3000 && ReadFile(err).find("waiting") == std::string::npos; ++tries)
+      usleep(10000);
+    EXPECT_NE(ReadFile(err).find("is being taught by another run; waiting for it"), std::string::npos)
+        << name;
+  }
+  holder.Unlock();
+  for (const pid_t child : learners) {
+    const RunResult learned = Collect(child, child == learners[0] ? "first" : "second");
+    EXPECT_EQ(learned.Status, 0) << learned.Err;
+  }
+  // The library reads both pages.
+  RunResult read = Run({Path("first.bmp"), Path("second.bmp")});
+  EXPECT_EQ(read.Status, 0) << read.Err;
+  const auto lines = SplitLines(read.Out);
+  ASSERT_EQ(lines.size(), 2u) << read.Out;
+  for (size_t i = 0; i < 2; ++i) {
+    const std::string& printed = (i == 0 ? first : second).Lines[0];
+    std::string line = lines[i];
+    line.erase(0, line.find_first_not_of(" \f"));  // the form feed between the two images' pages
+    EXPECT_LE(EditDistance(line, printed) * 10, printed.size() / 3) << "read: " << lines[i];
+  }
 }
 
 }  // namespace

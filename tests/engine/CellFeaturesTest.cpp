@@ -42,6 +42,33 @@ TEST(CellFeatures, BlankAndSolidBoxes) {
   for (int32_t w = 0; w < kFeatureWords; ++w) EXPECT_EQ(block.Features[w], 0) << w;
 }
 
+// A box reaching off the page samples paper there and never reads outside
+// the page bits, however far off it lies; masking is left out for it.
+TEST(CellFeatures, BoxesOffThePageSamplePaperThere) {
+  MakeBlankPage(64, 64);
+  FillInk(0, 63, 0, 63);
+  const std::vector<uint8_t> page = cells::PageSnapshot();
+  // Span 96 from x = 16: grid columns 0 … 23 sample x = 16 … 62, the rest
+  // lie beyond the right edge; rows likewise beyond the bottom edge.
+  Process(MakeBlock(16, 112, 16, 112, kCutLeft | kCutRight));
+  for (int32_t i = 0; i < kCellSize; ++i)
+    for (int32_t j = 0; j < kCellSize; ++j)
+      ASSERT_EQ(CellGrid[i][j], i < 24 && j < 24 ? 1 : 0) << i << "," << j;
+
+  constexpr int32_t kMin = INT32_MIN, kMax = INT32_MAX;
+  const CharBlock wild[] = {
+      MakeBlock(kMin, kMax, kMin, kMax, kCutLeft | kCutRight),
+      MakeBlock(kMax, kMin, kMax, kMin, kCutLeft),
+      MakeBlock(-50, -10, 10, 20),
+      MakeBlock(70, 90, 70, 90, kCutRight),
+      MakeBlock(40, 20, 50, 10, kCutLeft),
+  };
+  for (const CharBlock& block : wild) Process(block);
+  Process(wild[2]);
+  EXPECT_EQ(InkCells(), 0);
+  EXPECT_EQ(cells::PageSnapshot(), page);
+}
+
 TEST(CellFeatures, HorizontalBarAtGridRow23) {
   // Span 48 gives a step of exactly 1: grid row j is page row Top + j.
   MakeBlankPage(100, 100);

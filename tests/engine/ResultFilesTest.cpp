@@ -193,7 +193,37 @@ TEST_F(ResultFilesTest, RedFileFailures) {
   EXPECT_EQ(ui.Messages[0].Text, ".RED文件有错误！");
   ASSERT_EQ(charMap.size(), 2u);  // the two complete records were learned
   ExpectTaught(charMap[1], kZi);
+  EXPECT_EQ(engine::TaughtRecords, 2);
   EXPECT_TRUE(pane.Lines().empty());
+}
+
+// A record whose box is empty or not inside the page makes the whole file
+// unusable: its message, nothing learned from any record, nothing converted.
+TEST_F(ResultFilesTest, ABoxNotInsideThePageSpoilsTheWholeFile) {
+  constexpr int32_t kMin = INT32_MIN, kMax = INT32_MAX;
+  const Record bad[] = {
+      {0xD7, 0xD6, 120, 5, 128, 30},  // one column past the right edge
+      {0xD7, 0xD6, 10, 5, 13, 40},    // one row past the bottom
+      {0xD7, 0xD6, -1, 5, 13, 30},    // left of the page
+      {0xD7, 0xD6, 13, 5, 10, 30},    // right before left
+      {0xD7, 0xD6, 10, 30, 13, 5},    // bottom above top
+      {0xD7, 0xD6, kMin, kMin, kMax, kMax}, {0xD7, 0xD6, kMax, kMax, kMin, kMin},
+  };
+  for (const Record& record : bad) {
+    for (const bool red : {true, false}) {
+      std::filesystem::remove(Red());
+      std::filesystem::remove(Rec());
+      WriteBytes(red ? Red() : Rec(), GroundTruthFile({page[0], page[1], record}, red));
+      EXPECT_EQ(engine::LearnFromGroundTruth(), engine::GroundTruthResult::Unusable);
+      ASSERT_EQ(ui.Messages.size(), 1u);
+      EXPECT_EQ(ui.Messages[0].Text, red ? ".RED文件有错误！" : ".REC文件有错误！");
+      ui.Messages.clear();
+      EXPECT_TRUE(charMap.empty()) << record.Left << " " << red;
+      EXPECT_EQ(engine::TaughtRecords, 0);
+      EXPECT_FALSE(library::LibraryChanged);
+      EXPECT_EQ(std::filesystem::exists(Red()), red);
+    }
+  }
 }
 
 TEST_F(ResultFilesTest, RecFileIsConvertedOnTheWay) {

@@ -153,7 +153,7 @@ TEST(BmpCodec, RejectsDamagedFilesAndKeepsTheTarget) {
       damaged([](auto& f) { Store32(f, 18, 0); }),                             // width 0
       damaged([](auto& f) { Store32(f, 22, 0); }),                             // height 0
       damaged([](auto& f) { Store32(f, 22, 0x80000000u); }),                   // most negative height
-      damaged([](auto& f) { Store32(f, 18, 30001), Store32(f, 22, 30001); }),  // beyond kMaxPixels
+      damaged([](auto& f) { Store32(f, 18, 30001), Store32(f, 22, 30001); }),  // beyond the size caps
       damaged([](auto& f) { f[28] = 2; }),                                     // 2 bits per pixel
       damaged([](auto& f) { Store32(f, 30, 2); }),                             // RLE4 at 8 bits
       damaged([](auto& f) { Store32(f, 30, 3); }),                             // bitfields at 8 bits
@@ -173,6 +173,23 @@ TEST(BmpCodec, RejectsDamagedFilesAndKeepsTheTarget) {
   for (size_t length = 0; length < 54 + 1024; length += 7) {
     Bitmap target;
     EXPECT_FALSE(DecodeBmp(good.data(), length, target)) << length;
+  }
+}
+
+// Run-length pictures expand into a whole page from a few bytes, so the size
+// they state is checked against the caps of the readers before anything is
+// decoded: 221 KB of end-of-line marks claiming 30000 × 30000 pixels are
+// refused with the reason.
+TEST(BmpCodec, RunLengthBombsAreRefusedByTheirStatedSize) {
+  const std::vector<uint8_t> endsOfLines(221 * 1024, 0);
+  for (const auto& [bits, compression] : {std::pair<uint16_t, uint32_t>{8, 1}, {4, 2}}) {
+    const std::vector<uint8_t> file =
+        HandMade(30000, 30000, bits, compression, std::vector<RgbQuad>(size_t{1} << bits), endsOfLines);
+    Bitmap target;
+    std::string error;
+    EXPECT_FALSE(DecodeBmp(file.data(), file.size(), target, &error)) << bits;
+    EXPECT_NE(error.find("30000 x 30000"), std::string::npos) << error;
+    EXPECT_TRUE(target.Empty());
   }
 }
 

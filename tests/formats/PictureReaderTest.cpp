@@ -186,5 +186,32 @@ TEST_F(Readers, HugeClaimsAreRefusedWithoutAllocating) {
   EXPECT_FALSE(ReadPictureFile(dir_.Path("big.pgm"), decoded));
 }
 
+// The PNG decoder keeps every pixel in its own cache besides the page: a
+// PNG of a few bytes declaring 10000 × 10000 colour pixels is refused by its
+// header, with the reason, before any of it is decoded.
+TEST_F(Readers, PngBombIsRefusedByItsHeader) {
+  std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  auto chunk = [&](const char* type, std::vector<uint8_t> data) {
+    std::vector<uint8_t> body(type, type + 4);
+    body.insert(body.end(), data.begin(), data.end());
+    for (int shift = 24; shift >= 0; shift -= 8) png.push_back(static_cast<uint8_t>(data.size() >> shift));
+    png.insert(png.end(), body.begin(), body.end());
+    uint32_t crc = 0xFFFFFFFF;
+    for (uint8_t byte : body) {
+      crc ^= byte;
+      for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320 & (0 - (crc & 1)));
+    }
+    crc ^= 0xFFFFFFFF;
+    for (int shift = 24; shift >= 0; shift -= 8) png.push_back(static_cast<uint8_t>(crc >> shift));
+  };
+  chunk("IHDR", {0, 0, 0x27, 0x10, 0, 0, 0x27, 0x10, 8, 2, 0, 0, 0});  // 10000 × 10000, 8-bit RGB
+  chunk("IDAT", {0x78, 0x9C, 0x03, 0x00, 0x00, 0x00, 0x00, 0x01});     // an empty zlib stream
+  chunk("IEND", {});
+  platform::Bitmap decoded;
+  std::string error;
+  EXPECT_FALSE(DecodePicture(png.data(), png.size(), ".png", decoded, &error));
+  EXPECT_NE(error.find("10000 x 10000"), std::string::npos) << error;
+}
+
 }  // namespace
 }  // namespace formats

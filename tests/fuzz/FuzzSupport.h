@@ -1,9 +1,13 @@
 // Shared pieces of the fuzz targets: hooks that drop every message (the
-// headless ones would keep millions of them) and the extensions the
-// whole-loader target chooses from with its first input byte.
+// headless ones would keep millions of them), a private scratch folder for
+// targets that hand their input over as a file, and the file type of a
+// whole-loader input, told by its contents.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
 
 #include "platform/UiHooks.h"
 
@@ -19,13 +23,20 @@ class QuietUi : public platform::UiHooks {
   void SetBusyCursor(bool) override {}
 };
 
-// Index = first byte of a fuzz_load input modulo the count. The seed corpus
-// script writes its files with the same order (keep them in step).
-inline constexpr const char* kLoadExtensions[] = {
-    ".jpg", ".tif", ".png", ".tiff", ".bmp", ".psd", ".pcx", ".tga",  ".gif", ".ppm",
-    ".sgi", ".rla", ".pcd", ".cut",  ".ico", ".emf", ".wmf", ".jpeg", ".fax", ".win",
-    ".pdf", ".dat",  // ".dat" has no decoder: the content chooses one
-};
-inline constexpr size_t kLoadExtensionCount = sizeof kLoadExtensions / sizeof kLoadExtensions[0];
+// A folder of this process, in memory (/dev/shm) where there is one, so that
+// files forced to the disk cost nothing; removed with its files at exit.
+// Empty when it could not be made.
+const std::string& ScratchFolder();
+// Writes the bytes as `name` in the scratch folder; its path, or "" on failure.
+std::string WriteScratchFile(const std::string& name, const uint8_t* data, size_t size);
+
+// The extension a file with these bytes would carry: the format's signature
+// where it has one (the last byte then picks between the two routes of TIFF
+// and of JPEG), otherwise the last byte picks one of the formats without a
+// signature (or ".dat", which no reader claims, so that the content decides).
+// The seed corpus script appends that byte to such files.
+std::string LoadExtensionOf(const uint8_t* data, size_t size);
+inline constexpr const char* kUnsignedExtensions[] = {".tga", ".win", ".rla", ".cut", ".fax", ".pcd", ".dat"};
+inline constexpr size_t kUnsignedExtensionCount = sizeof kUnsignedExtensions / sizeof kUnsignedExtensions[0];
 
 }  // namespace fuzzsupport

@@ -2,6 +2,9 @@
 // message of every failure, the busy cursor, the view left alone on failure,
 // and the page formats the command line reads.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
 
 #include "formats/BmpCodec.h"
 #include "formats/PageWriters.h"
@@ -143,6 +146,24 @@ TEST_F(Loading, FirstPageOfSeveralAndTheirNumber) {
     EXPECT_EQ(details.PageCount, 2);
     EXPECT_EQ(MaxColourDifference(view, first), 0);
   }
+}
+
+// A FIFO or a device given as a page is refused on every route before it is
+// opened (a FIFO would keep the loader waiting for a writer for ever), with
+// the reason for the command line.
+TEST_F(Loading, SpecialFilesAreRefusedOnEveryRoute) {
+  for (const char* name : {"f.jpg", "f.tif", "f.png", "f.bmp"}) {
+    ASSERT_EQ(::mkfifo(dir_.Path(name).c_str(), 0600), 0) << name;
+    platform::Bitmap view;
+    LoadDetails details;
+    EXPECT_FALSE(LoadImageFile(view, dir_.Path(name), &details)) << name;
+    ExpectOneFailureMessage();
+    EXPECT_NE(details.Reason.find("regular file"), std::string::npos) << name << ": " << details.Reason;
+  }
+  std::filesystem::create_symlink("/dev/zero", dir_.Path("zero.tif"));
+  platform::Bitmap view;
+  EXPECT_FALSE(LoadImageFile(view, dir_.Path("zero.tif")));
+  ExpectOneFailureMessage();
 }
 
 TEST_F(Loading, TruncatedFilesOnEveryRoute) {

@@ -6,6 +6,7 @@
 
 #include "library/Learning.h"
 #include "library/TemplateLibrary.h"
+#include "platform/FileIo.h"
 #include "support/LibraryFixtures.h"
 
 using testing_support::ReadBytes;
@@ -27,16 +28,10 @@ std::vector<uint8_t> TableFile(uint32_t offset, const std::vector<uint16_t>& val
 
 class TemplateLibraryTest : public testing_support::LibraryTest {
  protected:
-  // Appends the characters of index 283, 284, … to a list.
   void AddRun(int32_t table, int32_t featureIndex, int32_t count) {
-    for (int32_t k = 0; k < count; ++k)
-      library::LibraryAdd(table, featureIndex, library::IndexToCode(283 + k));
+    testing_support::TeachRun(table, featureIndex, count);
   }
-  std::string TablePath(int32_t t) {
-    char name[24];
-    std::snprintf(name, sizeof name, "ZEZID.D%.2d", t);
-    return folder.File(name);
-  }
+  std::string TablePath(int32_t t) { return testing_support::TablePath(folder.Path(), t); }
 };
 
 }  // namespace
@@ -45,7 +40,7 @@ TEST_F(TemplateLibraryTest, SavedTablesAreByteExactAndLoadBack) {
   AddRun(0, 3, 5);                                                   // 5 characters: one 12-byte slot
   AddRun(0, 10, 6);                                                  // 6 characters: 24 bytes
   library::LibrarySlot(0, 20).assign(library::kSlotGroupValues, 0);  // present, empty
-  ASSERT_TRUE(library::SaveLibrary(true));
+  ASSERT_EQ(library::SaveLibrary(true), library::SaveResult::Saved);
   EXPECT_EQ(library::LibraryList(0, 3), nullptr);  // saving releases the library
 
   std::vector<uint8_t> expected(kSlots, 0);
@@ -75,13 +70,13 @@ TEST_F(TemplateLibraryTest, SavedTablesAreByteExactAndLoadBack) {
 
   // A loaded list goes on growing in 12-byte steps: 12 characters take 36 bytes.
   AddRun(0, 10, 6);
-  ASSERT_TRUE(library::SaveLibrary(true));
+  ASSERT_EQ(library::SaveLibrary(true), library::SaveResult::Saved);
   EXPECT_EQ(ReadBytes(TablePath(0)).size(), kSlots + 12 + 36 + 12);
 }
 
 TEST_F(TemplateLibraryTest, OnlyTheFirstTenFileNamesDecideAboutAnEmptyLibrary) {
   AddRun(12, 9, 3);
-  ASSERT_TRUE(library::SaveLibrary(true));
+  ASSERT_EQ(library::SaveLibrary(true), library::SaveResult::Saved);
   for (int32_t t = 0; t < 10; ++t) std::filesystem::remove(TablePath(t));
   const library::LoadProgress progress = [](int32_t) {};
   ASSERT_TRUE(library::LoadLibrary(&progress));
@@ -117,14 +112,55 @@ TEST_F(TemplateLibraryTest, DamagedFilesAreRejected) {
   }
 }
 
+// Lists may claim no more than the file holds: offsets all pointing at one
+// long list are refused, as are a file larger than any real table and one
+// that is not a regular file, before their lists are allocated.
+TEST_F(TemplateLibraryTest, TablesClaimingMoreThanTheyHoldAreRefused) {
+  std::vector<uint16_t> longList(1000);
+  for (size_t k = 0; k < longList.size(); ++k) longList[k] = static_cast<uint16_t>(283 + k);
+  longList.push_back(0);
+  longList.resize(1002, 0);  // the slot of 1000 characters: 167 groups of six values
+  std::vector<uint8_t> shared = TableFile(1, longList);
+  WriteBytes(TablePath(0), shared);
+  ASSERT_TRUE(library::LoadLibrary(nullptr));  // one index entry: fine
+  EXPECT_EQ(library::StatsOfTable(0).Entries, 1000);
+  for (int i = 0; i < library::kFeatureIndexCount; ++i) shared[i * 4] = 1;
+  WriteBytes(TablePath(0), shared);
+  std::string problem;
+  EXPECT_FALSE(library::LoadLibrary(nullptr, &problem));
+  EXPECT_EQ(problem, "ZEZID.D00 is damaged");
+
+  WriteBytes(TablePath(0), std::vector<uint8_t>(kSlots, 0));
+  std::filesystem::resize_file(TablePath(0), platform::kMaxDataFileBytes + 1);
+  EXPECT_FALSE(library::LoadLibrary(nullptr, &problem));
+  EXPECT_EQ(problem, "ZEZID.D00: the file is too large");
+
+  WriteBytes(TablePath(0), std::vector<uint8_t>(kSlots, 0));
+  std::filesystem::create_symlink("/dev/zero", TablePath(5));
+  EXPECT_FALSE(library::LoadLibrary(nullptr, &problem));
+  EXPECT_EQ(problem, "ZEZID.D05: not a regular file");
+}
+
+TEST_F(TemplateLibraryTest, EmptyLibraryIsTold) {
+  EXPECT_TRUE(library::LibraryEmpty());
+  library::LibrarySlot(4, 20).assign(library::kSlotGroupValues, 0);  // a list without characters
+  EXPECT_TRUE(library::LibraryEmpty());
+  AddRun(31, 15624, 1);
+  EXPECT_FALSE(library::LibraryEmpty());
+  ASSERT_EQ(library::SaveLibrary(true), library::SaveResult::Saved);
+  EXPECT_TRUE(library::LibraryEmpty());  // released by the save
+  ASSERT_TRUE(library::LoadLibrary(nullptr));
+  EXPECT_FALSE(library::LibraryEmpty());
+}
+
 TEST_F(TemplateLibraryTest, SavingNeverLosesTheOldFiles) {
   AddRun(2, 100, 3);
-  ASSERT_TRUE(library::SaveLibrary(true));
+  ASSERT_EQ(library::SaveLibrary(true), library::SaveResult::Saved);
   const auto before = ReadBytes(TablePath(2));
   const auto time = std::filesystem::last_write_time(TablePath(2));
   ASSERT_TRUE(library::LoadLibrary(nullptr));
   AddRun(2, 200, 9);
-  EXPECT_TRUE(library::SaveLibrary(false));
+  EXPECT_EQ(library::SaveLibrary(false), library::SaveResult::Saved);
   EXPECT_EQ(std::filesystem::last_write_time(TablePath(2)), time);
   EXPECT_TRUE(ui.Messages.empty());
 
@@ -132,13 +168,13 @@ TEST_F(TemplateLibraryTest, SavingNeverLosesTheOldFiles) {
   AddRun(2, 200, 9);
   // The temporary file cannot be created where a folder of its name stands.
   std::filesystem::create_directory(testing_support::TemporaryNameOf(TablePath(2)));
-  EXPECT_FALSE(library::SaveLibrary(true));
+  EXPECT_EQ(library::SaveLibrary(true), library::SaveResult::Failed);
   ASSERT_EQ(ui.Messages.size(), 1u);
   EXPECT_EQ(ui.Messages[0].Text, "保存出错!");
   EXPECT_EQ(ReadBytes(TablePath(2)), before);
   // The library is still in memory and is saved once the way is clear.
   std::filesystem::remove(testing_support::TemporaryNameOf(TablePath(2)));
-  EXPECT_TRUE(library::SaveLibrary(true));
+  EXPECT_EQ(library::SaveLibrary(true), library::SaveResult::Saved);
   EXPECT_EQ(ReadBytes(TablePath(2)).size(), kSlots + 12 + 24);
 }
 

@@ -2,7 +2,10 @@
 // whose index or records do not fit.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "library/WordPairs.h"
+#include "platform/FileIo.h"
 #include "support/LibraryFixtures.h"
 
 using library::kWordPairIndexBytes;
@@ -70,4 +73,20 @@ TEST(WordPairs, InconsistentFilesAreRejected) {
   testing_support::WriteBytes(folder.File("Word.Dat"), std::vector<uint8_t>(kWordPairIndexBytes, 0));
   EXPECT_TRUE(library::LoadWordPairsFrom(folder.File("Word.Dat")));
   EXPECT_EQ(library::WordPairRecord(kZhong), nullptr);
+}
+
+// A file larger than any real Word.Dat, or one that is not a regular file, is
+// refused before anything is read into memory.
+TEST(WordPairs, HugeAndSpecialFilesAreRefused) {
+  testing_support::ScratchFolder folder;
+  const std::string huge = folder.File("Word.Dat");
+  testing_support::WriteBytes(huge, std::vector<uint8_t>(kWordPairIndexBytes, 0));
+  std::filesystem::resize_file(huge, platform::kMaxDataFileBytes + 1);  // sparse: zeros, no context
+  std::string problem;
+  EXPECT_FALSE(library::LoadWordPairsFrom(huge, &problem));
+  EXPECT_EQ(problem.rfind("the file is larger than", 0), 0u) << problem;
+  const std::string device = folder.File("device");
+  std::filesystem::create_symlink("/dev/zero", device);
+  EXPECT_FALSE(library::LoadWordPairsFrom(device, &problem));
+  EXPECT_EQ(problem, "not a regular file");
 }

@@ -15,13 +15,13 @@ namespace {
 
 constexpr size_t kEmptyWordPairsBytes = 262144;
 
+}  // namespace
+
 std::string Quote(const std::string& arg) {
   std::string quoted = "'";
   for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return quoted + "'";
 }
-
-}  // namespace
 
 std::string ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);

@@ -23,6 +23,8 @@ std::string ReadFile(const fs::path& path);
 void WriteFile(const fs::path& path, const std::string& content);
 size_t Count(const std::string& text, const std::string& part);
 std::vector<std::string> SplitLines(const std::string& text);
+// The argument quoted for the shell.
+std::string Quote(const std::string& arg);
 // Levenshtein distance over code points of two UTF-8 texts.
 size_t EditDistance(const std::string& a, const std::string& b);
 

@@ -13,6 +13,7 @@
 #include "library/Learning.h"
 #include "library/TemplateLibrary.h"
 #include "platform/Encoding.h"
+#include "platform/FileIo.h"
 
 namespace testing_support {
 
@@ -41,7 +42,16 @@ std::string Gbk(const std::string& utf8) {
 }
 
 std::string TemporaryNameOf(const std::string& path) {
-  return path + ".tmp" + std::to_string(static_cast<long>(getpid()));
+  return platform::TemporaryName(path);
+}
+
+void TeachRun(int32_t table, int32_t featureIndex, int32_t count, int32_t first) {
+  for (int32_t k = 0; k < count; ++k)
+    library::LibraryAdd(table, featureIndex, library::IndexToCode(first + k));
+}
+
+std::string TablePath(const std::string& folder, int32_t table) {
+  return folder + "/" + library::TableFileName(table);
 }
 
 void LibraryTest::SetUp() {

@@ -32,6 +32,12 @@ std::string Gbk(const std::string& utf8);
 // `path`; a folder put there makes the write fail.
 std::string TemporaryNameOf(const std::string& path);
 
+// Appends the characters of library index first, first + 1, … to a list
+// through LibraryAdd.
+void TeachRun(int32_t table, int32_t featureIndex, int32_t count, int32_t first = 283);
+// The path of the file of table `table` in `folder`.
+std::string TablePath(const std::string& folder, int32_t table);
+
 // Empty library in a scratch program folder, headless messages, learning
 // mode on, the process-wide answers and the library window reset.
 class LibraryTest : public ::testing::Test {

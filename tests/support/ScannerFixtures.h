@@ -6,24 +6,22 @@
 #include <string>
 #include <vector>
 
-#include "support/FormatsFixtures.h"
-
 namespace scanner_test {
 
 // While it lives, SANE reads its configuration from a scratch folder whose
 // dll.conf lists the `test` backend (or nothing, without devices), with the
 // given lines in test.conf (for example "depth 1"), and the source manager
-// remembers its default source in that folder too.
+// remembers its default source in that folder too (none at first). SANE
+// reads the folder's name once per process, so every instance of a process
+// uses the same folder and writes its files anew.
 class SaneTestDevices {
  public:
   explicit SaneTestDevices(bool withDevices = true, const std::vector<std::string>& testOptions = {});
   ~SaneTestDevices();
   SaneTestDevices(const SaneTestDevices&) = delete;
   SaneTestDevices& operator=(const SaneTestDevices&) = delete;
-  std::string Path(const std::string& name) const { return folder_.Path(name); }
 
  private:
-  formatstest::ScratchDir folder_;
   std::string oldConfig_, oldHome_;
   bool hadConfig_ = false, hadHome_ = false;
 };

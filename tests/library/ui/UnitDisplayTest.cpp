@@ -2,7 +2,8 @@
 // puts into the controls, the size and content of the cell's picture, clicks
 // with the zoom factor, teaching with Enter and undoing from the history,
 // deleting entries, the source line, the prompt's sizes, the saved cell
-// image and the window's results. Messages and questions go through the
+// image and the window's results (an end of the program asked after a
+// refused entry closes it like "关闭"). Messages and questions go through the
 // headless hooks; prompts are answered as they open.
 #include <QApplication>
 #include <QCheckBox>
@@ -252,6 +253,16 @@ class UnitDisplayTest : public QObject {
     QCOMPARE(window_->ListBox1->item(0)->text(), QString("012340"));
     QCOMPARE(Ui().Messages.size(), 3u);  // no "error2"
     QTRY_COMPARE(QApplication::focusWidget(), window_->Edit2);
+
+    // A character that is not learnable by default asks first; after "全部"
+    // nobody is asked again and nothing of the kind is added.
+    Ui().ScriptedAnswers = {Answer::All};
+    window_->Edit2->setText("°");
+    QTest::keyClick(window_->Edit2, Qt::Key_Return);
+    QCOMPARE(Message(3), QString("\"°\"默认是不允许入库的，是否强制入库(Yes/No/AllNot)？"));
+    QTest::keyClick(window_->Edit2, Qt::Key_Return);
+    QCOMPARE(Ui().Messages.size(), 4u);
+    QCOMPARE(window_->ComboBox1->count(), 0);
   }
 
   void deletingEntries() {
@@ -376,11 +387,22 @@ class UnitDisplayTest : public QObject {
                                            window->Image1MouseDown(Qt::LeftButton, 0, 0);
                                            window->ImageMenu->actions().front()->trigger();
                                            window->BitBtn6->click();
+                                         },
+                                         [](QWidget* w) {
+                                           // A refused entry, and the supervisor ends the program.
+                                           auto* window = qobject_cast<TFormDisplay*>(w);
+                                           window->Edit2->setText("“");
+                                           QTest::keyClick(window->Edit2, Qt::Key_Return);
                                          }});
       Model().ShowHandler();
       QCOMPARE(window_->ShowModal(), learning::WindowResult::Retry);
       QCOMPARE(window_->ShowModal(), learning::WindowResult::Retry);
       QCOMPARE(window_->ShowModal(), learning::WindowResult::No);
+      block_.Features[0] = 0;
+      Model().ShowHandler();
+      Ui().ScriptedAnswers = {Answer::Yes};
+      QCOMPARE(window_->ShowModal(), learning::WindowResult::No);
+      QVERIFY(library::ProgramEndRequested);
     }
     platform::Bitmap saved;
     QVERIFY(formats::ReadBmpFile(dir_.filePath("1.bmp").toStdString(), saved));

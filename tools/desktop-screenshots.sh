@@ -101,7 +101,7 @@ keys Escape
 finish "$pid"
 
 # 4. Learning mode: the input box over the first recognised line and its
-#    index ruler, then the library window for the misread "道" (block 23),
+#    index ruler, then the library window for the misread "物" (block 4),
 #    taught and annotated.
 mkdir -p "$XDG_CONFIG_HOME/Pellar软件"
 printf '[General]\nsupervisor=1\n' >"$XDG_CONFIG_HOME/Pellar软件/PellarOCR.conf"
@@ -111,16 +111,16 @@ wait_window "Pellar识别" 4
 keys Return
 wait_window "请输入" 2
 import -window root "$out/learning-input-box.png"
-xdotool type --delay 150 "23"
+xdotool type --delay 150 "4"
 keys Return
 wait_window "子块数" 2
 xdotool key ctrl+a
-xdotool type --delay 200 "道"
+xdotool type --delay 200 "物"
 keys Return
 import -window root "$out/library-window.png"
 keys Escape
 wait_window "请输入" 1
-xdotool type --delay 150 "-1"
+xdotool type --delay 150 -- "-1"
 keys Return
 finish "$pid"
 rm -f "$XDG_CONFIG_HOME/Pellar软件/PellarOCR.conf"

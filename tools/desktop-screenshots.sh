@@ -4,8 +4,9 @@
 # its keyboard and mouse with xdotool, the screen captured with `import`.
 #   tools/desktop-screenshots.sh [BUILD_DIR] [PAGES_DIR] [OUT_DIR]
 # Needs: xvfb, openbox, xdotool, graphicsmagick-imagemagick-compat, and the
-# default library in BUILD_DIR/bin. The program's settings go to a scratch
-# folder, so the user's own settings are not touched.
+# default library in BUILD_DIR/bin (or in $PELLAROCR_LIBRARY). The program's
+# settings, the library that learning mode writes back and the scanner
+# configuration go to a scratch folder, so the user's own are not touched.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build}"
@@ -34,6 +35,11 @@ program="$build/bin/pellarocr"
 cp "$pages/lowres/lowres-01.png" "$work/lowres.png"
 cp "$pages/colour/colour-01.png" "$work/colour.png"
 cp "$pages/skew/skew-01.png" "$work/skew.png"
+cp "$pages/hei-kai/hei-kai-01.png" "$work/heikai.png"
+library="$work/library"
+mkdir -p "$library"
+cp "${PELLAROCR_LIBRARY:-$build/bin}"/ZEZID.D* "${PELLAROCR_LIBRARY:-$build/bin}"/Word.Dat "$library"/
+export PELLAROCR_LIBRARY="$library"
 
 # Windows come and go while xdotool looks, so a failed look is tried again.
 wait_window() {
@@ -92,5 +98,46 @@ keys Left Left Left Left Left Left Left Left
 sleep 1
 import -window root "$out/rotate-dialog.png"
 keys Escape
+finish "$pid"
+
+# 4. Learning mode: the input box over the first recognised line and its
+#    index ruler, then the library window for the misread "物" (block 4),
+#    taught and annotated.
+mkdir -p "$XDG_CONFIG_HOME/Pellar软件"
+printf '[General]\nsupervisor=1\n' >"$XDG_CONFIG_HOME/Pellar软件/PellarOCR.conf"
+"$program" --recognise "$work/heikai.png" &
+pid=$!
+wait_window "Pellar识别" 4
+keys Return
+wait_window "请输入" 2
+import -window root "$out/learning-input-box.png"
+xdotool type --delay 150 "4"
+keys Return
+wait_window "子块数" 2
+xdotool key ctrl+a
+xdotool type --delay 200 "物"
+keys Return
+import -window root "$out/library-window.png"
+keys Escape
+wait_window "请输入" 1
+xdotool type --delay 150 -- "-1"
+keys Return
+finish "$pid"
+rm -f "$XDG_CONFIG_HOME/Pellar软件/PellarOCR.conf"
+
+# 5. A page scanned from SANE's test device (black and white, 150 dpi).
+mkdir -p "$work/sane"
+echo test >"$work/sane/dll.conf"
+printf 'mode Gray\ndepth 1\nresolution 150.0\ntest-picture "Grid"\n' >"$work/sane/test.conf"
+SANE_CONFIG_DIR="$work/sane" "$program" &
+pid=$!
+wait_window "Pellar识别" 3
+keys ctrl+d
+wait_window "选择扫描设备" 1
+keys Return
+wait_window "扫描 - " 1
+keys Return
+sleep 3
+import -window root "$out/scanned-page.png"
 finish "$pid"
 echo "screenshots in $out"

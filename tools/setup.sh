@@ -14,6 +14,7 @@ PELLAR_PACKAGES=(
   fonts-arphic-gkai00mp fonts-arphic-ukai fonts-lxgw-wenkai
   googletest libgtest-dev
   qt6-base-dev qt6-image-formats-plugins xvfb xauth
+  libsane-dev libsane1 sane-utils
   clang libclang-rt-14-dev python3
   libhpdf-dev poppler-utils parallel dpkg-dev file
 )

@@ -46,9 +46,12 @@ constexpr int kCaretHeight = 2 + kPaneFontPixels;
 const char* const kSplitterKey = "Splitter";
 const char* const kCloseQuestion = "图像已更改,保存吗?";
 
+// A Song face whose Latin letters and digits are half as wide as a Chinese
+// character, as the usual Song face of the system is: then the index ruler
+// of learning mode stands under the characters it numbers.
 QFont PaneFont() {
   QFont font;
-  font.setFamilies({"Noto Serif CJK SC", "AR PL UMing CN", "AR PL SungtiL GB", "Noto Sans CJK SC"});
+  font.setFamilies({"AR PL SungtiL GB", "Noto Serif CJK SC", "AR PL UMing CN", "Noto Sans CJK SC"});
   font.setPixelSize(kPaneFontPixels);
   font.setStyleStrategy(QFont::PreferAntialias);
   return font;
@@ -61,17 +64,22 @@ QFont FormFont() {
   return font;
 }
 
-// The page view as the engine's scroll box (learning mode scrolls it).
+// The page view as the engine's scroll box. Learning mode scrolls it to the
+// line it asks about; that line and its index ruler are then the last lines
+// of the text, which comes into view at its end.
 class ScrollHook : public platform::ScrollBox {
  public:
-  explicit ScrollHook(QScrollArea& area) : area_(area) {}
+  ScrollHook(QScrollArea& area, QTextEdit& text) : area_(area), text_(text) {}
   void ScrollTo(int32_t x, int32_t y) override {
     area_.horizontalScrollBar()->setValue(x);
     area_.verticalScrollBar()->setValue(y);
+    QScrollBar* lines = text_.verticalScrollBar();
+    lines->setValue(lines->maximum());
   }
 
  private:
   QScrollArea& area_;
+  QTextEdit& text_;
 };
 
 }  // namespace
@@ -439,7 +447,7 @@ bool TFormMDIChild::FenXi() {
     CurrentBox = PageRect{};
   }
   QtResultPane pane(*RxRichEdit1);
-  ScrollHook scroll(*ScrollBox1);
+  ScrollHook scroll(*ScrollBox1, *RxRichEdit1);
   engine::RecognitionDocument document;
   document.PageBitmap = &PageBitmap;
   if (SelectionBox.IsSet()) {

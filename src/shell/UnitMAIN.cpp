@@ -34,6 +34,12 @@
 #include "imaging/UIncline.h"
 #include "imaging/ui/UnitColorChg.h"
 #include "imaging/ui/UnitRotate.h"
+#include "input/ImageLoading.h"
+#include "input/ui/TwainDialogs.h"
+#include "learning/LearningDialogue.h"
+#include "library/ui/DesktopLearningWindows.h"
+#include "library/ui/UnitDisplay.h"
+#include "library/ui/UnitInputBox.h"
 #include "platform/PageBits.h"
 #include "platform/UiHooks.h"
 #include "shell/SaveNaming.h"
@@ -63,6 +69,7 @@ const char* const kMonoOnly = "只支持单色图像的旋转";
 const char* const kRedWriteError = "写.RED文件出错！";
 const char* const kNoFileName = "位图还没有文件名，请先用“位图另存为”保存。";
 const char* const kNoScanner = "没有找到扫描设备";
+const char* const kScannerError = "出错啦！";
 
 // The hourglass for the length of a command, restored in every case.
 class BusyCursor {
@@ -111,6 +118,10 @@ TFormMain::TFormMain(std::unique_ptr<FileDialogs> dialogs) : dialogs_(std::move(
     QSettings settings;
     settings.setValue(kDisplayWaringKey, showTips ? 1 : 0);
   };
+  FormDisplay = new library_ui::TFormDisplay(this);
+  FormInputBox = new library_ui::TFormInputBox(this);
+  learningWindows_ = std::make_unique<library_ui::DesktopLearningWindows>(*FormInputBox, *FormDisplay);
+  learning::SetLearningWindows(learningWindows_.get());
   CreateMenus();
   CreateToolBar();
   statusBar()->setObjectName("StatusBar");
@@ -122,6 +133,7 @@ TFormMain::TFormMain(std::unique_ptr<FileDialogs> dialogs) : dialogs_(std::move(
 TFormMain::~TFormMain() {
   // Documents go before the engine's results they point into.
   for (QMdiSubWindow* frame : MdiArea->subWindowList()) delete frame;
+  if (&learning::Windows() == learningWindows_.get()) learning::SetLearningWindows(nullptr);
 }
 
 QAction* TFormMain::AddCommand(QMenu* menu, const QString& caption, const QString& hint,
@@ -381,7 +393,7 @@ void TFormMain::MenuClick(int index) {
 
 void TFormMain::UpdateMenuItems() {
   const int n = static_cast<int>(MdiArea->subWindowList().size());
-  const bool idle = !running_ && !batchRunning_;
+  const bool idle = !running_ && !batchRunning_ && !scanning_;
   ToolButtonStart->setEnabled(idle && n > 0);
   const bool started = ToolButtonStart->isEnabled();
   for (QAction* action :
@@ -413,8 +425,9 @@ bool TFormMain::FormClose() {
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
-  if (running_ || batchRunning_) {
-    // The run holds a page and its text: stop it and close afterwards.
+  if (running_ || batchRunning_ || scanning_) {
+    // The run holds a page and its text, a scan the scanner: stop the run
+    // and close afterwards.
     StopRequested() = true;
     closeAfterRun_ = true;
     event->ignore();
@@ -657,20 +670,75 @@ void TFormMain::SaveText() {
   }
 }
 
-void TFormMain::ChooseScanner() {
-  if (scanner_ == nullptr) {
-    statusBar()->showMessage(kNoScanner, 5000);
-    return;
+input::TAcquireImage& TFormMain::Scanner() {
+  if (!scanner_) {
+    scanner_ = std::make_unique<input::TAcquireImage>();
+    scanner_->OnChooseSource = &input_ui::ChooseSource;
+    scanner_->OnSetUpScan = &input_ui::SetUpScan;
   }
-  scanner_->ChooseSource();
+  return *scanner_;
+}
+
+void TFormMain::ChooseScanner() {
+  input::TAcquireImage& scanner = Scanner();
+  if (scanner.TwainLoaded()) scanner.UnloadTwain();
+  try {
+    if (!scanner.LoadTwain()) {
+      statusBar()->showMessage(kNoScanner, 5000);
+      return;
+    }
+    scanner.OpenSourceManager();
+    // The manager's dialog; the chosen source becomes its default.
+    const std::string name = scanner.SelectSource(false);
+    scanner.FindSource(name);
+    ScannerSelected = true;
+  } catch (const std::exception& error) {
+    platform::ShowNotice(std::string(kScannerError) + error.what());
+  }
 }
 
 void TFormMain::ScanPage() {
-  if (scanner_ == nullptr) {
-    statusBar()->showMessage(kNoScanner, 5000);
-    return;
+  if (!ScannerSelected) {
+    ChooseScanner();
+    if (!ScannerSelected) return;
   }
-  scanner_->Scan();
+  input::TAcquireImage& scanner = Scanner();
+  scanning_ = true;
+  UpdateMenuItems();
+  platform::Bitmap page;
+  bool acquired = false;
+  std::string error;
+  try {
+    scanner.OpenSourceManager();
+    const std::string name = scanner.SelectSource(true);
+    scanner.FindSource(name);
+    scanner.OpenSource();
+    platform::GlobalHandle dib = 0;
+    if (scanner.Acquire(dib) == 0) {
+      std::vector<uint8_t> stream;
+      acquired = input::DibToBitmapStream(dib, stream) && formats::DecodeBmp(stream.data(), stream.size(), page);
+    }
+  } catch (const std::exception& raised) {
+    error = raised.what();
+  }
+  // Source and manager close also after an error, so that the next scan
+  // finds them closed.
+  try {
+    scanner.CloseAll();
+  } catch (const std::exception& raised) {
+    if (error.empty()) error = raised.what();
+  }
+  scanning_ = false;
+  UpdateMenuItems();
+  if (!error.empty()) {
+    platform::ShowNotice(kScannerError + error);
+  } else if (acquired) {
+    OpenScannedPage(page);
+  }
+  if (closeAfterRun_) {
+    closeAfterRun_ = false;
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+  }
 }
 
 void TFormMain::ToolButtonStartClick() {

@@ -16,6 +16,7 @@
 
 #include "app/EngineStartup.h"
 #include "document/UnitCHILDWIN.h"
+#include "input/AcquireImage.h"
 #include "shell/FileDialogs.h"
 
 class QAction;
@@ -24,18 +25,15 @@ class QMdiSubWindow;
 class QMenu;
 class QToolBar;
 
+namespace library_ui {
+class DesktopLearningWindows;
+class TFormDisplay;
+class TFormInputBox;
+}  // namespace library_ui
+
 namespace desktop {
 
 class TFWaring;
-
-// Where the scanner commands plug in; without one they only say
-// in the status line that there is no scanner.
-class ScannerCommands {
- public:
-  virtual ~ScannerCommands() = default;
-  virtual void ChooseSource() = 0;  // "(&Z)扫描设备"
-  virtual void Scan() = 0;          // "(&D)扫描"
-};
 
 class TFormMain : public QMainWindow, public DocumentHost {
   Q_OBJECT
@@ -90,7 +88,8 @@ class TFormMain : public QMainWindow, public DocumentHost {
   TFormMDIChild* ActiveDocument() const;
   QList<TFormMDIChild*> Documents() const;
   bool Running() const { return running_; }
-  void SetScanner(ScannerCommands* scanner) { scanner_ = scanner; }
+  // The scanner component, created on first use.
+  input::TAcquireImage& Scanner();
   // The library folder (before FormShow); the program's folder by default.
   void SetLibraryFolder(const QString& folder) { libraryFolder_ = folder; }
   // The home page "(&N)公司主页" opens.
@@ -110,6 +109,8 @@ class TFormMain : public QMainWindow, public DocumentHost {
   QMdiArea* MdiArea;
   QToolBar* ToolBar2;
   TFWaring* FWaring;
+  library_ui::TFormDisplay* FormDisplay;      // the library window
+  library_ui::TFormInputBox* FormInputBox;    // the learning input box
   QMenu* FileMenu;
   QMenu* AdvancedMenu;  // "(&G)高级设置"
   QMenu* RecentMenu;    // "(F)最近的文件"
@@ -152,11 +153,13 @@ class TFormMain : public QMainWindow, public DocumentHost {
   bool CloseActiveDocument();
 
   std::unique_ptr<FileDialogs> dialogs_;
-  ScannerCommands* scanner_ = nullptr;
+  std::unique_ptr<library_ui::DesktopLearningWindows> learningWindows_;
+  std::unique_ptr<input::TAcquireImage> scanner_;
   QString libraryFolder_;
   QString lastSaveFolder_;
   bool running_ = false;
   bool batchRunning_ = false;
+  bool scanning_ = false;
   bool closeAfterRun_ = false;
   bool engineClosed_ = false;
 };

@@ -113,6 +113,32 @@ void WhenModal(std::function<void(QWidget*)> answer) {
   timer->start();
 }
 
+ModalScript::ModalScript(std::deque<std::function<void(QWidget*)>> answers) : answers_(std::move(answers)) {
+  timer_.setInterval(10);
+  QObject::connect(&timer_, &QTimer::timeout, [this] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr || answers_.empty()) return;
+    for (const QPointer<QWidget>& answered : open_) {
+      if (answered == modal) return;
+    }
+    open_.emplace_back(modal);
+    modal->installEventFilter(this);
+    auto answer = std::move(answers_.front());
+    answers_.pop_front();
+    ++answered_;
+    answer(modal);
+  });
+  timer_.start();
+}
+
+bool ModalScript::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Hide) {
+    std::erase_if(open_, [watched](const QPointer<QWidget>& w) { return w.isNull() || w == watched; });
+    watched->removeEventFilter(this);
+  }
+  return false;
+}
+
 bool RenderTaughtPage(const QString& path, QString* error) {
   correction_test::GroundTruthPage taught;
   std::string why;

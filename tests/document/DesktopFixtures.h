@@ -5,9 +5,12 @@
 #pragma once
 
 #include <QImage>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -60,6 +63,26 @@ class ScriptedDialogs : public desktop::FileDialogs {
 // Runs `answer` on the modal dialog of type T as soon as it is shown (from
 // the event loop of its exec()).
 void WhenModal(std::function<void(QWidget*)> answer);
+
+// Answers the modal dialogs that open while it lives, in order, one answer
+// per showing (a dialog shown again gets the next answer); a dialog still
+// open under a newer one is not answered twice.
+class ModalScript : public QObject {
+ public:
+  explicit ModalScript(std::deque<std::function<void(QWidget*)>> answers);
+  int Answered() const { return answered_; }
+  bool Done() const { return answers_.empty(); }
+
+ protected:
+  // An answered dialog that hides may be shown again.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QTimer timer_;
+  std::deque<std::function<void(QWidget*)>> answers_;
+  std::vector<QPointer<QWidget>> open_;
+  int answered_ = 0;
+};
 
 // Headless hooks installed for a scope.
 class ScopedUi {

@@ -29,6 +29,7 @@ int32_t SizeSum = 0;
 int32_t SizeCount = 0;
 int32_t LineAvgTop = 0;
 int32_t LineAvgBottom = 0;
+int32_t LineHanziSize = 0;
 int32_t BandBottom = 0;
 int32_t GoodCount = 0;
 int32_t DoubtCount = 0;

@@ -110,6 +110,10 @@ extern int32_t SizeSum;
 extern int32_t SizeCount;
 extern int32_t LineAvgTop;
 extern int32_t LineAvgBottom;
+// The size of a Chinese character in the line being finished: the mean size
+// of its confident hanzi, else the page's mean, else 0 (unknown). The cell of
+// a full-width character is about this wide.
+extern int32_t LineHanziSize;
 extern int32_t BandBottom;
 extern int32_t GoodCount;
 extern int32_t DoubtCount;

@@ -123,6 +123,7 @@ void SetLineAverages(const BlockList& line) {
   const auto count = static_cast<int64_t>(line.size());
   LineAvgTop = static_cast<int32_t>(top / count);
   LineAvgBottom = static_cast<int32_t>(bottom / count);
+  LineHanziSize = HanziSizeOf(line);
 }
 
 void CorrectLine() {

@@ -24,6 +24,7 @@
 #include "engine/PageLayout.h"
 #include "engine/ResultFiles.h"
 #include "engine/ResultList.h"
+#include "engine/Specks.h"
 #include "library/TemplateLibrary.h"
 #include "platform/Clock.h"
 #include "platform/PageBits.h"
@@ -50,18 +51,6 @@ constexpr int32_t kRuleAspect = 30;
 constexpr int32_t kBoxMargin = 3;
 // The strokes inside the box less one sixth on each side are joined.
 constexpr int32_t kInnerDivisor = 6;
-
-constexpr CharCode kDroppedSingles[] = {
-    MakeCode(0xD2, 0xBB),  // 一
-    MakeCode(0xA3, 0xDF),  // ＿
-    MakeCode(0xA3, 0xDE),  // ＾
-    MakeCode(0xA3, 0xAE),  // ．
-    MakeCode(0xA3, 0xAC),  // ，
-    MakeCode(0xA3, 0xA7),  // ＇
-    MakeCode(0xA1, 0xF6),  // ■
-    MakeCode(0xA1, 0xF1),  // ●
-};
-constexpr uint8_t kSymbolLead = 0xA1;
 
 std::string Format(const char* format, double value) {
   char buffer[64];
@@ -101,17 +90,6 @@ bool GroundTruthExists() {
   std::error_code error;
   return std::filesystem::exists(Job.FileName + ".RED", error) ||
          std::filesystem::exists(Job.FileName + ".REC", error);
-}
-
-// A line of one block that is doubtful or only a dash, dot or symbol is noise.
-bool IsDroppedLine(const BlockList& line) {
-  if (line.size() != 1) return false;
-  const CharBlock& block = *line.front();
-  if (!IsConfident(block)) return true;
-  const CharCode code = block.Codes[0];
-  return std::find(std::begin(kDroppedSingles), std::end(kDroppedSingles), code) !=
-             std::end(kDroppedSingles) ||
-         LeadByte(code) == kSymbolLead;
 }
 
 void SetLineAverages(const BlockList& line) {
@@ -296,7 +274,8 @@ void FinishLine() {
     return;
   }
   LayoutLine();
-  if (LineBlocks->empty() || IsDroppedLine(*LineBlocks)) {
+  if (LineCorrectionEnabled) DropSpecks(*LineBlocks, HanziSizeOf(*LineBlocks));
+  if (LineBlocks->empty() || IsNoiseLine(*LineBlocks)) {
     ReleaseLine();
     return;
   }

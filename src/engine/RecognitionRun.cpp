@@ -22,9 +22,11 @@
 #include "engine/Classifier.h"
 #include "engine/ContextCorrection.h"
 #include "engine/PageLayout.h"
+#include "engine/PitchCells.h"
 #include "engine/ResultFiles.h"
 #include "engine/ResultList.h"
 #include "engine/Specks.h"
+#include "engine/StrokeRepair.h"
 #include "library/TemplateLibrary.h"
 #include "platform/Clock.h"
 #include "platform/PageBits.h"
@@ -162,6 +164,17 @@ void ProcessBand() {
   BandBottom = 0;
 }
 
+// A page whose strokes fell apart into slivers is thickened before the scan
+// (both copies: the scan and the cell sampling see the same page). Not when
+// the run learns from a ground-truth file, whose boxes describe the page as
+// it is.
+void RepairPageIfBroken() {
+  const Box region{Job.Left, Job.Right, Job.Top, Job.Bottom};
+  if (!HasBrokenStrokes(CountFragments(ScanBits, RowBytes, InkValue, region))) return;
+  RepairBrokenStrokes(ScanBits, RowBytes, PageWidth, PageHeight, InkValue);
+  PageBits.assign(ScanBits.begin(), ScanBits.end());
+}
+
 // Direct access to ScanBits for the fill: the ink test and the erasure of one
 // pixel, and the region the fill stays in.
 struct Fill {
@@ -274,7 +287,10 @@ void FinishLine() {
     return;
   }
   LayoutLine();
-  if (LineCorrectionEnabled) DropSpecks(*LineBlocks, HanziSizeOf(*LineBlocks));
+  if (LineCorrectionEnabled) {
+    DropSpecks(*LineBlocks, HanziSizeOf(*LineBlocks));
+    JoinPiecesByPitch(*LineBlocks, HanziSizeOf(*LineBlocks));
+  }
   if (LineBlocks->empty() || IsNoiseLine(*LineBlocks)) {
     ReleaseLine();
     return;
@@ -374,6 +390,7 @@ RunOutcome RunOnBitmap(const RunJob& job) {
   Job.Right = std::min(Job.Right, PageWidth - 1);
   Job.Bottom = std::min(Job.Bottom, PageHeight - 1);
   if (Job.Left > Job.Right || Job.Top > Job.Bottom) return RunOutcome::Done;
+  if (!(library::LearningMode && GroundTruthExists())) RepairPageIfBroken();
   return ScanPage();
 }
 

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -64,6 +65,23 @@ bool IsConfidentLatin(const CharBlock& b) {
   return LeadByte(code) < 0x80 && std::isalnum(LeadByte(code)) != 0;
 }
 
+// Letters read in the pieces of a broken character look like a short word
+// that fills one cell between two Chinese characters of the grid. A real
+// Latin word (or number) reaches beyond the cell, or meets punctuation or
+// the end of the line, or stands apart from the Chinese text by printed
+// spaces, which put the characters around it further apart than two cells.
+bool IsLatinWord(const BlockList& line, size_t first, size_t last, int64_t pitch2) {
+  constexpr int64_t kGridSlackTenths = 3;  // of a pitch
+  if (first > 0 && IsConfidentLatin(*line[first - 1])) return true;
+  if (last + 1 < line.size() && IsConfidentLatin(*line[last + 1])) return true;
+  if (first == 0 || last + 1 == line.size()) return true;
+  const CharBlock& before = *line[first - 1];
+  const CharBlock& after = *line[last + 1];
+  if (!IsHanzi(before.Codes[0]) || !IsHanzi(after.Codes[0])) return true;
+  const int64_t offGrid = Centre2(after) - Centre2(before) - 2 * pitch2;
+  return 10 * std::abs(offGrid) > kGridSlackTenths * pitch2;
+}
+
 // Twice the pitch of the line, or 0 when too few neighbouring anchors show it.
 int64_t Pitch2(const BlockList& line, const std::vector<size_t>& anchors, int32_t hanziSize) {
   std::vector<int64_t> distances;
@@ -111,7 +129,7 @@ std::vector<int32_t> CellsOf(const BlockList& line, const std::vector<size_t>& a
 }
 
 // Tries the blocks first … last (inclusive) as one cell; true when joined.
-bool JoinCell(BlockList& line, size_t first, size_t last, int32_t hanziSize) {
+bool JoinCell(BlockList& line, size_t first, size_t last, int32_t hanziSize, int64_t pitch2) {
   bool allMarks = true;
   bool allLatin = true;
   for (size_t i = first; i <= last; ++i) {
@@ -119,7 +137,7 @@ bool JoinCell(BlockList& line, size_t first, size_t last, int32_t hanziSize) {
     allMarks = allMarks && IsConfidentMark(*line[i]);
     allLatin = allLatin && IsConfidentLatin(*line[i]);
   }
-  if (allMarks || allLatin) return false;
+  if (allMarks || (allLatin && IsLatinWord(line, first, last, pitch2))) return false;
   CharBlock trial{};
   Box box = BoxOf(*line[first]);
   for (size_t i = first + 1; i <= last; ++i) UnionBox(box, BoxOf(*line[i]));
@@ -154,7 +172,7 @@ int32_t JoinPiecesByPitch(BlockList& line, int32_t hanziSize) {
     if (cells[last] == kNoCell) continue;
     size_t first = last;
     while (first > 0 && cells[first - 1] == cells[last]) --first;
-    if (first < last && JoinCell(line, first, last, hanziSize)) ++joined;
+    if (first < last && JoinCell(line, first, last, hanziSize, pitch2)) ++joined;
     last = first;
   }
   return joined;

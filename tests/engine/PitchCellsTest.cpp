@@ -75,16 +75,17 @@ TEST_F(PitchCellsTest, JoinedCellNeedsAChineseReadingAboveTheFloor) {
 TEST_F(PitchCellsTest, MarksWholeCharactersAndLinesWithoutAGridStayApart) {
   // A comma and a closing quote share the cell after a hanzi: both confident
   // marks, never tried.
-  // Two confident letters in the cell after: part of a Latin word.
+  // Two confident letters set apart by spaces: a Latin word, which puts the
+  // hanzi around it further apart than two cells.
   HanziInCell(0);
   HanziInCell(1);
   line.Add(Box{100, 108, 35, 45}, kComma, kGood);
   line.Add(Box{118, 130, 5, 15}, kQuote, kGood);
   HanziInCell(3);
   HanziInCell(4);
-  line.Add(Box{250, 260, 15, 45}, kSmallL, kGood);
-  line.Add(Box{265, 285, 25, 45}, engine::AsciiPairCode('r', 'e'), kGood);
-  HanziInCell(6);
+  line.Add(Box{250, 258, 15, 45}, kSmallL, kGood);
+  line.Add(Box{262, 285, 25, 45}, engine::AsciiPairCode('r', 'e'), kGood);
+  line.Add(Box{330, 370, 5, 45}, kHanzi, kGood);
   line.Script({{Any(), kSay, 60}});
   EXPECT_EQ(engine::JoinPiecesByPitch(line.Blocks(), kSize), 0);
   EXPECT_TRUE(line.Trials().empty());

@@ -13,6 +13,7 @@ int32_t RowBytes = 0;
 uint8_t InkValue = 1;
 
 BlockList BandBlocks;
+std::vector<Box> BandSpecks;
 BlockList* LineBlocks = nullptr;
 std::vector<BlockList*> PageLines;
 std::vector<int32_t> LineIndents;

@@ -86,6 +86,10 @@ uint8_t InkValueOf(const platform::Bitmap& bitmap);
 
 // Block lists.
 extern BlockList BandBlocks;
+// Components of the current band too small for a block (fewer than ten
+// pixels, more than two): dropped as specks, kept aside for the dots and
+// commas of a low-resolution page.
+extern std::vector<Box> BandSpecks;
 extern BlockList* LineBlocks;
 extern std::vector<BlockList*> PageLines;  // owns its lists and their blocks
 // The line list the run created last, until it is handed to PageLines; its

@@ -25,6 +25,7 @@
 #include "engine/PitchCells.h"
 #include "engine/ResultFiles.h"
 #include "engine/ResultList.h"
+#include "engine/SmallMarks.h"
 #include "engine/Specks.h"
 #include "engine/StrokeRepair.h"
 #include "library/TemplateLibrary.h"
@@ -45,6 +46,8 @@ constexpr int32_t kBandGapRows = 5;
 constexpr int32_t kStackMargin = 10;
 constexpr int32_t kNearlyFullLog = 52428;
 constexpr int32_t kMinPixels = 10;
+// Smaller components are kept aside as specks from this size on.
+constexpr int32_t kMinSpeckPixels = 3;
 // Components reaching this far across the page are frames and pictures.
 constexpr int32_t kFillStopExtent = 250;
 constexpr int32_t kFrameExtent = 300;
@@ -68,6 +71,7 @@ std::string Format(const char* format, int value) {
 void ReleasePendingBlocks() {
   for (CharBlock* block : BandBlocks) FreeBlock(block);
   BandBlocks.clear();
+  BandSpecks.clear();
   if (LineBlocks != nullptr && LineBlocks == RunLine) {
     for (CharBlock* block : *LineBlocks) FreeBlock(block);
     delete LineBlocks;
@@ -162,6 +166,7 @@ void ProcessBand() {
   }
   FinishLine();
   BandBottom = 0;
+  BandSpecks.clear();
 }
 
 // A page whose strokes fell apart into slivers is thickened before the scan
@@ -267,6 +272,7 @@ void CollectComponent(int32_t x, int32_t y) {
 
   const int32_t w = box.Right - box.Left + kBoxMargin;
   const int32_t h = box.Bottom - box.Top + kBoxMargin;
+  if (LogTop < kMinPixels && LogTop >= kMinSpeckPixels) BandSpecks.push_back(box);
   if (LogTop < kMinPixels || LogTop >= kStackEmpty || w > kRuleAspect * h || h > kRuleAspect * w ||
       IsFrame(w, PageWidth, kFrameExtent) || IsFrame(h, PageHeight, kFrameExtent)) {
     return;
@@ -290,6 +296,7 @@ void FinishLine() {
   if (LineCorrectionEnabled) {
     DropSpecks(*LineBlocks, HanziSizeOf(*LineBlocks));
     JoinPiecesByPitch(*LineBlocks, HanziSizeOf(*LineBlocks));
+    RestoreSmallMarks(*LineBlocks, BandSpecks, HanziSizeOf(*LineBlocks));
   }
   if (LineBlocks->empty() || IsNoiseLine(*LineBlocks)) {
     ReleaseLine();
@@ -326,6 +333,7 @@ RunOutcome ScanPage() {
   PrevBlock = nullptr;
   StopRequested = false;
   BandBottom = 0;
+  BandSpecks.clear();
   SizeSum = 0;
   SizeCount = 0;
 

@@ -24,6 +24,10 @@ struct RenderOptions {
   int32_t PageHeight = 3508;  // pixels
   int32_t Margin = 295;       // pixels on every side
   double LineSpacing = 1.5;   // line pitch in em
+  // Stroke weight change in em: every outline is emboldened (positive) or
+  // thinned (negative) by this much before it is rendered; 0 renders the
+  // face as it is.
+  double Weight = 0;
   bool InkIsOne = true;       // palette entry 0 white, bit 1 ink
 };
 

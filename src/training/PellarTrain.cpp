@@ -60,7 +60,7 @@ const char kUsage[] =
     "  render     --font FILE[:FACE] --out DIR (--grid [--no-wide-alnum] | --text FILE) [options]\n"
     "             --size PT (12)  --dpi N (300)  --name PREFIX (page)  --seed N (1)\n"
     "             --chars N (characters of running text, 20000)  --exclude DIR (repeatable)\n"
-    "             --line-spacing EM (1.5)  --max-pages N\n"
+    "             --line-spacing EM (1.5)  --max-pages N  --weight EM (0: stroke weight change)\n"
     "             degradations: --reduce K (render at K times the resolution, then reduce)\n"
     "             --skew DEG  --blur SIGMA  --spread S (0..1)  --noise SD  --threshold T (128)\n"
     "             --specks-black N  --specks-white N\n"
@@ -200,7 +200,7 @@ int Render(Arguments& args) {
                        "--chars",        "--exclude",       "--out",       "--name",      "--seed",
                        "--line-spacing", "--no-wide-alnum", "--max-pages", "--reduce",    "--skew",
                        "--blur",         "--spread",        "--noise",     "--threshold", "--specks-black",
-                       "--specks-white"}))
+                       "--specks-white", "--weight"}))
     return UsageError(args.Error());
   training::RenderOptions options;
   if (!args.Has("--font") || !ParseFont(args.Get("--font"), options.Font))
@@ -208,7 +208,7 @@ int Render(Arguments& args) {
   if (!args.Has("--out")) return UsageError("render needs --out");
   if (args.Has("--grid") == args.Has("--text"))
     return UsageError("render needs either --grid or --text FILE");
-  double size = 0, lineSpacing = 0, skew = 0, blur = 0, spread = 0, noise = 0;
+  double size = 0, lineSpacing = 0, skew = 0, blur = 0, spread = 0, noise = 0, weight = 0;
   int64_t dpi = 0, seed = 0, chars = 0, maxPages = 0, reduce = 0, threshold = 0, black = 0, white = 0;
   if (!args.Number("--size", 12, size) || !args.Integer("--dpi", 300, dpi) ||
       !args.Integer("--seed", 1, seed) || !args.Integer("--chars", 20000, chars) ||
@@ -216,11 +216,12 @@ int Render(Arguments& args) {
       !args.Integer("--reduce", 1, reduce) || !args.Number("--skew", 0, skew) ||
       !args.Number("--blur", 0, blur) || !args.Number("--spread", 0, spread) ||
       !args.Number("--noise", 0, noise) || !args.Integer("--threshold", 128, threshold) ||
-      !args.Integer("--specks-black", 0, black) || !args.Integer("--specks-white", 0, white))
+      !args.Integer("--specks-black", 0, black) || !args.Integer("--specks-white", 0, white) ||
+      !args.Number("--weight", 0, weight))
     return UsageError(args.Error());
   if (size <= 0 || dpi < 50 || dpi > 1200 || reduce < 1 || reduce > 4 || lineSpacing < 1 || blur < 0 ||
       spread < 0 || spread > 1 || noise < 0 || threshold < 0 || threshold > 255 || black < 0 || white < 0 ||
-      std::fabs(skew) > 10)
+      std::fabs(skew) > 10 || std::fabs(weight) > 0.1)
     return UsageError("render: an option is out of range");
 
   std::vector<std::string> paragraphs;
@@ -245,6 +246,7 @@ int Render(Arguments& args) {
   options.PageHeight = PixelsOf(kA4HeightMm, renderDpi);
   options.Margin = PixelsOf(kMarginMm, renderDpi);
   options.LineSpacing = lineSpacing;
+  options.Weight = weight;
   options.InkIsOne = true;
   std::vector<training::RenderedPage> pages;
   std::string error;

@@ -69,7 +69,7 @@ bool PreparePage(platform::Bitmap& page, const Preparation& preparation, std::st
     error = "the page could not be turned";
     return false;
   }
-  if (preparation.Deskew && !imaging::AutoDeskew(page)) {
+  if (preparation.Deskew && !imaging::StraightenIfSkewed(page)) {
     error = "the skew of the page could not be corrected";
     return false;
   }

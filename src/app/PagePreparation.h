@@ -15,7 +15,7 @@ namespace app {
 struct Preparation {
   std::optional<int32_t> Threshold;  // none: from the page's grey histogram
   int32_t Rotation = 0;              // clockwise degrees: 0, 90, 180 or 270
-  bool Deskew = false;
+  bool Deskew = true;  // straighten the page when its lines clearly slope
 };
 
 // Reads a page image file. False with `error` when it cannot be read or is

@@ -113,8 +113,10 @@ bool ApplyFlag(const std::string& name, CliOptions& options) {
     options.ShowHelp = true;
   else if (name == "--version")
     options.ShowVersion = true;
-  else if (name == "--deskew")
-    options.Prepare.Deskew = true;
+  else if (name == "--deskew" || name == "--no-deskew") {
+    options.Prepare.Deskew = name == "--deskew";
+    options.DeskewChosen = true;
+  }
   else if (name == "--no-correction")
     options.LineCorrection = false;
   else if (name == "--learn")
@@ -163,6 +165,9 @@ bool ParseOptions(int argc, const char* const argv[], CliOptions& options, std::
       return false;
     }
   }
+  // Ground-truth files describe their pages as they are: learning turns a
+  // page only when asked to.
+  if (options.Learn && !options.DeskewChosen) options.Prepare.Deskew = false;
   if (options.ShowHelp || options.ShowVersion) return true;
   if (options.Images.empty()) {
     error = "no image given";
@@ -187,7 +192,9 @@ std::string UsageText() {
          "      --threshold N         grey level 0..255 below which a pixel is ink\n"
          "                            (default: chosen from the page's histogram)\n"
          "      --rotate 90|180|270   turn the page clockwise first\n"
-         "      --deskew              straighten a slightly skewed page\n"
+         "      --no-deskew           leave a skewed page as it is; by default a page whose lines\n"
+         "                            slope by 1 to 8 degrees is straightened (when learning, only\n"
+         "                            with --deskew)\n"
          "      --save-page FILE      also save the prepared page (.tif, .bmp or .jpg); one image only\n"
          "Recognition:\n"
          "      --region L,T,R,B      recognise only this rectangle (inclusive pixels)\n"

@@ -24,6 +24,7 @@ struct CliOptions {
   std::optional<core::Box> Region;
   bool LineCorrection = true;
   std::string SavePage;
+  bool DeskewChosen = false;  // --deskew or --no-deskew was given
   bool Learn = false;
   bool ForceLearn = false;  // answer to the forced-entry question
   bool ShowHelp = false;

@@ -71,6 +71,9 @@ int32_t MaxRayLength(int32_t width, int32_t height);
 // right and to the left along its slope.
 void MeasureRays(const SkewPage& page, int32_t x0, int32_t y0, SkewSums& sums);
 
+// For each entry, the free lengths of all rays sent from the five scan lines.
+SkewSums MeasureSkew(const SkewPage& page);
+
 // The entry 0..16 whose slope the text lines follow; on a tie the later entry
 // wins, so a page without ink on the scan lines gives entry 16.
 int32_t DetectSkew(const SkewPage& page);
@@ -79,5 +82,11 @@ int32_t DetectSkew(const SkewPage& page);
 // about the centre). False when its pixels cannot be taken; true otherwise,
 // also when no turn was needed.
 bool AutoDeskew(platform::Bitmap& graphic);
+
+// As AutoDeskew, but the page is turned only when its lines clearly slope:
+// the rays of the detected slope ran farther in all than the level ones. A
+// level page, and a page whose rays tie (no ink on the scan lines, a single
+// rule), stay exactly as they are.
+bool StraightenIfSkewed(platform::Bitmap& graphic);
 
 }  // namespace imaging

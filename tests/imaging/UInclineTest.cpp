@@ -108,5 +108,29 @@ TEST(AutoDeskew, StraightensTurnedText) {
   EXPECT_FALSE(AutoDeskew(empty));
 }
 
+TEST(StraightenIfSkewed, TurnsOnlyAClearSlope) {
+  // A single rule ties every slope: AutoDeskew turns it by the last entry,
+  // the careful straightening leaves it level.
+  Bitmap rule(600, 400, 1);
+  testing::Ink(rule, 0, 200, 599, 200);
+  const Bitmap before = rule;
+  EXPECT_TRUE(StraightenIfSkewed(rule));
+  EXPECT_EQ(rule.Bits(), before.Bits());
+
+  Bitmap level = BoxPage(1000, 1300, 0);
+  const Bitmap levelBefore = level;
+  EXPECT_TRUE(StraightenIfSkewed(level));
+  EXPECT_EQ(level.Bits(), levelBefore.Bits());
+
+  Bitmap skewed = BoxPage(1000, 1300, -5);
+  Bitmap asAuto = skewed;
+  EXPECT_TRUE(StraightenIfSkewed(skewed));
+  EXPECT_TRUE(AutoDeskew(asAuto));
+  EXPECT_EQ(skewed.Bits(), asAuto.Bits());
+  EXPECT_EQ(DetectSkew(PageOf(skewed)), 0);
+  Bitmap grey(10, 10, 8);
+  EXPECT_FALSE(StraightenIfSkewed(grey));
+}
+
 }  // namespace
 }  // namespace imaging

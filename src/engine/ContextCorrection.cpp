@@ -171,6 +171,34 @@ bool IsChineseNeighbour(int32_t n) {
   return lead >= kFirstDoubleByte && lead != kFullWidthLead;
 }
 
+// A full-width mark stands in a cell as wide as a Chinese character and its
+// ink fills a third of it at most, so the white on its two sides together,
+// up to the characters beside it, is most of a Chinese character wide
+// (whether the face sets the mark at one side of the cell or in its
+// middle); an ASCII sign has its own narrow cell, and even with a printed
+// space on one side the white is well under that. The dividing line is 0.72
+// of a Chinese character. At the ends of a line, with one side unknown, and
+// without a known character size the answer is unknown.
+enum class CellKind { Unknown, Narrow, FullWidth };
+
+CellKind CellOf(int32_t i, const CharBlock& p) {
+  constexpr int64_t kCellWhiteHundredths = 72;
+  if (LineHanziSize <= 0 || i == 0 || i + 1 >= LineSize()) return CellKind::Unknown;
+  const int64_t white = int64_t{p.Left - At(i - 1).Right} + (At(i + 1).Left - p.Right);
+  return 100 * white < kCellWhiteHundredths * LineHanziSize ? CellKind::Narrow : CellKind::FullWidth;
+}
+
+// Chinese text around position n: a double-byte character other than a
+// full-width letter or digit (the left neighbours are corrected already, the
+// right ones are not).
+bool IsChineseText(int32_t n) {
+  const CharCode code = At(n).Codes[0];
+  if (LeadByte(code) < kFirstDoubleByte) return false;
+  if (LeadByte(code) != kFullWidthLead) return true;
+  const uint8_t s = TrailByte(code);
+  return !IsFullWidthLetter(s) && !(s >= kFullDigitZero && s <= kFullDigitNine);
+}
+
 // Step 2: ∞, oo and 00 take the kind of their nearest letter or digit.
 void CorrectDoubleRound(int32_t i, CharBlock& p) {
   const int32_t kind = NeighbourKind(i);
@@ -194,11 +222,16 @@ void CorrectCommaOrQuote(int32_t i, CharBlock& p) {
   }
 }
 
-// Step 4: a dot below the reference line is a period.
+// Step 4: a dot below the reference line is a period; a low dot in a cell of
+// its own between Chinese characters is a Chinese comma whose tail a light
+// print lost (Chinese text has no ASCII period, and ， is the commonest mark
+// that stands there).
 void CorrectDot(int32_t i, CharBlock& p) {
   const int32_t n = NearestNonDash(i);
   if (n < 0 || p.Top > ReferenceLine(n, i)) {
-    Replace(p, AsciiCode('.'));
+    const bool chineseCell =
+        CellOf(i, p) == CellKind::FullWidth && IsChineseText(i - 1) && IsChineseText(i + 1);
+    Replace(p, chineseCell ? kFullComma : AsciiCode('.'));
   } else {
     Replace(p, DotOrBullet(p));
   }
@@ -351,12 +384,7 @@ bool HasCaseTwin(uint8_t letter) {
 constexpr int32_t kNarrowBonusMargin = 9;
 
 bool IsChineseOrNone(int32_t n) {
-  if (n < 0 || n >= LineSize()) return true;
-  const CharCode code = At(n).Codes[0];
-  if (LeadByte(code) < kFirstDoubleByte) return false;
-  if (LeadByte(code) != kFullWidthLead) return true;
-  const uint8_t s = TrailByte(code);
-  return !IsFullWidthLetter(s) && !(s >= kFullDigitZero && s <= kFullDigitNine);
+  return n < 0 || n >= LineSize() || IsChineseText(n);
 }
 
 void CorrectCornerBracket(int32_t i, CharBlock& p) {
@@ -373,22 +401,12 @@ void CorrectCornerBracket(int32_t i, CharBlock& p) {
 }
 
 // The ground-truth files store a single ASCII character in its full-width
-// form, so the library reads an ASCII ( ) : , ; as （ ） ： ， ；. A
-// full-width mark stands in a cell as wide as a Chinese character and its
-// ink fills a third of it at most, so the white on its two sides together,
-// up to the characters beside it, is most of a Chinese character wide
-// (whether the face sets the mark at one side of the cell or in its
-// middle). An ASCII sign has its own narrow cell: even with a printed space
-// on one side the white is well under that. Below 0.72 of a Chinese
-// character the mark is the ASCII sign; at the ends of a line, with one
-// side unknown, it stays as read.
+// form, so the library reads an ASCII ( ) : , ; as （ ） ： ， ；. Without a
+// full-width cell such a mark is the ASCII sign.
 void NarrowPunctuationToAscii(int32_t i, CharBlock& p) {
-  constexpr int64_t kCellWhiteHundredths = 72;
-  if (LineHanziSize <= 0 || i == 0 || i + 1 >= LineSize()) return;
   const uint8_t ascii = static_cast<uint8_t>(TrailByte(p.Codes[0]) - kFullWidthOffset);
   if (ascii != '(' && ascii != ')' && ascii != ':' && ascii != ',' && ascii != ';') return;
-  const int64_t white = int64_t{p.Left - At(i - 1).Right} + (At(i + 1).Left - p.Right);
-  if (100 * white < kCellWhiteHundredths * LineHanziSize) Replace(p, AsciiCode(static_cast<char>(ascii)));
+  if (CellOf(i, p) == CellKind::Narrow) Replace(p, AsciiCode(static_cast<char>(ascii)));
 }
 
 // Step 7: full-width letters and digits become ASCII.

@@ -247,6 +247,18 @@ TEST_F(ContextCorrectionTest, AsciiSignsHaveNoFullWidthCell) {
   EXPECT_EQ(line[5].Codes[0], kFullColon);
 }
 
+TEST_F(ContextCorrectionTest, LowDotInAChineseCellIsACommaWhoseTailWasLost) {
+  engine::LineHanziSize = 40;
+  line.Add(Box{0, 40, 0, 40}, kHanzi, kGood);
+  line.Add(Box{46, 50, 34, 38}, kFullPeriod, kGood);  // white 6 + 39 = 45 ≥ 28.8: a cell of its own
+  line.Add(Box{90, 130, 0, 40}, kHanzi, kGood);
+  line.Add(Box{133, 137, 34, 38}, kFullPeriod, kGood);  // white 3 + 3: no cell
+  line.Add(Box{141, 160, 10, 40}, AsciiCode('a'), kGood);
+  CorrectAll();
+  EXPECT_EQ(line[1].Codes[0], kFullComma);
+  EXPECT_EQ(line[3].Codes[0], AsciiCode('.'));
+}
+
 TEST_F(ContextCorrectionTest, RoundBlockByShapeAndNeighbours) {
   AddAt(0, 10, 30, AsciiCode('7'));
   AddAt(1, 10, 30, kFullO);  // 20 wide, 20 high: round, so the letter

@@ -65,8 +65,17 @@ bool IsConfidentText(const CharBlock& b) {
   return LeadByte(code) < 0x80 && IsAlphanumeric(LeadByte(code));
 }
 
-bool IsConfidentHanzi(const CharBlock& b) {
-  return IsConfident(b) && IsHanzi(b.Codes[0]);
+// Chinese text: a hanzi (whatever its score) or a full-width mark, a
+// double-byte character other than a full-width letter or digit.
+bool IsChineseText(const CharBlock& b) {
+  const CharCode code = b.Codes[0];
+  if (LeadByte(code) < 0x80) return false;
+  if (LeadByte(code) != kFullWidthLead) return true;
+  return !IsAlphanumeric(static_cast<uint8_t>(TrailByte(code) - kFullWidthOffset));
+}
+
+bool IsSmall(const CharBlock& b, int32_t hanziSize) {
+  return 100 * int64_t{SizeOf(b)} < kLoneSpeckHundredths * hanziSize;
 }
 
 // Quotes and the middle dot are shared with Latin text, and some faces set
@@ -87,22 +96,35 @@ bool IsNarrowMarkInPlace(const CharBlock& p, const CharBlock& a, const CharBlock
   return false;
 }
 
+// Between two characters of Chinese text (one of them a hanzi) that stand
+// closer than half a character: no room for a cell.
+bool IsSqueezedBetween(const CharBlock& p, const CharBlock& left, const CharBlock& right, int32_t hanziSize) {
+  return IsChineseText(left) && IsChineseText(right) && (IsHanzi(left.Codes[0]) || IsHanzi(right.Codes[0])) &&
+         10 * int64_t{SizeOf(p)} < kBetweenSpeckTenths * hanziSize &&
+         10 * int64_t{right.Left - left.Right} < kNoCellGapTenths * hanziSize &&
+         !IsNarrowMarkInPlace(p, left, right, hanziSize);
+}
+
+// Small, and with the small blocks near it (a speck's neighbour is often
+// another speck) further than one and a half characters from every other
+// block of the line.
+bool IsLone(const BlockList& line, size_t i, int32_t hanziSize) {
+  const auto small = [&](size_t j) { return IsSmall(*line[j], hanziSize); };
+  const auto far = [hanziSize](int64_t gap) { return 10 * gap > kLoneGapTenths * hanziSize; };
+  if (!small(i)) return false;
+  size_t first = i, last = i;
+  while (first > 0 && small(first - 1) && !far(line[first]->Left - line[first - 1]->Right)) --first;
+  while (last + 1 < line.size() && small(last + 1) && !far(line[last + 1]->Left - line[last]->Right)) ++last;
+  if (first == 0 && last + 1 == line.size()) return false;
+  return (first == 0 || far(line[first]->Left - line[first - 1]->Right)) &&
+         (last + 1 == line.size() || far(line[last + 1]->Left - line[last]->Right));
+}
+
 bool IsSpeck(const BlockList& line, size_t i, int32_t hanziSize) {
   const CharBlock& p = *line[i];
   if (IsConfidentText(p)) return false;
-  const int64_t size = SizeOf(p);
-  const CharBlock* left = i > 0 ? line[i - 1] : nullptr;
-  const CharBlock* right = i + 1 < line.size() ? line[i + 1] : nullptr;
-  if (left != nullptr && right != nullptr && IsConfidentHanzi(*left) && IsConfidentHanzi(*right) &&
-      10 * size < kBetweenSpeckTenths * hanziSize &&
-      10 * int64_t{right->Left - left->Right} < kNoCellGapTenths * hanziSize &&
-      !IsNarrowMarkInPlace(p, *left, *right, hanziSize)) {
-    return true;
-  }
-  if (left == nullptr && right == nullptr) return false;
-  if (100 * size >= kLoneSpeckHundredths * hanziSize) return false;
-  const auto far = [hanziSize](int64_t gap) { return 10 * gap > kLoneGapTenths * hanziSize; };
-  return (left == nullptr || far(p.Left - left->Right)) && (right == nullptr || far(right->Left - p.Right));
+  if (i > 0 && i + 1 < line.size() && IsSqueezedBetween(p, *line[i - 1], *line[i + 1], hanziSize)) return true;
+  return IsLone(line, i, hanziSize);
 }
 
 bool IsMark(const CharBlock& b) {

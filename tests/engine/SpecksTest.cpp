@@ -64,13 +64,24 @@ TEST_F(SpecksTest, MarkBetweenHanziAtNormalSpacingIsASpeck) {
   EXPECT_EQ(Codes(), "HHH*H*HH*H");
 }
 
+TEST_F(SpecksTest, SpeckBetweenAHanziAndTheMarkInTheNextCell) {
+  HanziAt(0);
+  Add(44, 46, 5, 7, kDot, 30);        // between 中 and the 。 that follows it at once
+  Add(50, 61, 28, 39, kPeriod);
+  Add(100, 104, 20, 24, kDot, 30);    // two marks: no hanzi beside it
+  Add(110, 121, 28, 39, kPeriod);
+  engine::DropSpecks(line_, kHanziSize);
+  EXPECT_EQ(Codes(), "Ho*o");
+}
+
 TEST_F(SpecksTest, SmallMarkFarFromEveryNeighbourIsASpeck) {
   Add(0, 5, 10, 15, kMiddleDot);  // line start, 65 before the first hanzi: a speck
   HanziAt(70);
   Add(115, 126, 28, 39, kPeriod);  // right after it: the line's 。
-  Add(300, 305, 10, 15, kDot);     // far out in the margin
+  Add(300, 305, 10, 15, kDot);     // far out in the margin, with another speck near it
+  Add(330, 334, 30, 34, kDot);
   engine::DropSpecks(line_, 0);    // no character size: nothing is judged
-  EXPECT_EQ(line_.size(), 4u);
+  EXPECT_EQ(line_.size(), 5u);
   engine::DropSpecks(line_, kHanziSize);
   EXPECT_EQ(Codes(), "Ho");
 }

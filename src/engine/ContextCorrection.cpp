@@ -401,12 +401,12 @@ void CorrectCornerBracket(int32_t i, CharBlock& p) {
 }
 
 // The ground-truth files store a single ASCII character in its full-width
-// form, so the library reads an ASCII ( ) : , ; as （ ） ： ， ；. Without a
-// full-width cell such a mark is the ASCII sign.
-void NarrowPunctuationToAscii(int32_t i, CharBlock& p) {
-  const uint8_t ascii = static_cast<uint8_t>(TrailByte(p.Codes[0]) - kFullWidthOffset);
-  if (ascii != '(' && ascii != ')' && ascii != ':' && ascii != ',' && ascii != ';') return;
-  if (CellOf(i, p) == CellKind::Narrow) Replace(p, AsciiCode(static_cast<char>(ascii)));
+// form, so the library reads an ASCII sign such as ( ) : , ; = + as its
+// full-width form. Without a full-width cell such a mark is the ASCII sign.
+void NarrowSignToAscii(int32_t i, CharBlock& p) {
+  if (CellOf(i, p) == CellKind::Narrow) {
+    Replace(p, AsciiCode(static_cast<char>(TrailByte(p.Codes[0]) - kFullWidthOffset)));
+  }
 }
 
 // Step 7: full-width letters and digits become ASCII.
@@ -425,7 +425,7 @@ void ConvertFullWidth(int32_t i, CharBlock& p) {
     Overwrite(p, ascii);
     if (HasCaseTwin(ascii)) p.GlyphClass = kCaseUndecided;
   } else {
-    NarrowPunctuationToAscii(i, p);
+    NarrowSignToAscii(i, p);
   }
 }
 

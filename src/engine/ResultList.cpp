@@ -123,15 +123,18 @@ int32_t SpacesForGap(int32_t gap, int32_t refWidthA, int32_t refWidthB, int32_t 
   return std::max(1, gap / unit);
 }
 
-// A full-width mark (a double-byte character outside the hanzi rows, such as
-// ， 。 ： 「 ” after the contextual correction) stands in a cell as wide as a
-// Chinese character, and its ink fills only part of it. The empty rest of
-// the cell is not a gap between words: Chinese text has no spaces between
-// full-width characters. Hanzi fill their cells and keep their ink widths.
+// Every full-width character stands in a cell as wide as a Chinese
+// character, and the empty part of that cell beside its ink is not a gap
+// between words: Chinese text has no spaces between full-width characters.
+// A mark (a double-byte character outside the hanzi rows, such as ， 。 ： 「
+// ” after the contextual correction) may sit at either side of its cell, so
+// all of the empty part may lie on one side; a hanzi is centred, so half of
+// it lies on each side.
 int32_t EmptyCellPart(const CharBlock& block) {
   const uint8_t lead = LeadByte(block.Codes[0]);
-  if (lead < kDoubleByteStart || IsHanzi(block.Codes[0])) return 0;
-  return std::max(0, LineHanziSize - (block.Right - block.Left));
+  if (lead < kDoubleByteStart) return 0;
+  const int32_t empty = std::max(0, LineHanziSize - (block.Right - block.Left));
+  return IsHanzi(block.Codes[0]) ? empty / 2 : empty;
 }
 
 // The indentation of a line beginning with `first`: that of the earlier line

@@ -213,6 +213,22 @@ TEST_F(ResultListTest, EmptyPartOfAFullWidthMarksCellIsNoGap) {
             "\xD6\xD0 D \xD6\xD0");
 }
 
+TEST_F(ResultListTest, NarrowHanziIsCentredInItsCell) {
+  // A hanzi 12 wide centred in a cell of 40: 14 columns of its cell lie on
+  // each side of its ink. Beside a Latin letter with a printed space the
+  // space stays.
+  engine::LineHanziSize = 39;
+  const auto line = [] {
+    return EmitAndKeep({NewTestBlock(0, 39, 0, 39, kHanzi, kConfident),
+                        NewTestBlock(56, 67, 0, 39, kHanzi, kConfident),
+                        NewTestBlock(95, 110, 8, 39, engine::AsciiCode('C'), kConfident)});
+  };
+  EXPECT_EQ(line(), "\xD6\xD0\xD6\xD0 C");
+  engine::FreePageLines();
+  engine::LineHanziSize = 0;
+  EXPECT_EQ(line(), "\xD6\xD0 \xD6\xD0 C") << "without a character size the ink widths decide";
+}
+
 TEST_F(ResultListTest, IndentFollowsTheBestAlignedEarlierLine) {
   int32_t indent = -1;
   EmitAndKeep(

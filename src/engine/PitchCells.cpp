@@ -46,6 +46,17 @@ bool IsWholeHanzi(const CharBlock& b, int32_t hanziSize) {
   return IsConfident(b) && IsHanzi(b.Codes[0]) && 10 * int64_t{b.Right - b.Left} >= kWholeTenths * hanziSize;
 }
 
+// A quote or a bracket: with another mark it may share a cell in faces that
+// set quotes narrow (。” ，“), where dots and commas alone do not.
+bool IsQuoteOrBracket(CharCode code) {
+  constexpr CharCode kPairedMarks[] = {
+      MakeCode(0xA1, 0xAE), MakeCode(0xA1, 0xAF), MakeCode(0xA1, 0xB0), MakeCode(0xA1, 0xB1),  // ‘ ’ “ ”
+      MakeCode(0xA1, 0xB8), MakeCode(0xA1, 0xB9), MakeCode(0xA1, 0xB6), MakeCode(0xA1, 0xB7),  // 「 」 《 》
+      MakeCode(0xA3, 0xA8), MakeCode(0xA3, 0xA9),                                              // （ ）
+  };
+  return std::find(std::begin(kPairedMarks), std::end(kPairedMarks), code) != std::end(kPairedMarks);
+}
+
 // A confident punctuation mark or symbol; full-width letters and digits are
 // not marks.
 bool IsConfidentMark(const CharBlock& b) {
@@ -130,13 +141,17 @@ std::vector<int32_t> CellsOf(const BlockList& line, const std::vector<size_t>& a
 
 // Tries the blocks first … last (inclusive) as one cell; true when joined.
 bool JoinCell(BlockList& line, size_t first, size_t last, int32_t hanziSize, int64_t pitch2) {
+
   bool allMarks = true;
+  bool anyPaired = false;
   bool allLatin = true;
   for (size_t i = first; i <= last; ++i) {
     if (IsWholeHanzi(*line[i], hanziSize)) return false;
     allMarks = allMarks && IsConfidentMark(*line[i]);
+    anyPaired = anyPaired || IsQuoteOrBracket(line[i]->Codes[0]);
     allLatin = allLatin && IsConfidentLatin(*line[i]);
   }
+  allMarks = allMarks && anyPaired;
   if (allMarks || (allLatin && IsLatinWord(line, first, last, pitch2))) return false;
   CharBlock trial{};
   Box box = BoxOf(*line[first]);

@@ -14,12 +14,13 @@ namespace engine {
 // radicals stand apart, strokes broken on a light scan). Each such group is
 // recognised as one cell and joined when it reads a Chinese character with
 // at least kCellFloor votes; a group holding a whole confident character,
-// or made only of full-width marks, is left as it is. Returns the number of
-// groups joined.
+// made only of marks among which a quote or bracket, or made of the letters
+// of a Latin word, is left as it is. Returns the number of groups joined.
 int32_t JoinPiecesByPitch(core::BlockList& line, int32_t hanziSize);
 
-// Votes a joined cell needs: well clear of what an unrelated union reads
-// (such a union rarely reaches the 32 votes of a candidate at all).
-constexpr int32_t kCellFloor = 40;
+// Votes a joined cell needs: a little above the 32 of any candidate. The
+// place of the cell in the grid of the line is the main evidence; the union
+// of an unrelated pair of pieces rarely reads as a Chinese character at all.
+constexpr int32_t kCellFloor = 34;
 
 }  // namespace engine

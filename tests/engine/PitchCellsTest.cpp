@@ -72,6 +72,20 @@ TEST_F(PitchCellsTest, JoinedCellNeedsAChineseReadingAboveTheFloor) {
   EXPECT_EQ(line.Trials().size(), 2u);
 }
 
+TEST_F(PitchCellsTest, CommasOfABrokenCharacterAreTried) {
+  // A light print leaves slivers that read as commas; without a quote or a
+  // bracket among them they are tried as one cell.
+  HanziInCell(0);
+  HanziInCell(1);
+  line.Add(Box{100, 108, 10, 40}, kComma, kGood);
+  line.Add(Box{118, 130, 10, 40}, kComma, kGood);
+  HanziInCell(3);
+  HanziInCell(4);
+  line.Script({{BoxIs(100, 130), kSay, engine::kCellFloor}});
+  EXPECT_EQ(engine::JoinPiecesByPitch(line.Blocks(), kSize), 1);
+  EXPECT_EQ(line[2].Codes[0], kSay);
+}
+
 TEST_F(PitchCellsTest, MarksWholeCharactersAndLinesWithoutAGridStayApart) {
   // A comma and a closing quote share the cell after a hanzi: both confident
   // marks, never tried.

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Accuracy benchmark: recognises every page of a page set (default: the
-# developer test pages) with pellarocr-cli's defaults and the default
+# Accuracy benchmark: recognises every page (TIER/STEM.png or .bmp, the
+# text beside it as STEM.txt) of a page set (default: the developer test
+# pages) with pellarocr-cli's defaults and the default
 # library, scores the text with ocr-score and prints the character error
 # rate (also with spaces counted) per tier and overall, the time per page,
 # the library load time, the peak memory and the main causes of the errors.
@@ -44,7 +45,7 @@ timer=()
 
 rm -rf "$out"
 mkdir -p "$out/ours" "$out/json" "$out/time"
-mapfile -t images < <(find "$pages" -mindepth 2 -maxdepth 2 -name '*.png' | sort)
+mapfile -t images < <(find "$pages" -mindepth 2 -maxdepth 2 \( -name '*.png' -o -name '*.bmp' \) | sort)
 ((${#images[@]})) || { echo "run.sh: no pages in $pages" >&2; exit 1; }
 
 # Runs COMMAND... with its wall time and peak memory written to FILE.
@@ -65,7 +66,7 @@ measure() {
 echo "pages: ${#images[@]} from $pages; library: $library"
 for image in "${images[@]}"; do
   tier="$(basename "$(dirname "$image")")"
-  stem="$(basename "$image" .png)"
+  stem="$(basename "${image%.*}")"
   mkdir -p "$out/ours/$tier"
   measure "$out/time/$stem.ours" "$cli" --library "$library" --format json "${extra[@]}" \
     "$image" >"$out/json/$stem.json" 2>"$out/json/$stem.err" || echo "  $stem: pellarocr-cli failed" >&2
@@ -97,7 +98,7 @@ if [ "$tesseract" = yes ] && command -v tesseract >/dev/null && tesseract --list
   mkdir -p "$out/tesseract"
   for image in "${images[@]}"; do
     tier="$(basename "$(dirname "$image")")"
-    stem="$(basename "$image" .png)"
+    stem="$(basename "${image%.*}")"
     mkdir -p "$out/tesseract/$tier"
     measure "$out/time/$stem.tesseract" tesseract "$image" "$out/tesseract/$tier/$stem" -l chi_sim \
       >/dev/null 2>&1 || echo "  $stem: tesseract failed" >&2
@@ -164,4 +165,5 @@ PY
 
 echo
 echo "error causes (edits, from an alignment of our text with the ground truth; spaces count):"
-python3 "$root/bench/accuracy/error-causes.py" "$score" "$pages" "$out/ours" | head -16
+python3 "$root/bench/accuracy/error-causes.py" "$score" "$pages" "$out/ours" >"$out/error-causes.txt"
+head -16 "$out/error-causes.txt"

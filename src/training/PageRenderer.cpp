@@ -28,6 +28,7 @@
 
 #include "engine/ResultFiles.h"
 #include "platform/Encoding.h"
+#include "platform/FileIo.h"
 
 namespace training {
 
@@ -401,6 +402,12 @@ bool WriteGroundTruth(const std::string& path, const RenderedPage& page) {
         {engine::StoredCode(core::MakeCode(lead, trail)), core::Box{c.Left, c.Right, c.Top, c.Bottom}, 0});
   }
   return engine::WriteGroundTruthFile(path, records);
+}
+
+bool WriteLineText(const std::string& path, const RenderedPage& page) {
+  std::string text;
+  for (const std::string& line : page.Lines) text += line + '\n';
+  return platform::WriteFileAtomically(path, text);
 }
 
 }  // namespace training

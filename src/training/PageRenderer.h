@@ -55,4 +55,8 @@ bool RenderText(const std::vector<std::string>& paragraphs, const RenderOptions&
 // cut sides 0; single ASCII characters in their full-width form).
 bool WriteGroundTruth(const std::string& path, const RenderedPage& page);
 
+// Writes the text of a rendered page, one line of UTF-8 a rendered line, as
+// the text a reader of the page should give.
+bool WriteLineText(const std::string& path, const RenderedPage& page);
+
 }  // namespace training

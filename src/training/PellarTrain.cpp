@@ -2,7 +2,7 @@
 //
 //   render     lays out training pages from a font and a text source, renders
 //              and optionally degrades them, and writes each page as a 1-bit
-//              BMP with its ".RED" ground-truth file beside it;
+//              BMP with its ".RED" ground-truth file and its text (".txt") beside it;
 //   learn      teaches a library from such pages, then corrects it by
 //              recognising pages and teaching what was read wrongly;
 //   wordpairs  builds Word.Dat from running text;
@@ -63,7 +63,8 @@ const char kUsage[] =
     "             --line-spacing EM (1.5)  --max-pages N  --weight EM (0: stroke weight change)\n"
     "             degradations: --reduce K (render at K times the resolution, then reduce)\n"
     "             --skew DEG  --blur SIGMA  --spread S (0..1)  --noise SD  --threshold T (128)\n"
-    "             --specks-black N  --specks-white N\n"
+    "             --specks-black N  --specks-white N  --as-scanned (broken strokes left as\n"
+    "             they are instead of thickened as the recognition thickens them)\n"
     "  learn      --out DIR [--base DIR] [--force-learn no|yes|all] [--correct PAGES]...\n"
     "             [--passes N (1)] [--min-overlap X (0.7)] [--word-pairs FILE] PAGES...\n"
     "             PAGES are .bmp files or folders of .bmp files with a .RED file beside them\n"
@@ -200,7 +201,7 @@ int Render(Arguments& args) {
                        "--chars",        "--exclude",       "--out",       "--name",      "--seed",
                        "--line-spacing", "--no-wide-alnum", "--max-pages", "--reduce",    "--skew",
                        "--blur",         "--spread",        "--noise",     "--threshold", "--specks-black",
-                       "--specks-white", "--weight"}))
+                       "--specks-white", "--weight",    "--as-scanned"}))
     return UsageError(args.Error());
   training::RenderOptions options;
   if (!args.Has("--font") || !ParseFont(args.Get("--font"), options.Font))
@@ -270,6 +271,7 @@ int Render(Arguments& args) {
     d.BlackSpecks = static_cast<int32_t>(black);
     d.WhiteSpecks = static_cast<int32_t>(white);
     d.Seed = static_cast<uint64_t>(seed) * 1000003ULL + i;
+    d.ThickenBroken = !args.Has("--as-scanned");
     training::DegradePage(pages[i], d);
     const auto pelsPerMetre = static_cast<int32_t>(core::RoundHalfEven(dpi / kMetresPerInch));
     pages[i].Page.XPelsPerMeter = pelsPerMetre;
@@ -280,6 +282,8 @@ int Render(Arguments& args) {
     if (!formats::WriteBmpFile(path, pages[i].Page)) return UsageError("cannot write " + path);
     if (!training::WriteGroundTruth(path + ".RED", pages[i]))
       return UsageError("cannot write " + path + ".RED");
+    const std::string textPath = (fs::path(out) / (prefix + name)).replace_extension(".txt").string();
+    if (!training::WriteLineText(textPath, pages[i])) return UsageError("cannot write " + textPath);
     characters += pages[i].Chars.size();
   }
   std::cout << "pages: " << pages.size() << ", characters: " << characters << "\n";
@@ -497,7 +501,7 @@ int main(int argc, char** argv) {
       {"render", Render}, {"learn", Learn}, {"wordpairs", WordPairs}, {"stats", Stats}};
   const auto it = commands.find(command);
   if (it == commands.end()) return UsageError("unknown command " + command);
-  Arguments args(argc, argv, 2, {"--grid", "--no-wide-alnum", "--help"});
+  Arguments args(argc, argv, 2, {"--grid", "--no-wide-alnum", "--as-scanned", "--help"});
   if (args.Has("--help")) {
     std::cout << kUsage;
     return kExitOk;

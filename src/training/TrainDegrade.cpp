@@ -5,7 +5,8 @@
 // Gaussian noise and thresholded; ink spread raises the threshold so that
 // partly covered pixels become ink, as print gain does. Specks are small
 // discs of ink or paper at random places. A page whose strokes fell apart is
-// thickened as the recognition run would thicken it.
+// thickened as the recognition run would thicken it, unless it is to stay as
+// scanned.
 #include "training/TrainDegrade.h"
 
 #include <algorithm>
@@ -259,7 +260,7 @@ void DegradePage(RenderedPage& page, const Degradation& d) {
   platform::Bitmap out = Thresholded(coverage, d, random);
   AddSpecks(out, d.BlackSpecks, 1, random);
   AddSpecks(out, d.WhiteSpecks, 0, random);
-  RepairLikeTheEngine(out);
+  if (d.ThickenBroken) RepairLikeTheEngine(out);
   out.XPelsPerMeter = page.Page.XPelsPerMeter / std::max(1, d.Reduce);
   out.YPelsPerMeter = page.Page.YPelsPerMeter / std::max(1, d.Reduce);
   out.Palette() = page.Page.Palette();

@@ -197,6 +197,12 @@ TEST_F(TrainPagesTest, BrokenPageIsThickenedLikeTheRecognitionRunDoesIt) {
   light.Threshold = 128;
   training::DegradePage(sound, light);
   EXPECT_LT(InkPixels(sound.Page), 2 * rendered) << "a sound page is not thickened";
+
+  training::RenderedPage scanned = Render(300);
+  training::Degradation asScanned = faint;
+  asScanned.ThickenBroken = false;
+  training::DegradePage(scanned, asScanned);
+  EXPECT_LT(InkPixels(scanned.Page), rendered) << "a test page keeps its broken strokes";
 }
 
 TEST(TrainLearn, BoxOverlapAndCharacterComparison) {

@@ -4,7 +4,8 @@
 // The count labels the horizontal runs of ink row by row and joins a run
 // with every run of the row above that it touches (8-connected: the runs
 // overlap or meet at a corner), keeping the pixel count of each component in
-// a union-find forest. The thickening works on whole bytes: a row ORed with
+// a union-find forest; the lengths of the runs give the stroke width. The
+// thickening works on whole bytes: a row ORed with
 // itself shifted by one pixel each way, twice, then every row ORed with the
 // rows above and below.
 #include "engine/StrokeRepair.h"
@@ -91,11 +92,15 @@ FragmentCount CountFragments(const std::vector<uint8_t>& bits, int32_t rowBytes,
   const uint8_t flip = inkValue ? 0x00 : 0xFF;
   Components components;
   std::vector<Run> above, current;
+  std::vector<int64_t> inkByRunLength;  // ink pixels in runs of each length
   for (int32_t y = region.Top; y <= region.Bottom; ++y) {
     RowRuns(bits.data() + static_cast<size_t>(y) * rowBytes, flip, region.Left, region.Right, current);
     size_t first = 0;  // the first run above that can still touch a run of this row
     for (Run& run : current) {
-      run.Label = components.Add(run.Right - run.Left + 1);
+      const int32_t length = run.Right - run.Left + 1;
+      run.Label = components.Add(length);
+      if (inkByRunLength.size() <= static_cast<size_t>(length)) inkByRunLength.resize(length + 1, 0);
+      inkByRunLength[length] += length;
       while (first < above.size() && above[first].Right < run.Left - 1) ++first;
       for (size_t k = first; k < above.size() && above[k].Left <= run.Right + 1; ++k) {
         components.Join(run.Label, above[k].Label);
@@ -103,11 +108,21 @@ FragmentCount CountFragments(const std::vector<uint8_t>& bits, int32_t rowBytes,
     }
     above.swap(current);
   }
-  return components.Count();
+  FragmentCount count = components.Count();
+  const int64_t ink = std::accumulate(inkByRunLength.begin(), inkByRunLength.end(), int64_t{0});
+  int64_t upTo = 0;
+  for (size_t length = 0; length < inkByRunLength.size(); ++length) {
+    upTo += inkByRunLength[length];
+    if (2 * upTo >= ink) {
+      count.StrokeWidth = static_cast<int32_t>(length);
+      break;
+    }
+  }
+  return count;
 }
 
 bool HasBrokenStrokes(const FragmentCount& count) {
-  return count.Tiny > count.Whole;
+  return count.Tiny > count.Whole && count.StrokeWidth <= kThinStrokePixels;
 }
 
 void RepairBrokenStrokes(std::vector<uint8_t>& bits, int32_t rowBytes, int32_t width, int32_t height,

@@ -33,7 +33,7 @@ TEST(StrokeRepairTest, CountsTinyAndWholeComponents8Connected) {
   enginetest::DrawBox(page, 2, 3, 2, 3);    // 4 pixels
   enginetest::DrawPixel(page, 10, 10);      // two pixels touching at a corner: one component
   enginetest::DrawPixel(page, 11, 11);
-  enginetest::DrawBox(page, 20, 29, 20, 23);  // 40 pixels: whole
+  enginetest::DrawBox(page, 20, 23, 14, 23);  // 40 pixels: whole
   enginetest::DrawBox(page, 40, 44, 2, 4);    // 15 pixels: neither
   enginetest::DrawBox(page, 50, 59, 30, 39);  // 100 pixels
   const Bits bits(page);
@@ -44,6 +44,29 @@ TEST(StrokeRepairTest, CountsTinyAndWholeComponents8Connected) {
   count = engine::CountFragments(bits.Data, bits.RowBytes, bits.Ink, Box{0, 30, 0, 25});
   EXPECT_EQ(count.Tiny, 2);
   EXPECT_EQ(count.Whole, 1);
+  EXPECT_TRUE(engine::HasBrokenStrokes(count));
+}
+
+// Specks and ragged edges around wide strokes are no broken strokes: the ink
+// of the region lies mostly in runs wider than a thin stroke.
+TEST(StrokeRepairTest, WideStrokesWithSpecksAreNotBroken) {
+  platform::Bitmap page = enginetest::MakePage(64, 40);
+  for (int32_t x = 2; x <= 20; x += 3) enginetest::DrawPixel(page, x, 2);  // seven specks
+  enginetest::DrawBox(page, 10, 19, 10, 39);                             // two strokes 10 wide
+  enginetest::DrawBox(page, 40, 49, 10, 39);
+  const Bits bits(page);
+  engine::FragmentCount count = engine::CountFragments(bits.Data, bits.RowBytes, bits.Ink, Box{0, 63, 0, 39});
+  EXPECT_EQ(count.Tiny, 7);
+  EXPECT_EQ(count.Whole, 2);
+  EXPECT_EQ(count.StrokeWidth, 10);
+  EXPECT_FALSE(engine::HasBrokenStrokes(count));
+  page = enginetest::MakePage(64, 40);
+  for (int32_t x = 2; x <= 20; x += 3) enginetest::DrawPixel(page, x, 2);
+  enginetest::DrawBox(page, 10, 12, 10, 39);  // the same strokes 3 wide
+  enginetest::DrawBox(page, 40, 42, 10, 39);
+  const Bits thin(page);
+  count = engine::CountFragments(thin.Data, thin.RowBytes, thin.Ink, Box{0, 63, 0, 39});
+  EXPECT_EQ(count.StrokeWidth, 3);
   EXPECT_TRUE(engine::HasBrokenStrokes(count));
 }
 

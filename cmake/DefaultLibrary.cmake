@@ -31,7 +31,8 @@ elseif(PELLAR_DEFAULT_LIBRARY)
             ${PELLAR_TRAINING_DIR}/default-library.conf
     COMMAND ${CMAKE_COMMAND} -E touch ${PELLAR_LIBRARY_STAMP}
     DEPENDS pellarocr-train ${PELLAR_TRAINING_DIR}/build-default-library.sh
-            ${PELLAR_TRAINING_DIR}/default-library.conf ${PELLAR_WORD_PAIRS}
+            ${PELLAR_TRAINING_DIR}/default-library.conf ${PELLAR_TRAINING_DIR}/held-out/held-out.txt
+            ${PELLAR_WORD_PAIRS}
             ${PELLAR_SHARED_DATA}/corpus/luxun.txt ${PELLAR_SHARED_DATA}/corpus/debian-docs.txt
     COMMENT "Training the default template library and Word.Dat"
     VERBATIM)

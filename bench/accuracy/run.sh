@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Accuracy benchmark: recognises every page of a page set (default: the
-# developer test pages) with pellarocr-cli and the default library, scores
-# the text with ocr-score and prints the character error rate per tier and
-# overall, the time per page, the library load time and the peak memory.
+# Accuracy benchmark: recognises every page (TIER/STEM.png or .bmp, the
+# text beside it as STEM.txt) of a page set (default: the developer test
+# pages) with pellarocr-cli's defaults and the default
+# library, scores the text with ocr-score and prints the character error
+# rate (also with spaces counted) per tier and overall, the time per page,
+# the library load time, the peak memory and the main causes of the errors.
 # When tesseract with Simplified Chinese is installed, it reads the same
 # pages and is scored beside ours (this script installs nothing).
 #
@@ -43,7 +45,7 @@ timer=()
 
 rm -rf "$out"
 mkdir -p "$out/ours" "$out/json" "$out/time"
-mapfile -t images < <(find "$pages" -mindepth 2 -maxdepth 2 -name '*.png' | sort)
+mapfile -t images < <(find "$pages" -mindepth 2 -maxdepth 2 \( -name '*.png' -o -name '*.bmp' \) | sort)
 ((${#images[@]})) || { echo "run.sh: no pages in $pages" >&2; exit 1; }
 
 # Runs COMMAND... with its wall time and peak memory written to FILE.
@@ -64,11 +66,9 @@ measure() {
 echo "pages: ${#images[@]} from $pages; library: $library"
 for image in "${images[@]}"; do
   tier="$(basename "$(dirname "$image")")"
-  stem="$(basename "$image" .png)"
-  options=()
-  [ "$tier" = skew ] && options+=(--deskew)
+  stem="$(basename "${image%.*}")"
   mkdir -p "$out/ours/$tier"
-  measure "$out/time/$stem.ours" "$cli" --library "$library" --format json "${options[@]}" "${extra[@]}" \
+  measure "$out/time/$stem.ours" "$cli" --library "$library" --format json "${extra[@]}" \
     "$image" >"$out/json/$stem.json" 2>"$out/json/$stem.err" || echo "  $stem: pellarocr-cli failed" >&2
   python3 - "$out/json/$stem.json" "$out/ours/$tier/$stem.txt" <<'PY'
 import json, sys
@@ -98,7 +98,7 @@ if [ "$tesseract" = yes ] && command -v tesseract >/dev/null && tesseract --list
   mkdir -p "$out/tesseract"
   for image in "${images[@]}"; do
     tier="$(basename "$(dirname "$image")")"
-    stem="$(basename "$image" .png)"
+    stem="$(basename "${image%.*}")"
     mkdir -p "$out/tesseract/$tier"
     measure "$out/time/$stem.tesseract" tesseract "$image" "$out/tesseract/$tier/$stem" -l chi_sim \
       >/dev/null 2>&1 || echo "  $stem: tesseract failed" >&2
@@ -118,15 +118,16 @@ def tiers(name):
 ours = tiers("score-ours.json")
 tess = tiers("score-tesseract.json") if have_tess else {}
 print()
-header = "%-12s %6s %10s %12s" % ("tier", "pages", "CER ours %", "hanzi-CER %")
+header = "%-12s %6s %10s %12s %12s" % ("tier", "pages", "CER ours %", "CER-spaces %", "hanzi-CER %")
 if have_tess:
-    header += " %15s %12s" % ("CER tesseract %", "hanzi-CER %")
+    header += " %15s %12s" % ("CER tesseract %", "CER-spaces %")
 print(header)
 for tier in sorted(k for k in ours if k != "overall") + ["overall"]:
     row = ours[tier]
-    line = "%-12s %6d %10.2f %12.2f" % (tier, row["pages"], 100 * row["cer"], 100 * row["hanzi_cer"])
+    line = "%-12s %6d %10.2f %12.2f %12.2f" % (tier, row["pages"], 100 * row["cer"], 100 * row["cer_spaces"],
+                                              100 * row["hanzi_cer"])
     if tier in tess:
-        line += " %15.2f %12.2f" % (100 * tess[tier]["cer"], 100 * tess[tier]["hanzi_cer"])
+        line += " %15.2f %12.2f" % (100 * tess[tier]["cer"], 100 * tess[tier]["cer_spaces"])
     print(line)
 
 def times(suffix):
@@ -161,3 +162,8 @@ elif asked:
 else:
     print("tesseract left out (--no-tesseract)")
 PY
+
+echo
+echo "error causes (edits, from an alignment of our text with the ground truth; spaces count):"
+python3 "$root/bench/accuracy/error-causes.py" "$score" "$pages" "$out/ours" >"$out/error-causes.txt"
+head -16 "$out/error-causes.txt"

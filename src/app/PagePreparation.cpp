@@ -62,7 +62,7 @@ bool TurnUpright(platform::Bitmap& page, const Preparation& preparation, std::st
 }
 
 bool Straighten(platform::Bitmap& page, const Preparation& preparation, std::string& error) {
-  if (preparation.Deskew && !imaging::AutoDeskew(page)) {
+  if (preparation.Deskew && !imaging::StraightenIfSkewed(page)) {
     error = "the skew of the page could not be corrected";
     return false;
   }

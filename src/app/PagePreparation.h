@@ -15,13 +15,14 @@ struct Preparation {
   std::optional<int32_t> Threshold;  // one grey level for the whole page; none: adaptive
   int32_t Rotation = 0;              // clockwise degrees: 0, 90, 180 or 270; 0: as detected
   bool AutoRotate = true;            // detect a page lying on its side or upside down
-  bool Deskew = false;
+  bool Deskew = true;                // straighten the page when its lines clearly slope
 };
 
 // Prepares the page in steps: black and white (a page that is not yet gets
 // the threshold given, or else the adaptive threshold), upright (the turn
 // given, or else the one detected; detecting needs the template library),
-// straight (when asked).
+// straight (unless switched off; only a page whose lines clearly slope is
+// turned).
 bool PreparePage(platform::Bitmap& page, const Preparation& preparation, std::string& error);
 
 // Saves the page as TIFF, BMP or JPEG after the extension of `path`.

@@ -126,8 +126,10 @@ bool ApplyFlag(const std::string& name, CliOptions& options) {
     options.ShowHelp = true;
   else if (name == "--version")
     options.ShowVersion = true;
-  else if (name == "--deskew")
-    options.Prepare.Deskew = true;
+  else if (name == "--deskew" || name == "--no-deskew") {
+    options.Prepare.Deskew = name == "--deskew";
+    options.DeskewChosen = true;
+  }
   else if (name == "--no-auto-rotate")
     options.Prepare.AutoRotate = false;
   else if (name == "--no-correction")
@@ -180,6 +182,9 @@ bool ParseOptions(int argc, const char* const argv[], CliOptions& options, std::
       return false;
     }
   }
+  // Ground-truth files describe their pages as they are: learning turns a
+  // page only when asked to.
+  if (options.Learn && !options.DeskewChosen) options.Prepare.Deskew = false;
   if (options.ShowHelp || options.ShowVersion) return true;
   if (options.Images.empty()) {
     error = "no image given";
@@ -227,7 +232,9 @@ std::string UsageText() {
          "      --rotate 90|180|270   turn the page clockwise first\n"
          "      --no-auto-rotate      do not turn pages found lying on their side or upside down\n"
          "      --dpi N               resolution PDF pages are drawn at (50..1200, default 300)\n"
-         "      --deskew              straighten a slightly skewed page\n"
+         "      --no-deskew           leave a skewed page as it is; by default a page whose lines\n"
+         "                            slope by 1 to 8 degrees is straightened (when learning, only\n"
+         "                            with --deskew)\n"
          "      --save-page FILE      also save the prepared page (.tif, .bmp or .jpg; page 2 of a\n"
          "                            file to FILE-2.tif ...); one image only\n"
          "Recognition:\n"

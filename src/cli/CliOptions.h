@@ -27,6 +27,7 @@ struct CliOptions {
   bool LineCorrection = true;
   std::string SavePage;
   int Dpi = formats::kPdfDotsPerInch;  // resolution of PDF pages
+  bool DeskewChosen = false;           // --deskew or --no-deskew was given
   bool Learn = false;
   bool ForceLearn = false;             // answer to the forced-entry question
   std::optional<int32_t> LockTimeout;  // seconds to wait for another learning run; none: no limit

@@ -46,6 +46,8 @@ constexpr CharCode kChinesePeriod = MakeCode(0xA1, 0xA3);   // 。
 constexpr CharCode kFullUnderscore = MakeCode(0xA3, 0xDF);  // ＿
 constexpr CharCode kEmDash = MakeCode(0xA1, 0xAA);          // —
 constexpr CharCode kHanziOne = MakeCode(0xD2, 0xBB);        // 一
+constexpr CharCode kLeftCorner = MakeCode(0xA1, 0xB8);      // 「
+constexpr CharCode kRightCorner = MakeCode(0xA1, 0xB9);     // 」
 
 constexpr uint8_t kFullDigitZero = 0xB0;     // ０
 constexpr uint8_t kFullDigitOne = 0xB1;      // １
@@ -169,6 +171,34 @@ bool IsChineseNeighbour(int32_t n) {
   return lead >= kFirstDoubleByte && lead != kFullWidthLead;
 }
 
+// A full-width mark stands in a cell as wide as a Chinese character and its
+// ink fills a third of it at most, so the white on its two sides together,
+// up to the characters beside it, is most of a Chinese character wide
+// (whether the face sets the mark at one side of the cell or in its
+// middle); an ASCII sign has its own narrow cell, and even with a printed
+// space on one side the white is well under that. The dividing line is 0.72
+// of a Chinese character. At the ends of a line, with one side unknown, and
+// without a known character size the answer is unknown.
+enum class CellKind { Unknown, Narrow, FullWidth };
+
+CellKind CellOf(int32_t i, const CharBlock& p) {
+  constexpr int64_t kCellWhiteHundredths = 72;
+  if (LineHanziSize <= 0 || i == 0 || i + 1 >= LineSize()) return CellKind::Unknown;
+  const int64_t white = int64_t{p.Left - At(i - 1).Right} + (At(i + 1).Left - p.Right);
+  return 100 * white < kCellWhiteHundredths * LineHanziSize ? CellKind::Narrow : CellKind::FullWidth;
+}
+
+// Chinese text around position n: a double-byte character other than a
+// full-width letter or digit (the left neighbours are corrected already, the
+// right ones are not).
+bool IsChineseText(int32_t n) {
+  const CharCode code = At(n).Codes[0];
+  if (LeadByte(code) < kFirstDoubleByte) return false;
+  if (LeadByte(code) != kFullWidthLead) return true;
+  const uint8_t s = TrailByte(code);
+  return !IsFullWidthLetter(s) && !(s >= kFullDigitZero && s <= kFullDigitNine);
+}
+
 // Step 2: ∞, oo and 00 take the kind of their nearest letter or digit.
 void CorrectDoubleRound(int32_t i, CharBlock& p) {
   const int32_t kind = NeighbourKind(i);
@@ -192,11 +222,16 @@ void CorrectCommaOrQuote(int32_t i, CharBlock& p) {
   }
 }
 
-// Step 4: a dot below the reference line is a period.
+// Step 4: a dot below the reference line is a period; a low dot in a cell of
+// its own between Chinese characters is a Chinese comma whose tail a light
+// print lost (Chinese text has no ASCII period, and ， is the commonest mark
+// that stands there).
 void CorrectDot(int32_t i, CharBlock& p) {
   const int32_t n = NearestNonDash(i);
   if (n < 0 || p.Top > ReferenceLine(n, i)) {
-    Replace(p, AsciiCode('.'));
+    const bool chineseCell =
+        CellOf(i, p) == CellKind::FullWidth && IsChineseText(i - 1) && IsChineseText(i + 1);
+    Replace(p, chineseCell ? kFullComma : AsciiCode('.'));
   } else {
     Replace(p, DotOrBullet(p));
   }
@@ -219,6 +254,17 @@ void LookRightForDigitOrLetter(int32_t i, CharBlock& p) {
   }
 }
 
+// Some faces centre 。 in its cell, so its top is above the middle of the
+// character before it. A round mark after a Chinese character (the corrected
+// left neighbour has a double-byte code: its letters and digits are ASCII
+// by now) that is less than 0.4 of a Chinese character high is still 。: a
+// letter o is half as high as a hanzi, O and 0 three quarters.
+bool IsSmallMarkAfterChinese(const CharBlock& a, const CharBlock& p) {
+  constexpr int64_t kMarkTenths = 4;
+  return LeadByte(a.Codes[0]) >= kFirstDoubleByte && LineHanziSize > 0 &&
+         10 * int64_t{p.Bottom - p.Top + 1} < kMarkTenths * LineHanziSize;
+}
+
 // Step 5: Ｏ, ０ and 。 by the position of the block before and the kind of
 // the characters around. True when the block's code is settled and the dash
 // rules are to be skipped.
@@ -228,7 +274,7 @@ bool CorrectRound(int32_t i, CharBlock& p) {
   }
   if (i > 0) {
     const CharBlock& a = At(i - 1);
-    if ((a.Top + a.Bottom) / 2 < p.Top) {
+    if ((a.Top + a.Bottom) / 2 < p.Top || IsSmallMarkAfterChinese(a, p)) {
       Replace(p, kChinesePeriod);
       return true;
     }
@@ -258,6 +304,36 @@ bool CorrectRound(int32_t i, CharBlock& p) {
   return false;
 }
 
+// 一 is as wide as a Chinese character; a hyphen between Chinese words is
+// at most half as wide. A mid-height dash narrower than 0.7 of a Chinese
+// character is the hyphen whatever its neighbours.
+bool IsShortDash(const CharBlock& p) {
+  constexpr int64_t kShortTenths = 7;
+  return LineHanziSize > 0 && 10 * int64_t{p.Right - p.Left} < kShortTenths * LineHanziSize;
+}
+
+// A long dash directly beside another long dash at the same height is half
+// of the Chinese dash ——, which is always set doubled; the word 一一 is rare
+// by comparison. The left neighbour is already corrected (— when it was the
+// first half), the right one is still as the classifier read it.
+bool IsDashPair(int32_t i, const CharBlock& p) {
+  constexpr int64_t kPairGapTenths = 3;
+  if (LineHanziSize <= 0) return false;
+  const auto beside = [&p](const CharBlock& q, int32_t gap) {
+    const bool overlapsRows = q.Top <= p.Bottom && p.Top <= q.Bottom;
+    return overlapsRows && gap >= 0 && 10 * int64_t{gap} < kPairGapTenths * LineHanziSize &&
+           !IsShortDash(q);
+  };
+  if (i > 0 && At(i - 1).Codes[0] == kEmDash && beside(At(i - 1), p.Left - At(i - 1).Right)) return true;
+  if (i + 1 < LineSize()) {
+    const CharBlock& next = At(i + 1);
+    const CharCode code = next.Codes[0];
+    if ((code == kHanziOne || code == kEmDash || code == kFullUnderscore) && beside(next, next.Left - p.Right))
+      return true;
+  }
+  return false;
+}
+
 // Step 6: the dashes by their height in the line and the script around.
 void CorrectDash(int32_t i, CharBlock& p) {
   const int32_t n = NearestNonDash(i);
@@ -270,6 +346,10 @@ void CorrectDash(int32_t i, CharBlock& p) {
     } else {
       Overwrite(p, AsciiCode('_'));
     }
+  } else if (IsShortDash(p)) {
+    Overwrite(p, AsciiCode('-'));
+  } else if (IsDashPair(i, p)) {
+    Replace(p, kEmDash);
   } else if (n < 0 || IsChineseNeighbour(n)) {
     Replace(p, kHanziOne);
   } else {
@@ -296,8 +376,42 @@ bool HasCaseTwin(uint8_t letter) {
   }
 }
 
+// The narrow vote bonus of tall thin cells can lift a letter (ｌ, Ｊ, ｒ, ［)
+// a few votes above the corner bracket it really is. A Latin reading whose
+// candidates hold 「 or 」 within that margin is the bracket when the side the
+// bracket opens away from (the left of 「, the right of 」) is Chinese text or
+// the end of the line.
+constexpr int32_t kNarrowBonusMargin = 9;
+
+bool IsChineseOrNone(int32_t n) {
+  return n < 0 || n >= LineSize() || IsChineseText(n);
+}
+
+void CorrectCornerBracket(int32_t i, CharBlock& p) {
+  const uint8_t lead = LeadByte(p.Codes[0]);
+  if (lead >= kFirstDoubleByte && lead != kFullWidthLead) return;
+  for (int32_t k = 1; k < kMaxCandidates && p.Codes[k] != 0; ++k) {
+    if (p.Scores[k] < p.Scores[0] - kNarrowBonusMargin) return;
+    const CharCode code = p.Codes[k];
+    if ((code == kLeftCorner && IsChineseOrNone(i - 1)) || (code == kRightCorner && IsChineseOrNone(i + 1))) {
+      Replace(p, code);
+      return;
+    }
+  }
+}
+
+// The ground-truth files store a single ASCII character in its full-width
+// form, so the library reads an ASCII sign such as ( ) : , ; = + as its
+// full-width form. Without a full-width cell such a mark is the ASCII sign.
+void NarrowSignToAscii(int32_t i, CharBlock& p) {
+  if (CellOf(i, p) == CellKind::Narrow) {
+    Replace(p, AsciiCode(static_cast<char>(TrailByte(p.Codes[0]) - kFullWidthOffset)));
+  }
+}
+
 // Step 7: full-width letters and digits become ASCII.
 void ConvertFullWidth(int32_t i, CharBlock& p) {
+  CorrectCornerBracket(i, p);
   if (LeadByte(p.Codes[0]) != kFullWidthLead) return;
   const uint8_t s = TrailByte(p.Codes[0]);
   const uint8_t ascii = static_cast<uint8_t>(s - kFullWidthOffset);
@@ -310,6 +424,8 @@ void ConvertFullWidth(int32_t i, CharBlock& p) {
   } else if (IsFullWidthLetter(s)) {
     Overwrite(p, ascii);
     if (HasCaseTwin(ascii)) p.GlyphClass = kCaseUndecided;
+  } else {
+    NarrowSignToAscii(i, p);
   }
 }
 

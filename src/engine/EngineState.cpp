@@ -13,6 +13,7 @@ int32_t RowBytes = 0;
 uint8_t InkValue = 1;
 
 BlockList BandBlocks;
+std::vector<Box> BandSpecks;
 BlockList* LineBlocks = nullptr;
 std::vector<BlockList*> PageLines;
 std::vector<int32_t> LineIndents;
@@ -29,6 +30,7 @@ int32_t SizeSum = 0;
 int32_t SizeCount = 0;
 int32_t LineAvgTop = 0;
 int32_t LineAvgBottom = 0;
+int32_t LineHanziSize = 0;
 int32_t BandBottom = 0;
 int32_t GoodCount = 0;
 int32_t DoubtCount = 0;

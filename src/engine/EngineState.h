@@ -92,6 +92,10 @@ uint8_t InkValueOf(const platform::Bitmap& bitmap);
 
 // Block lists.
 extern BlockList BandBlocks;
+// Components of the current band too small for a block (fewer than ten
+// pixels, more than two): dropped as specks, kept aside for the dots and
+// commas of a low-resolution page.
+extern std::vector<Box> BandSpecks;
 extern BlockList* LineBlocks;
 extern std::vector<BlockList*> PageLines;  // owns its lists and their blocks
 // The line list the run created last, until it is handed to PageLines; its
@@ -116,6 +120,10 @@ extern int32_t SizeSum;
 extern int32_t SizeCount;
 extern int32_t LineAvgTop;
 extern int32_t LineAvgBottom;
+// The size of a Chinese character in the line being finished: the mean size
+// of its confident hanzi, else the page's mean, else 0 (unknown). The cell of
+// a full-width character is about this wide.
+extern int32_t LineHanziSize;
 extern int32_t BandBottom;
 extern int32_t GoodCount;
 extern int32_t DoubtCount;

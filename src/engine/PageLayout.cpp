@@ -312,6 +312,19 @@ CharSizeInfo CharSize(const CharBlock& block) {
   return {size, IsHanzi(block.Codes[0]) && block.Codes[0] != kOne};
 }
 
+int32_t HanziSizeOf(const BlockList& line) {
+  int64_t sum = 0;
+  int32_t count = 0;
+  for (const CharBlock* block : line) {
+    const CharSizeInfo info = CharSize(*block);
+    if (!IsConfident(*block) || !info.Reliable) continue;
+    sum += info.Size;
+    ++count;
+  }
+  if (count > 0) return static_cast<int32_t>(sum / count);
+  return SizeCount > 0 ? SizeSum / SizeCount : 0;
+}
+
 int32_t AsciiPairAspect(const CharBlock& block) {
   // A block of one pixel row (Bottom = Top) is measured as if one row taller.
   const int32_t height = std::max(block.Bottom - block.Top, 1);

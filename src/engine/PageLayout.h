@@ -18,6 +18,10 @@ struct CharSizeInfo {
 };
 CharSizeInfo CharSize(const core::CharBlock& block);
 int32_t AsciiPairAspect(const core::CharBlock& block);
+// The size of a Chinese character in a line: the mean CharSize of its
+// confident hanzi other than 一; the page's mean size (SizeSum / SizeCount)
+// when the line has none; 0 when that is unknown too.
+int32_t HanziSizeOf(const core::BlockList& line);
 void AddToSizeStats(const core::CharBlock& block);
 
 }  // namespace engine

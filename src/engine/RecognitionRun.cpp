@@ -22,8 +22,12 @@
 #include "engine/Classifier.h"
 #include "engine/ContextCorrection.h"
 #include "engine/PageLayout.h"
+#include "engine/PitchCells.h"
 #include "engine/ResultFiles.h"
 #include "engine/ResultList.h"
+#include "engine/SmallMarks.h"
+#include "engine/Specks.h"
+#include "engine/StrokeRepair.h"
 #include "library/TemplateLibrary.h"
 #include "platform/Clock.h"
 #include "platform/PageBits.h"
@@ -42,6 +46,8 @@ constexpr int32_t kBandGapRows = 5;
 constexpr int32_t kStackMargin = 10;
 constexpr int32_t kNearlyFullLog = 52428;
 constexpr int32_t kMinPixels = 10;
+// Smaller components are kept aside as specks from this size on.
+constexpr int32_t kMinSpeckPixels = 3;
 // Components reaching this far across the page are frames and pictures.
 constexpr int32_t kFillStopExtent = 250;
 constexpr int32_t kFrameExtent = 300;
@@ -50,18 +56,6 @@ constexpr int32_t kRuleAspect = 30;
 constexpr int32_t kBoxMargin = 3;
 // The strokes inside the box less one sixth on each side are joined.
 constexpr int32_t kInnerDivisor = 6;
-
-constexpr CharCode kDroppedSingles[] = {
-    MakeCode(0xD2, 0xBB),  // 一
-    MakeCode(0xA3, 0xDF),  // ＿
-    MakeCode(0xA3, 0xDE),  // ＾
-    MakeCode(0xA3, 0xAE),  // ．
-    MakeCode(0xA3, 0xAC),  // ，
-    MakeCode(0xA3, 0xA7),  // ＇
-    MakeCode(0xA1, 0xF6),  // ■
-    MakeCode(0xA1, 0xF1),  // ●
-};
-constexpr uint8_t kSymbolLead = 0xA1;
 
 std::string Format(const char* format, double value) {
   char buffer[64];
@@ -77,6 +71,7 @@ std::string Format(const char* format, int value) {
 void ReleasePendingBlocks() {
   for (CharBlock* block : BandBlocks) FreeBlock(block);
   BandBlocks.clear();
+  BandSpecks.clear();
   if (LineBlocks != nullptr && LineBlocks == RunLine) {
     for (CharBlock* block : *LineBlocks) FreeBlock(block);
     delete LineBlocks;
@@ -103,17 +98,6 @@ bool GroundTruthExists() {
          std::filesystem::exists(Job.FileName + ".REC", error);
 }
 
-// A line of one block that is doubtful or only a dash, dot or symbol is noise.
-bool IsDroppedLine(const BlockList& line) {
-  if (line.size() != 1) return false;
-  const CharBlock& block = *line.front();
-  if (!IsConfident(block)) return true;
-  const CharCode code = block.Codes[0];
-  return std::find(std::begin(kDroppedSingles), std::end(kDroppedSingles), code) !=
-             std::end(kDroppedSingles) ||
-         LeadByte(code) == kSymbolLead;
-}
-
 void SetLineAverages(const BlockList& line) {
   int64_t top = 0, bottom = 0;
   for (const CharBlock* block : line) {
@@ -123,6 +107,7 @@ void SetLineAverages(const BlockList& line) {
   const auto count = static_cast<int64_t>(line.size());
   LineAvgTop = static_cast<int32_t>(top / count);
   LineAvgBottom = static_cast<int32_t>(bottom / count);
+  LineHanziSize = HanziSizeOf(line);
 }
 
 void CorrectLine() {
@@ -181,6 +166,18 @@ void ProcessBand() {
   }
   FinishLine();
   BandBottom = 0;
+  BandSpecks.clear();
+}
+
+// A page whose strokes fell apart into slivers is thickened before the scan
+// (both copies: the scan and the cell sampling see the same page). Not when
+// the run learns from a ground-truth file, whose boxes describe the page as
+// it is.
+void RepairPageIfBroken() {
+  const Box region{Job.Left, Job.Right, Job.Top, Job.Bottom};
+  if (!HasBrokenStrokes(CountFragments(ScanBits, RowBytes, InkValue, region))) return;
+  RepairBrokenStrokes(ScanBits, RowBytes, PageWidth, PageHeight, InkValue);
+  PageBits.assign(ScanBits.begin(), ScanBits.end());
 }
 
 // Direct access to ScanBits for the fill: the ink test and the erasure of one
@@ -275,6 +272,7 @@ void CollectComponent(int32_t x, int32_t y) {
 
   const int32_t w = box.Right - box.Left + kBoxMargin;
   const int32_t h = box.Bottom - box.Top + kBoxMargin;
+  if (LogTop < kMinPixels && LogTop >= kMinSpeckPixels) BandSpecks.push_back(box);
   if (LogTop < kMinPixels || LogTop >= kStackEmpty || w > kRuleAspect * h || h > kRuleAspect * w ||
       IsFrame(w, PageWidth, kFrameExtent) || IsFrame(h, PageHeight, kFrameExtent)) {
     return;
@@ -295,7 +293,12 @@ void FinishLine() {
     return;
   }
   LayoutLine();
-  if (LineBlocks->empty() || IsDroppedLine(*LineBlocks)) {
+  if (LineCorrectionEnabled) {
+    DropSpecks(*LineBlocks, HanziSizeOf(*LineBlocks));
+    JoinPiecesByPitch(*LineBlocks, HanziSizeOf(*LineBlocks));
+    RestoreSmallMarks(*LineBlocks, BandSpecks, HanziSizeOf(*LineBlocks));
+  }
+  if (LineBlocks->empty() || IsNoiseLine(*LineBlocks)) {
     ReleaseLine();
     return;
   }
@@ -330,6 +333,7 @@ RunOutcome ScanPage() {
   PrevBlock = nullptr;
   StopRequested = false;
   BandBottom = 0;
+  BandSpecks.clear();
   SizeSum = 0;
   SizeCount = 0;
 
@@ -395,6 +399,7 @@ RunOutcome RunOnBitmap(const RunJob& job) {
   Job.Right = std::min(Job.Right, PageWidth - 1);
   Job.Bottom = std::min(Job.Bottom, PageHeight - 1);
   if (Job.Left > Job.Right || Job.Top > Job.Bottom) return RunOutcome::Done;
+  if (!(library::LearningMode && GroundTruthExists())) RepairPageIfBroken();
   return ScanPage();
 }
 

@@ -4,8 +4,9 @@
 // turning a finished line into text.
 //
 // The text of a line is the first candidate of each block with spaces where
-// the gap to the previous block is wider than 0.3 of their reference widths,
-// and an indentation taken from the earlier line whose first block is best
+// the gap to the previous block is wider than 0.3 of their reference widths
+// (the empty part of a full-width mark's cell is not counted as gap), and an
+// indentation taken from the earlier line whose first block is best
 // aligned with this one. Every character position gets a character-map entry:
 // the block for a character, nil for a space.
 #include "engine/ResultList.h"
@@ -120,6 +121,20 @@ int32_t SpacesForGap(int32_t gap, int32_t refWidthA, int32_t refWidthB, int32_t 
   const int32_t unit = std::max(threshold, spaceUnit);
   if (unit == 0) return 1;
   return std::max(1, gap / unit);
+}
+
+// Every full-width character stands in a cell as wide as a Chinese
+// character, and the empty part of that cell beside its ink is not a gap
+// between words: Chinese text has no spaces between full-width characters.
+// A mark (a double-byte character outside the hanzi rows, such as ， 。 ： 「
+// ” after the contextual correction) may sit at either side of its cell, so
+// all of the empty part may lie on one side; a hanzi is centred, so half of
+// it lies on each side.
+int32_t EmptyCellPart(const CharBlock& block) {
+  const uint8_t lead = LeadByte(block.Codes[0]);
+  if (lead < kDoubleByteStart) return 0;
+  const int32_t empty = std::max(0, LineHanziSize - (block.Right - block.Left));
+  return IsHanzi(block.Codes[0]) ? empty / 2 : empty;
 }
 
 // The indentation of a line beginning with `first`: that of the earlier line
@@ -278,7 +293,8 @@ EmittedLine EmitLine() {
     int32_t spaces = 0;
     if (i > 0) {
       const CharBlock& a = *blocks[i - 1];
-      spaces = SpacesForGap(b.Left - a.Right + 1, a.RefWidth, b.RefWidth, spaceUnit);
+      const int32_t gap = b.Left - a.Right + 1 - EmptyCellPart(a) - EmptyCellPart(b);
+      spaces = SpacesForGap(gap, a.RefWidth, b.RefWidth, spaceUnit);
     } else {
       line.Indent = IndentFor(b, spaceUnit);
       spaces = line.Indent;

@@ -68,7 +68,47 @@ bool ValidPage(const SkewPage& page) {
          page.Bits.size() / page.RowBytes >= static_cast<size_t>(page.Height);
 }
 
+int32_t BestEntry(const SkewSums& sums) {
+  int32_t best = 0;
+  for (int32_t e = 1; e < kSkewEntries; ++e) {
+    if (sums[e] >= sums[best]) best = e;  // ties go to the later entry
+  }
+  return best;
+}
+
+// Detects the skew and turns the page back; with onlyClearSkew the page is
+// turned only when ClearlySkewed says so.
+bool Deskew(platform::Bitmap& graphic, bool onlyClearSkew) {
+  if (graphic.BitCount() != 1) return false;
+  int32_t size = 0, width = 0, rowBytes = 0, height = 0;
+  std::vector<uint8_t> page;
+  if (!platform::GetPageBits(graphic, size, width, page, rowBytes, height)) return false;
+  const auto fill = static_cast<int32_t>(FillValue(graphic));
+  const SkewPage skewPage{page, width, height, rowBytes, fill ^ 1};
+  int32_t rayPairs = 0;
+  const SkewSums sums = MeasureSkew(skewPage, &rayPairs);
+  const int32_t entry = BestEntry(sums);
+  if (entry == 0 || (onlyClearSkew && !ClearlySkewed(sums, entry, rayPairs))) return true;
+  std::vector<uint8_t> turned;
+  try {
+    turned.resize(page.size());
+  } catch (const std::bad_alloc&) {
+    return true;  // the page stays as it was; the write-back is not reported either
+  }
+  platform::BitmapInfoHeader header;
+  platform::FillBitmapHeader(graphic, header, 0);
+  if (RotateBits1(page, turned, fill, SkewTable[entry].CorrectionAngle, height / 2, width / 2, header)) {
+    platform::SetPageBits(graphic, turned);
+  }
+  return true;
+}
+
 }  // namespace
+
+bool ClearlySkewed(const SkewSums& sums, int32_t entry, int32_t rayPairs) {
+  return rayPairs >= kMinSkewRayPairs && entry > 0 && entry < kSkewEntries &&
+         sums[entry] * kClearSkewDenominator > sums[0] * (kClearSkewDenominator + 1);
+}
 
 int32_t MinHits(int32_t width, int32_t height) {
   return std::max(1, std::min(width, height) / kPixelsPerHit);
@@ -83,58 +123,44 @@ void MeasureRays(const SkewPage& page, int32_t x0, int32_t y0, SkewSums& sums) {
   MeasureRays(page, RaySet(page), x0, y0, sums);
 }
 
-int32_t DetectSkew(const SkewPage& page) {
+SkewSums MeasureSkew(const SkewPage& page, int32_t* rayPairs) {
   SkewSums sums{};
-  if (ValidPage(page)) {
-    const RaySet rays(page);
-    for (int32_t i = 1; i <= kScanColumns; ++i) {
-      const int32_t x0 = (page.Width / kColumnDivisor) * i;
-      // Each ink run on the column starts one pair of rays, half-way between
-      // the previous starting point and the top of the run.
-      int32_t p = 0;
-      int32_t y0 = 0;
-      bool inInk = false;
-      for (int32_t y = 0; y < page.Height; ++y) {
-        const bool ink = page.IsInk(x0, y);
-        if (ink && !inInk) {
-          y0 = (y + p) / 2;
-          MeasureRays(page, rays, x0, y0, sums);
-          inInk = true;
-        } else if (!ink && inInk) {
-          p = y0;
-          inInk = false;
-        }
+  if (rayPairs) *rayPairs = 0;
+  if (!ValidPage(page)) return sums;
+  const RaySet rays(page);
+  for (int32_t i = 1; i <= kScanColumns; ++i) {
+    const int32_t x0 = (page.Width / kColumnDivisor) * i;
+    // Each ink run on the column starts one pair of rays, half-way between
+    // the previous starting point and the top of the run.
+    int32_t p = 0;
+    int32_t y0 = 0;
+    bool inInk = false;
+    for (int32_t y = 0; y < page.Height; ++y) {
+      const bool ink = page.IsInk(x0, y);
+      if (ink && !inInk) {
+        y0 = (y + p) / 2;
+        MeasureRays(page, rays, x0, y0, sums);
+        if (rayPairs) ++*rayPairs;
+        inInk = true;
+      } else if (!ink && inInk) {
+        p = y0;
+        inInk = false;
       }
     }
   }
-  int32_t best = 0;
-  for (int32_t e = 1; e < kSkewEntries; ++e) {
-    if (sums[e] >= sums[best]) best = e;  // ties go to the later entry
-  }
-  return best;
+  return sums;
+}
+
+int32_t DetectSkew(const SkewPage& page) {
+  return BestEntry(MeasureSkew(page));
 }
 
 bool AutoDeskew(platform::Bitmap& graphic) {
-  if (graphic.BitCount() != 1) return false;
-  int32_t size = 0, width = 0, rowBytes = 0, height = 0;
-  std::vector<uint8_t> page;
-  if (!platform::GetPageBits(graphic, size, width, page, rowBytes, height)) return false;
-  const auto fill = static_cast<int32_t>(FillValue(graphic));
-  const SkewPage skewPage{page, width, height, rowBytes, fill ^ 1};
-  const int32_t entry = DetectSkew(skewPage);
-  if (entry == 0) return true;
-  std::vector<uint8_t> turned;
-  try {
-    turned.resize(page.size());
-  } catch (const std::bad_alloc&) {
-    return true;  // the page stays as it was; the write-back is not reported either
-  }
-  platform::BitmapInfoHeader header;
-  platform::FillBitmapHeader(graphic, header, 0);
-  if (RotateBits1(page, turned, fill, SkewTable[entry].CorrectionAngle, height / 2, width / 2, header)) {
-    platform::SetPageBits(graphic, turned);
-  }
-  return true;
+  return Deskew(graphic, false);
+}
+
+bool StraightenIfSkewed(platform::Bitmap& graphic) {
+  return Deskew(graphic, true);
 }
 
 }  // namespace imaging

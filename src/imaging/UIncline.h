@@ -71,6 +71,10 @@ int32_t MaxRayLength(int32_t width, int32_t height);
 // right and to the left along its slope.
 void MeasureRays(const SkewPage& page, int32_t x0, int32_t y0, SkewSums& sums);
 
+// For each entry, the free lengths of all rays sent from the five scan lines;
+// `rayPairs` (may be null) is given the number of pairs sent.
+SkewSums MeasureSkew(const SkewPage& page, int32_t* rayPairs = nullptr);
+
 // The entry 0..16 whose slope the text lines follow; on a tie the later entry
 // wins, so a page without ink on the scan lines gives entry 16.
 int32_t DetectSkew(const SkewPage& page);
@@ -79,5 +83,20 @@ int32_t DetectSkew(const SkewPage& page);
 // about the centre). False when its pixels cannot be taken; true otherwise,
 // also when no turn was needed.
 bool AutoDeskew(platform::Bitmap& graphic);
+
+// True when the page has text enough to measure (at least kMinSkewRayPairs
+// pairs of rays: a page of text sends a few hundred, a page of one line
+// fewer than ten, and sloped rays escape past the ends of a lone line into
+// the margins) and the rays of `entry` ran clearly farther in all than the
+// level ones: by more than one part in kClearSkewDenominator (text set at a
+// slope gives its slope 40 % and more over level).
+constexpr int32_t kMinSkewRayPairs = 40;
+constexpr int64_t kClearSkewDenominator = 20;
+bool ClearlySkewed(const SkewSums& sums, int32_t entry, int32_t rayPairs);
+
+// As AutoDeskew, but the page is turned only when its lines clearly slope
+// (ClearlySkewed). A level page, and a page whose rays tie (no ink on the
+// scan lines, a single rule), stay exactly as they are.
+bool StraightenIfSkewed(platform::Bitmap& graphic);
 
 }  // namespace imaging

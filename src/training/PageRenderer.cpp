@@ -18,6 +18,7 @@
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_OUTLINE_H
 
 #include <algorithm>
 #include <cmath>
@@ -27,6 +28,7 @@
 
 #include "engine/ResultFiles.h"
 #include "platform/Encoding.h"
+#include "platform/FileIo.h"
 
 namespace training {
 
@@ -87,6 +89,8 @@ class GlyphCache {
     const auto size = static_cast<FT_F26Dot6>(std::lround(options.PointSize * kFixedOne));
     if (FT_Set_Char_Size(face_, 0, size, options.Dpi, options.Dpi) != 0)
       return Fail("the font cannot be scaled to this size", error);
+    const double emPixels = options.PointSize * options.Dpi / kPointsPerInch;
+    weight_ = static_cast<FT_Pos>(std::lround(options.Weight * emPixels * kFixedOne));
     return true;
   }
 
@@ -108,7 +112,11 @@ class GlyphCache {
     if (!CodePointToGbk(cp, glyph.Gbk)) return;
     const FT_UInt index = FT_Get_Char_Index(face_, cp);
     if (index == 0) return;
-    if (FT_Load_Glyph(face_, index, FT_LOAD_TARGET_MONO) != 0) return;
+    // A changed weight needs the outline: embedded bitmaps are not used then.
+    const FT_Int32 flags = weight_ == 0 ? FT_LOAD_TARGET_MONO : FT_LOAD_TARGET_MONO | FT_LOAD_NO_BITMAP;
+    if (FT_Load_Glyph(face_, index, flags) != 0) return;
+    if (weight_ != 0 && face_->glyph->format == FT_GLYPH_FORMAT_OUTLINE)
+      FT_Outline_Embolden(&face_->glyph->outline, weight_);
     if (FT_Render_Glyph(face_->glyph, FT_RENDER_MODE_MONO) != 0) return;
     const FT_GlyphSlot slot = face_->glyph;
     glyph.Printable = true;
@@ -140,6 +148,7 @@ class GlyphCache {
 
   FT_Library library_ = nullptr;
   FT_Face face_ = nullptr;
+  FT_Pos weight_ = 0;  // 26.6 pixels
   std::map<char32_t, Glyph> glyphs_;
 };
 
@@ -393,6 +402,12 @@ bool WriteGroundTruth(const std::string& path, const RenderedPage& page) {
         {engine::StoredCode(core::MakeCode(lead, trail)), core::Box{c.Left, c.Right, c.Top, c.Bottom}, 0});
   }
   return engine::WriteGroundTruthFile(path, records);
+}
+
+bool WriteLineText(const std::string& path, const RenderedPage& page) {
+  std::string text;
+  for (const std::string& line : page.Lines) text += line + '\n';
+  return platform::WriteFileAtomically(path, text);
 }
 
 }  // namespace training

@@ -24,6 +24,10 @@ struct RenderOptions {
   int32_t PageHeight = 3508;  // pixels
   int32_t Margin = 295;       // pixels on every side
   double LineSpacing = 1.5;   // line pitch in em
+  // Stroke weight change in em: every outline is emboldened (positive) or
+  // thinned (negative) by this much before it is rendered; 0 renders the
+  // face as it is.
+  double Weight = 0;
   bool InkIsOne = true;       // palette entry 0 white, bit 1 ink
 };
 
@@ -50,5 +54,9 @@ bool RenderText(const std::vector<std::string>& paragraphs, const RenderOptions&
 // Writes a ".RED" ground-truth file for a rendered page (boxes as rendered,
 // cut sides 0; single ASCII characters in their full-width form).
 bool WriteGroundTruth(const std::string& path, const RenderedPage& page);
+
+// Writes the text of a rendered page, one line of UTF-8 a rendered line, as
+// the text a reader of the page should give.
+bool WriteLineText(const std::string& path, const RenderedPage& page);
 
 }  // namespace training

@@ -2,7 +2,7 @@
 //
 //   render     lays out training pages from a font and a text source, renders
 //              and optionally degrades them, and writes each page as a 1-bit
-//              BMP with its ".RED" ground-truth file beside it;
+//              BMP with its ".RED" ground-truth file and its text (".txt") beside it;
 //   learn      teaches a library from such pages, then corrects it by
 //              recognising pages and teaching what was read wrongly;
 //   wordpairs  builds Word.Dat from running text;
@@ -61,10 +61,11 @@ const char kUsage[] =
     "  render     --font FILE[:FACE] --out DIR (--grid [--no-wide-alnum] | --text FILE) [options]\n"
     "             --size PT (12)  --dpi N (300)  --name PREFIX (page)  --seed N (1)\n"
     "             --chars N (characters of running text, 20000)  --exclude DIR (repeatable)\n"
-    "             --line-spacing EM (1.5)  --max-pages N\n"
+    "             --line-spacing EM (1.5)  --max-pages N  --weight EM (0: stroke weight change)\n"
     "             degradations: --reduce K (render at K times the resolution, then reduce)\n"
     "             --skew DEG  --blur SIGMA  --spread S (0..1)  --noise SD  --threshold T (128)\n"
-    "             --specks-black N  --specks-white N\n"
+    "             --specks-black N  --specks-white N  --as-scanned (broken strokes left as\n"
+    "             they are instead of thickened as the recognition thickens them)\n"
     "  learn      --out DIR [--base DIR] [--force-learn no|yes|all] [--correct PAGES]...\n"
     "             [--passes N (1)] [--min-overlap X (0.7)] [--word-pairs FILE] PAGES...\n"
     "             PAGES are .bmp files or folders of .bmp files with a .RED file beside them;\n"
@@ -203,7 +204,7 @@ int Render(Arguments& args) {
                        "--chars",        "--exclude",       "--out",       "--name",      "--seed",
                        "--line-spacing", "--no-wide-alnum", "--max-pages", "--reduce",    "--skew",
                        "--blur",         "--spread",        "--noise",     "--threshold", "--specks-black",
-                       "--specks-white"}))
+                       "--specks-white", "--weight",    "--as-scanned"}))
     return UsageError(args.Error());
   training::RenderOptions options;
   if (!args.Has("--font") || !ParseFont(args.Get("--font"), options.Font))
@@ -211,7 +212,7 @@ int Render(Arguments& args) {
   if (!args.Has("--out")) return UsageError("render needs --out");
   if (args.Has("--grid") == args.Has("--text"))
     return UsageError("render needs either --grid or --text FILE");
-  double size = 0, lineSpacing = 0, skew = 0, blur = 0, spread = 0, noise = 0;
+  double size = 0, lineSpacing = 0, skew = 0, blur = 0, spread = 0, noise = 0, weight = 0;
   int64_t dpi = 0, seed = 0, chars = 0, maxPages = 0, reduce = 0, threshold = 0, black = 0, white = 0;
   if (!args.Number("--size", 12, size) || !args.Integer("--dpi", 300, dpi) ||
       !args.Integer("--seed", 1, seed) || !args.Integer("--chars", 20000, chars) ||
@@ -219,11 +220,12 @@ int Render(Arguments& args) {
       !args.Integer("--reduce", 1, reduce) || !args.Number("--skew", 0, skew) ||
       !args.Number("--blur", 0, blur) || !args.Number("--spread", 0, spread) ||
       !args.Number("--noise", 0, noise) || !args.Integer("--threshold", 128, threshold) ||
-      !args.Integer("--specks-black", 0, black) || !args.Integer("--specks-white", 0, white))
+      !args.Integer("--specks-black", 0, black) || !args.Integer("--specks-white", 0, white) ||
+      !args.Number("--weight", 0, weight))
     return UsageError(args.Error());
   if (size <= 0 || dpi < 50 || dpi > 1200 || reduce < 1 || reduce > 4 || lineSpacing < 1 || blur < 0 ||
       spread < 0 || spread > 1 || noise < 0 || threshold < 0 || threshold > 255 || black < 0 || white < 0 ||
-      std::fabs(skew) > 10)
+      std::fabs(skew) > 10 || std::fabs(weight) > 0.1)
     return UsageError("render: an option is out of range");
 
   std::vector<std::string> paragraphs;
@@ -248,6 +250,7 @@ int Render(Arguments& args) {
   options.PageHeight = PixelsOf(kA4HeightMm, renderDpi);
   options.Margin = PixelsOf(kMarginMm, renderDpi);
   options.LineSpacing = lineSpacing;
+  options.Weight = weight;
   options.InkIsOne = true;
   std::vector<training::RenderedPage> pages;
   std::string error;
@@ -271,6 +274,7 @@ int Render(Arguments& args) {
     d.BlackSpecks = static_cast<int32_t>(black);
     d.WhiteSpecks = static_cast<int32_t>(white);
     d.Seed = static_cast<uint64_t>(seed) * 1000003ULL + i;
+    d.ThickenBroken = !args.Has("--as-scanned");
     training::DegradePage(pages[i], d);
     const auto pelsPerMetre = static_cast<int32_t>(core::RoundHalfEven(dpi / kMetresPerInch));
     pages[i].Page.XPelsPerMeter = pelsPerMetre;
@@ -281,6 +285,8 @@ int Render(Arguments& args) {
     if (!formats::WriteBmpFile(path, pages[i].Page)) return UsageError("cannot write " + path);
     if (!training::WriteGroundTruth(path + ".RED", pages[i]))
       return UsageError("cannot write " + path + ".RED");
+    const std::string textPath = (fs::path(out) / (prefix + name)).replace_extension(".txt").string();
+    if (!training::WriteLineText(textPath, pages[i])) return UsageError("cannot write " + textPath);
     characters += pages[i].Chars.size();
   }
   std::cout << "pages: " << pages.size() << ", characters: " << characters << "\n";
@@ -495,7 +501,7 @@ int main(int argc, char** argv) {
       {"render", Render}, {"learn", Learn}, {"wordpairs", WordPairs}, {"stats", Stats}};
   const auto it = commands.find(command);
   if (it == commands.end()) return UsageError("unknown command " + command);
-  Arguments args(argc, argv, 2, {"--grid", "--no-wide-alnum", "--help"});
+  Arguments args(argc, argv, 2, {"--grid", "--no-wide-alnum", "--as-scanned", "--help"});
   if (args.Has("--help")) {
     std::cout << kUsage;
     return kExitOk;

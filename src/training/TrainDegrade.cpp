@@ -4,13 +4,18 @@
 // (bilinear), blurred (separable Gaussian), turned into grey levels with
 // Gaussian noise and thresholded; ink spread raises the threshold so that
 // partly covered pixels become ink, as print gain does. Specks are small
-// discs of ink or paper at random places.
+// discs of ink or paper at random places. A page whose strokes fell apart is
+// thickened as the recognition run would thicken it, unless it is to stay as
+// scanned.
 #include "training/TrainDegrade.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <vector>
+
+#include "engine/StrokeRepair.h"
+#include "platform/PageBits.h"
 
 namespace training {
 
@@ -187,6 +192,20 @@ void TransformBox(RenderedChar& ch, const Degradation& d, double angle, int32_t 
   ch.Bottom = std::min(height - 1, static_cast<int32_t>(std::ceil(maxY)) - 1 + kBoxGrowth);
 }
 
+// A page whose strokes fell apart is thickened as the recognition run
+// thickens it, so that the library learns the characters as they will be
+// read. The character boxes are measured afterwards, from the thickened ink.
+void RepairLikeTheEngine(platform::Bitmap& page) {
+  std::vector<uint8_t> bits;
+  int32_t size = 0, width = 0, height = 0, rowBytes = 0;
+  if (!platform::GetPageBits(page, size, width, bits, rowBytes, height)) return;
+  constexpr uint8_t ink = 1;  // degraded pages keep ink as bit 1
+  const core::Box wholePage{0, width - 1, 0, height - 1};
+  if (!engine::HasBrokenStrokes(engine::CountFragments(bits, rowBytes, ink, wholePage))) return;
+  engine::RepairBrokenStrokes(bits, rowBytes, width, height, ink);
+  platform::SetPageBits(page, bits);
+}
+
 }  // namespace
 
 uint64_t Random::Next() {
@@ -241,6 +260,7 @@ void DegradePage(RenderedPage& page, const Degradation& d) {
   platform::Bitmap out = Thresholded(coverage, d, random);
   AddSpecks(out, d.BlackSpecks, 1, random);
   AddSpecks(out, d.WhiteSpecks, 0, random);
+  if (d.ThickenBroken) RepairLikeTheEngine(out);
   out.XPelsPerMeter = page.Page.XPelsPerMeter / std::max(1, d.Reduce);
   out.YPelsPerMeter = page.Page.YPelsPerMeter / std::max(1, d.Reduce);
   out.Palette() = page.Page.Palette();

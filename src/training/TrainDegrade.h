@@ -34,6 +34,10 @@ struct Degradation {
   int32_t BlackSpecks = 0;
   int32_t WhiteSpecks = 0;
   uint64_t Seed = 1;
+  // A page whose strokes fell apart is thickened as the recognition run
+  // thickens it (training pages); false leaves it as the scan made it (test
+  // pages, which the recognition run must mend itself).
+  bool ThickenBroken = true;
 
   // True when the page can be used as rendered.
   bool IsIdentity() const {

@@ -1,5 +1,5 @@
-// The options of pellarocr-cli: the region's order in the engine's box, and
-// how values are given.
+// The options of pellarocr-cli: the region's order in the engine's box, how
+// values are given, and when a page is straightened.
 #include <gtest/gtest.h>
 
 #include "cli/CliOptions.h"
@@ -47,6 +47,19 @@ TEST(CliOptions, ValuesFollowOrAreJoinedAndDoubleDashEndsTheOptions) {
   // --help needs no image.
   EXPECT_TRUE(Parse({"--help"}, options, error));
   EXPECT_TRUE(options.ShowHelp);
+}
+
+TEST(CliOptions, SkewedPagesAreStraightenedUnlessAskedNotToOrLearning) {
+  cli::CliOptions options;
+  std::string error;
+  ASSERT_TRUE(Parse({"page.bmp"}, options, error)) << error;
+  EXPECT_TRUE(options.Prepare.Deskew);
+  ASSERT_TRUE(Parse({"--no-deskew", "page.bmp"}, options, error)) << error;
+  EXPECT_FALSE(options.Prepare.Deskew);
+  ASSERT_TRUE(Parse({"--learn", "page.bmp"}, options, error)) << error;
+  EXPECT_FALSE(options.Prepare.Deskew) << "ground-truth boxes describe the page as it is";
+  ASSERT_TRUE(Parse({"--learn", "--deskew", "page.bmp"}, options, error)) << error;
+  EXPECT_TRUE(options.Prepare.Deskew);
 }
 
 }  // namespace

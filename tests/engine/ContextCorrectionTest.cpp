@@ -41,6 +41,7 @@ class ContextCorrectionTest : public ::testing::Test {
   void SetUp() override {
     engine::LineAvgTop = 10;
     engine::LineAvgBottom = 30;
+    engine::LineHanziSize = 0;
   }
   void CorrectAll() {
     for (int32_t i = 0; i < static_cast<int32_t>(line.size()); ++i) engine::CorrectAmbiguous(i);
@@ -172,6 +173,90 @@ TEST_F(ContextCorrectionTest, RoundBlockAfterHigherHanziIsChinesePeriod) {
   EXPECT_EQ(line[1].Codes[0], kChinesePeriod);
   EXPECT_EQ(line[1].Codes[1], 0);
   EXPECT_EQ(line[1].GlyphClass, 0x20);
+}
+
+// Chinese characters 40 pixels high (LineHanziSize 40) in the lines below.
+TEST_F(ContextCorrectionTest, CentredPeriodAfterHanziStaysChinesePeriod) {
+  engine::LineHanziSize = 40;
+  line.Add(Box{0, 40, 0, 40}, kHanzi, kGood);
+  line.Add(Box{60, 71, 15, 26}, kFullO, kGood, kChinesePeriod, 60);  // 12 high, top above the middle 20
+  line.Add(Box{100, 140, 0, 40}, kHanzi, kGood);
+  line.Add(Box{160, 179, 20, 40}, kFullO, kGood);  // 21 high: a letter
+  CorrectAll();
+  EXPECT_EQ(line[1].Codes[0], kChinesePeriod);
+  EXPECT_EQ(line[3].Codes[0], AsciiCode('O'));
+  engine::LineHanziSize = 0;  // without a Chinese size only the position decides
+  TestLine unknown;
+  unknown.Add(Box{0, 40, 0, 40}, kHanzi, kGood);
+  unknown.Add(Box{60, 71, 15, 26}, kFullO, kGood, kChinesePeriod, 60);
+  engine::CorrectAmbiguous(1);
+  EXPECT_EQ(unknown[1].Codes[0], AsciiCode('O'));
+}
+
+TEST_F(ContextCorrectionTest, HyphenAndChineseDashBetweenChineseWords) {
+  engine::LineHanziSize = 40;
+  line.Add(Box{0, 40, 0, 40}, kHanzi, kGood);
+  line.Add(Box{55, 70, 19, 21}, kHanziOne, kGood);  // 15 wide: a hyphen
+  line.Add(Box{85, 125, 0, 40}, kHanzi, kGood);
+  line.Add(Box{130, 166, 19, 20}, kHanziOne, kGood);  // two long dashes 4 apart: ——
+  line.Add(Box{171, 207, 19, 20}, kHanziOne, kGood);
+  line.Add(Box{215, 255, 0, 40}, kHanzi, kGood);
+  line.Add(Box{260, 298, 18, 21}, kHanziOne, kGood);  // alone: 一
+  line.Add(Box{305, 345, 0, 40}, kHanzi, kGood);
+  CorrectAll();
+  EXPECT_EQ(line[1].Codes[0], AsciiCode('-'));
+  EXPECT_EQ(line[3].Codes[0], kEmDash);
+  EXPECT_EQ(line[4].Codes[0], kEmDash);
+  EXPECT_EQ(line[6].Codes[0], kHanziOne);
+}
+
+TEST_F(ContextCorrectionTest, CornerBracketReadAsALetterByAFewVotes) {
+  constexpr CharCode kLeftCorner = MakeCode(0xA1, 0xB8);   // 「
+  constexpr CharCode kRightCorner = MakeCode(0xA1, 0xB9);  // 」
+  constexpr CharCode kFullSmallL = MakeCode(0xA3, 0xEC);   // ｌ
+  line.Add(Box{0, 14, 0, 44}, AsciiCode('r'), 63, kLeftCorner, 59);  // starts the line
+  AddAt(1, 10, 30, kHanzi);
+  line.Add(Box{50, 60, 0, 44}, kFullSmallL, 67, kRightCorner, 64);  // hanzi follows
+  AddAt(3, 10, 30, kHanzi);
+  line.Add(Box{100, 110, 0, 44}, kFullSmallL, 67, kRightCorner, 57);  // 10 votes behind
+  AddAt(5, 10, 30, kHanzi);
+  line.Add(Box{150, 160, 0, 44}, kFullSmallL, 67, kRightCorner, 64);  // a Latin letter follows
+  line.Add(Box{165, 175, 20, 44}, AsciiCode('x'), kGood);
+  CorrectAll();
+  EXPECT_EQ(line[0].Codes[0], kLeftCorner);
+  EXPECT_EQ(line[2].Codes[0], kRightCorner);
+  EXPECT_EQ(line[4].Codes[0], AsciiCode('l'));
+  EXPECT_EQ(line[6].Codes[0], AsciiCode('l'));
+}
+
+TEST_F(ContextCorrectionTest, AsciiSignsHaveNoFullWidthCell) {
+  constexpr CharCode kFullLeftParen = MakeCode(0xA3, 0xA8);  // （
+  constexpr CharCode kFullColon = MakeCode(0xA3, 0xBA);      // ：
+  engine::LineHanziSize = 40;
+  // White on both sides of the mark: 17 + 6 = 23 and 30 + 5 = 35 (under
+  // 0.72 × 40 = 28.8, and over it); a mark at the end of the line stays.
+  line.Add(Box{0, 40, 0, 40}, kHanzi, kGood);
+  line.Add(Box{57, 66, 0, 44}, kFullLeftParen, kGood);
+  line.Add(Box{72, 112, 0, 40}, kHanzi, kGood);
+  line.Add(Box{142, 147, 10, 30}, kFullColon, kGood);
+  line.Add(Box{152, 192, 0, 40}, kHanzi, kGood);
+  line.Add(Box{196, 201, 10, 30}, kFullColon, kGood);
+  CorrectAll();
+  EXPECT_EQ(line[1].Codes[0], AsciiCode('('));
+  EXPECT_EQ(line[3].Codes[0], kFullColon);
+  EXPECT_EQ(line[5].Codes[0], kFullColon);
+}
+
+TEST_F(ContextCorrectionTest, LowDotInAChineseCellIsACommaWhoseTailWasLost) {
+  engine::LineHanziSize = 40;
+  line.Add(Box{0, 40, 0, 40}, kHanzi, kGood);
+  line.Add(Box{46, 50, 34, 38}, kFullPeriod, kGood);  // white 6 + 39 = 45 ≥ 28.8: a cell of its own
+  line.Add(Box{90, 130, 0, 40}, kHanzi, kGood);
+  line.Add(Box{133, 137, 34, 38}, kFullPeriod, kGood);  // white 3 + 3: no cell
+  line.Add(Box{141, 160, 10, 40}, AsciiCode('a'), kGood);
+  CorrectAll();
+  EXPECT_EQ(line[1].Codes[0], kFullComma);
+  EXPECT_EQ(line[3].Codes[0], AsciiCode('.'));
 }
 
 TEST_F(ContextCorrectionTest, RoundBlockByShapeAndNeighbours) {

@@ -187,6 +187,48 @@ TEST_F(ResultListTest, SpaceUnitLeavesOutOutlyingSizes) {
             "\xD6\xD0    \xD6\xD0");
 }
 
+TEST_F(ResultListTest, EmptyPartOfAFullWidthMarksCellIsNoGap) {
+  // Hanzi 40 wide; a comma's ink fills the left quarter of its cell, so 30
+  // pixels of white follow it before the next hanzi; a centred period stands
+  // 22 pixels after a hanzi. Both gaps are wider than the threshold of their
+  // reference widths, but lie inside the marks' cells.
+  constexpr engine::CharCode kComma = MakeCode(0xA3, 0xAC);   // ，
+  constexpr engine::CharCode kPeriod = MakeCode(0xA1, 0xA3);  // 。
+  const auto line = [] {
+    return EmitAndKeep({NewTestBlock(0, 39, 0, 39, kHanzi, kConfident),
+                        NewTestBlock(44, 53, 30, 45, kComma, kConfident),
+                        NewTestBlock(84, 123, 0, 39, kHanzi, kConfident),
+                        NewTestBlock(146, 157, 14, 25, kPeriod, kConfident)});
+  };
+  EXPECT_EQ(line(), "\xD6\xD0\xA3\xAC \xD6\xD0 \xA1\xA3") << "the cell width is unknown: ink widths only";
+  engine::FreePageLines();
+  engine::LineHanziSize = 39;
+  EXPECT_EQ(line(), "\xD6\xD0\xA3\xAC\xD6\xD0\xA1\xA3");
+
+  // A printed space between a hanzi and a Latin letter or digit stays.
+  engine::FreePageLines();
+  EXPECT_EQ(EmitAndKeep({NewTestBlock(0, 39, 0, 39, kHanzi, kConfident),
+                         NewTestBlock(61, 82, 8, 39, engine::AsciiCode('D'), kConfident),
+                         NewTestBlock(104, 143, 0, 39, kHanzi, kConfident)}),
+            "\xD6\xD0 D \xD6\xD0");
+}
+
+TEST_F(ResultListTest, NarrowHanziIsCentredInItsCell) {
+  // A hanzi 12 wide centred in a cell of 40: 14 columns of its cell lie on
+  // each side of its ink. Beside a Latin letter with a printed space the
+  // space stays.
+  engine::LineHanziSize = 39;
+  const auto line = [] {
+    return EmitAndKeep({NewTestBlock(0, 39, 0, 39, kHanzi, kConfident),
+                        NewTestBlock(56, 67, 0, 39, kHanzi, kConfident),
+                        NewTestBlock(95, 110, 8, 39, engine::AsciiCode('C'), kConfident)});
+  };
+  EXPECT_EQ(line(), "\xD6\xD0\xD6\xD0 C");
+  engine::FreePageLines();
+  engine::LineHanziSize = 0;
+  EXPECT_EQ(line(), "\xD6\xD0 \xD6\xD0 C") << "without a character size the ink widths decide";
+}
+
 TEST_F(ResultListTest, IndentFollowsTheBestAlignedEarlierLine) {
   int32_t indent = -1;
   EmitAndKeep(

@@ -48,6 +48,7 @@ void ResetEngineState() {
   engine::PrevBlock = nullptr;
   engine::Job = engine::RunJob{};
   engine::SizeSum = engine::SizeCount = 0;
+  engine::LineHanziSize = 0;
   engine::GoodCount = engine::DoubtCount = 0;
   library::LearningMode = false;
   engine::StopRequested = false;

@@ -183,6 +183,22 @@ TEST_F(PageRendererTest, LongTextFillsSeveralPagesDeterministically) {
   for (size_t i = 0; i < pages.size(); ++i) EXPECT_EQ(again[i].Page.Bits(), pages[i].Page.Bits());
 }
 
+TEST_F(PageRendererTest, WeightThickensOrThinsTheStrokes) {
+  const auto inkOf = [this](double weight) {
+    training::RenderOptions options = SongOptions();
+    options.Weight = weight;
+    const std::vector<training::RenderedPage> pages = Render({"中文字符识别"}, options);
+    int64_t ink = 0;
+    for (int32_t y = 0; y < pages.at(0).Page.Height(); ++y) {
+      for (int32_t x = 0; x < pages[0].Page.Width(); ++x) ink += PixelIsInk(pages[0], x, y, true);
+    }
+    return ink;
+  };
+  const int64_t regular = inkOf(0);
+  EXPECT_GT(inkOf(0.02), regular * 5 / 4);
+  EXPECT_LT(inkOf(-0.01), regular * 9 / 10);
+}
+
 TEST_F(PageRendererTest, BadFontOrOptionsAreReported) {
   training::RenderOptions options = SongOptions();
   options.Font.Path = "/nonexistent/font.ttf";

@@ -169,6 +169,42 @@ TEST_F(TrainPagesTest, SpecksNeverLeaveABoxWithoutInk) {
   ExpectTightBoxes(page);
 }
 
+int64_t InkPixels(const platform::Bitmap& page) {
+  int64_t count = 0;
+  for (int32_t y = 0; y < page.Height(); ++y) {
+    for (int32_t x = 0; x < page.Width(); ++x) count += Ink(page, x, y);
+  }
+  return count;
+}
+
+// A light scan: no print gain and a high threshold, so the thin strokes of
+// the face break into specks; the page is thickened as the recognition run
+// would thicken it, and the boxes are measured on the thickened ink.
+TEST_F(TrainPagesTest, BrokenPageIsThickenedLikeTheRecognitionRunDoesIt) {
+  training::RenderedPage page = Render(300);
+  const int64_t rendered = InkPixels(page.Page);
+  training::Degradation faint;
+  faint.BlurSigma = 1.0;
+  faint.NoiseDeviation = 12;
+  faint.Threshold = 90;
+  faint.Seed = 5;
+  training::DegradePage(page, faint);
+  EXPECT_GT(InkPixels(page.Page), rendered) << "thickened beyond the rendered ink";
+  ExpectTightBoxes(page);
+
+  training::RenderedPage sound = Render(300);
+  training::Degradation light = faint;
+  light.Threshold = 128;
+  training::DegradePage(sound, light);
+  EXPECT_LT(InkPixels(sound.Page), 2 * rendered) << "a sound page is not thickened";
+
+  training::RenderedPage scanned = Render(300);
+  training::Degradation asScanned = faint;
+  asScanned.ThickenBroken = false;
+  training::DegradePage(scanned, asScanned);
+  EXPECT_LT(InkPixels(scanned.Page), rendered) << "a test page keeps its broken strokes";
+}
+
 TEST(TrainLearn, BoxOverlapAndCharacterComparison) {
   const core::Box a{0, 9, 0, 9}, b{5, 14, 0, 9}, c{20, 29, 0, 9};
   EXPECT_DOUBLE_EQ(training::BoxOverlap(a, a), 1.0);

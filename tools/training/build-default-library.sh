@@ -4,7 +4,8 @@
 # renders the training pages (two jobs at a time), builds Word.Dat from the
 # corpus, teaches the library from the pages and corrects it on the pages
 # marked for correction. Paragraphs that occur on the developer test pages
-# are left out of every page and of Word.Dat. PELLAR_TRAIN_JOBS sets the
+# or in the held-out text (held-out/ beside this script, read by
+# bench/accuracy/held-out.sh) are left out of every page and of Word.Dat. PELLAR_TRAIN_JOBS sets the
 # number of rendering jobs (default: the number of cores);
 # PELLAR_KEEP_TRAINING_PAGES=1 keeps the rendered pages in WORK_DIR/pages.
 #
@@ -20,8 +21,8 @@ jobs="${PELLAR_TRAIN_JOBS:-$(nproc)}"
 held_back="$shared/dev-pages"
 corpus="$shared/corpus"
 start=$(date +%s)
-exclude=()
-[ -d "$held_back" ] && exclude=(--exclude "$held_back")
+exclude=(--exclude "$(dirname "$0")/held-out")
+[ -d "$held_back" ] && exclude+=(--exclude "$held_back")
 
 font_path() {  # FILE → full path under the system font folders, or nothing
   find /usr/share/fonts -name "$1" -print -quit 2>/dev/null

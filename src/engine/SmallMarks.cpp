@@ -1,0 +1,156 @@
+// Restoring the dots and commas that the page scan set aside as specks.
+//
+// Both kinds of trial recognise the union of the specks (with the mark they
+// complete) as one cell and keep it only for the marks that can be that
+// small: the dotted marks ！ ； ： ？ ｉ ｊ, and the low marks ， 、 。 ．
+// in a gap. The specks keep their pixels in PageBits, so the cell sees them.
+#include "engine/SmallMarks.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <initializer_list>
+
+#include "engine/BlockSplitting.h"
+#include "engine/Classifier.h"
+#include "engine/EngineState.h"
+#include "engine/ResultList.h"
+
+namespace engine {
+
+namespace {
+
+// In tenths of the Chinese character size.
+constexpr int64_t kNarrowTenths = 5;      // a mark that may miss its dot is narrower than this
+constexpr int64_t kDotReachTenths = 4;    // its dot lies at most this far above or below it
+constexpr int64_t kCellGapTenths = 6;     // a gap with room for the cell of a mark
+constexpr int64_t kHangingTenths = 3;     // a comma hangs at most this far below the line
+constexpr int64_t kLineEndCellTenths = 10;  // after the last character: one cell
+
+constexpr std::initializer_list<CharCode> kDottedMarks = {
+    MakeCode(0xA3, 0xA1),  // ！
+    MakeCode(0xA3, 0xBB),  // ；
+    MakeCode(0xA3, 0xBA),  // ：
+    MakeCode(0xA3, 0xBF),  // ？
+    MakeCode(0xA3, 0xE9),  // ｉ
+    MakeCode(0xA3, 0xEA),  // ｊ
+};
+constexpr std::initializer_list<CharCode> kDottedLetters = {
+    MakeCode(0xA3, 0xE9),  // ｉ
+    MakeCode(0xA3, 0xEA),  // ｊ
+};
+constexpr std::initializer_list<CharCode> kLowMarks = {
+    MakeCode(0xA3, 0xAC),  // ，
+    MakeCode(0xA1, 0xA2),  // 、
+    MakeCode(0xA1, 0xA3),  // 。
+    MakeCode(0xA3, 0xAE),  // ．
+};
+
+// A Latin letter or digit, ASCII or full-width.
+bool IsLatin(const CharBlock& b) {
+  constexpr uint8_t kFullWidthLead = 0xA3;
+  constexpr uint8_t kFullWidthOffset = 0x80;
+  const uint8_t lead = LeadByte(b.Codes[0]);
+  const uint8_t c = lead == kFullWidthLead ? static_cast<uint8_t>(TrailByte(b.Codes[0]) - kFullWidthOffset) : lead;
+  return (lead == kFullWidthLead || lead < 0x80) && std::isalnum(c) != 0;
+}
+
+bool ReadsOneOf(const CharBlock& b, std::initializer_list<CharCode> codes) {
+  return IsConfident(b) && std::find(codes.begin(), codes.end(), b.Codes[0]) != codes.end();
+}
+
+void Recognise(CharBlock& trial, const Box& box) {
+  trial = CharBlock{};
+  SetBox(trial, box);
+  trial.CutSides = 0;
+  RecogniseTrial(trial, kRangeAll, false);
+}
+
+// Removes the specks at the given ascending positions.
+void TakeOut(std::vector<Box>& specks, const std::vector<size_t>& used) {
+  for (size_t k = used.size(); k-- > 0;) specks.erase(specks.begin() + static_cast<std::ptrdiff_t>(used[k]));
+}
+
+// The dot of a narrow mark: specks in its columns just above or below it;
+// the union must read one of `marks`.
+void CompleteDottedMark(CharBlock& p, std::vector<Box>& specks, int32_t hanziSize,
+                        std::initializer_list<CharCode> marks) {
+  if (IsHanzi(p.Codes[0]) || 10 * int64_t{p.Right - p.Left} >= kNarrowTenths * hanziSize) return;
+  Box box = BoxOf(p);
+  std::vector<size_t> used;
+  for (size_t k = 0; k < specks.size(); ++k) {
+    const Box& s = specks[k];
+    if (s.Right < p.Left - 1 || s.Left > p.Right + 1) continue;
+    const int64_t apart = s.Bottom < p.Top ? p.Top - s.Bottom : s.Top > p.Bottom ? s.Top - p.Bottom : 0;
+    if (10 * apart > kDotReachTenths * hanziSize) continue;
+    UnionBox(box, s);
+    used.push_back(k);
+  }
+  if (used.empty()) return;
+  CharBlock trial;
+  Recognise(trial, box);
+  if (!ReadsOneOf(trial, marks) || trial.Codes[0] == p.Codes[0]) return;
+  SetBox(p, box);
+  std::memcpy(static_cast<void*>(&p), static_cast<const void*>(&trial), kResultPartBytes);
+  TakeOut(specks, used);
+}
+
+// A low mark in the cell after a Chinese character; true when one was
+// inserted after position i.
+bool RestoreMarkAfter(BlockList& line, size_t i, std::vector<Box>& specks, int32_t hanziSize) {
+  const CharBlock& a = *line[i];
+  const int64_t end = i + 1 < line.size() ? line[i + 1]->Left : a.Right + kLineEndCellTenths * hanziSize / 10;
+  if (10 * (end - a.Right) < kCellGapTenths * hanziSize) return false;
+  const int32_t middle = (a.Top + a.Bottom) / 2;
+  const int64_t lowest = a.Bottom + kHangingTenths * hanziSize / 10;
+  Box box{};
+  std::vector<size_t> used;
+  for (size_t k = 0; k < specks.size(); ++k) {
+    const Box& s = specks[k];
+    if (s.Left <= a.Right || s.Right >= end || s.Top <= middle || s.Bottom > lowest) continue;
+    if (used.empty()) {
+      box = s;
+    } else {
+      UnionBox(box, s);
+    }
+    used.push_back(k);
+  }
+  if (used.empty()) return false;
+  CharBlock trial;
+  Recognise(trial, box);
+  if (!ReadsOneOf(trial, kLowMarks)) return false;
+  CharBlock* mark = NewBlock();
+  std::memcpy(static_cast<void*>(mark), static_cast<const void*>(&trial), kResultPartBytes);
+  SetBox(*mark, box);
+  mark->LineNo = a.LineNo;
+  line.insert(line.begin() + static_cast<std::ptrdiff_t>(i) + 1, mark);
+  TakeOut(specks, used);
+  return true;
+}
+
+}  // namespace
+
+void RestoreSmallMarks(BlockList& line, std::vector<Box>& specks, int32_t hanziSize) {
+  // The smallest marks (a comma, the dot of ！) cover about a 120th of a
+  // character's square; only in print so small that this falls under the
+  // ten pixels of a block can a speck be such a mark. The dot of a Latin i
+  // or j is smaller still and is looked for at every size.
+  constexpr int64_t kSmallestMarkShare = 120;
+  constexpr int64_t kBlockPixels = 10;
+  if (hanziSize <= 0) return;
+  const bool smallPrint = int64_t{hanziSize} * hanziSize < kSmallestMarkShare * kBlockPixels;
+  for (CharBlock* p : line) {
+    if (specks.empty()) return;
+    if (smallPrint) {
+      CompleteDottedMark(*p, specks, hanziSize, kDottedMarks);
+    } else if (IsLatin(*p)) {
+      CompleteDottedMark(*p, specks, hanziSize, kDottedLetters);
+    }
+  }
+  if (!smallPrint) return;
+  for (size_t i = 0; i < line.size() && !specks.empty(); ++i) {
+    if (IsHanzi(line[i]->Codes[0]) && RestoreMarkAfter(line, i, specks, hanziSize)) ++i;
+  }
+}
+
+}  // namespace engine

@@ -1,0 +1,155 @@
+// Specks: dirt on a scanned page comes through the page scan as small
+// components, and the classifier reads them as dots, commas or quotes. A
+// real mark of Chinese text occupies a character cell of its own, next to
+// the text it belongs to. So a small mark is a speck when the two Chinese
+// characters around it stand at their normal spacing (less than half a
+// character apart: no room for a cell between them), or when it stands
+// further than one and a half characters from each of its neighbours.
+#include "engine/Specks.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "engine/EngineState.h"
+#include "engine/ResultList.h"
+
+namespace engine {
+
+namespace {
+
+constexpr uint8_t kFullWidthLead = 0xA3;
+constexpr uint8_t kSymbolLead = 0xA1;
+constexpr uint8_t kFullWidthOffset = 0x80;
+constexpr CharCode kHanziOne = MakeCode(0xD2, 0xBB);  // 一
+
+// Sizes and gaps in tenths of the Chinese character size.
+constexpr int64_t kBetweenSpeckTenths = 5;  // a speck between two hanzi is smaller than half a character
+constexpr int64_t kNoCellGapTenths = 5;     // two hanzi closer than this leave no cell between them
+constexpr int64_t kLoneSpeckHundredths = 35;  // a lone speck is smaller than this
+constexpr int64_t kLoneGapTenths = 15;      // ... and further than this from its neighbours
+constexpr int64_t kQuoteDropTenths = 2;     // a quote's top is at most this far below the hanzi tops
+constexpr int64_t kDotOffsetHundredths = 15;  // a middle dot's middle is this near the hanzi's middle
+
+constexpr CharCode kMiddleDot = MakeCode(0xA1, 0xA4);         // ·
+constexpr CharCode kLeftQuote = MakeCode(0xA1, 0xAE);         // ‘
+constexpr CharCode kRightQuote = MakeCode(0xA1, 0xAF);        // ’
+constexpr CharCode kLeftDoubleQuote = MakeCode(0xA1, 0xB0);   // “
+constexpr CharCode kRightDoubleQuote = MakeCode(0xA1, 0xB1);  // ”
+
+constexpr CharCode kNoiseMarks[] = {
+    kHanziOne,
+    MakeCode(0xA3, 0xDF),  // ＿
+    MakeCode(0xA3, 0xDE),  // ＾
+    MakeCode(0xA3, 0xAE),  // ．
+    MakeCode(0xA3, 0xAC),  // ，
+    MakeCode(0xA3, 0xA7),  // ＇
+    MakeCode(0xA1, 0xF6),  // ■
+    MakeCode(0xA1, 0xF1),  // ●
+};
+
+int32_t SizeOf(const CharBlock& b) {
+  return std::max(b.Right - b.Left, b.Bottom - b.Top);
+}
+
+bool IsAlphanumeric(uint8_t c) {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// A confident Chinese character, Latin letter or digit (full-width or ASCII,
+// alone or in a pair): text, never a speck.
+bool IsConfidentText(const CharBlock& b) {
+  if (!IsConfident(b)) return false;
+  const CharCode code = b.Codes[0];
+  if (IsHanzi(code)) return true;
+  if (LeadByte(code) == kFullWidthLead) return IsAlphanumeric(static_cast<uint8_t>(TrailByte(code) - kFullWidthOffset));
+  return LeadByte(code) < 0x80 && IsAlphanumeric(LeadByte(code));
+}
+
+// Chinese text: a hanzi (whatever its score) or a full-width mark, a
+// double-byte character other than a full-width letter or digit.
+bool IsChineseText(const CharBlock& b) {
+  const CharCode code = b.Codes[0];
+  if (LeadByte(code) < 0x80) return false;
+  if (LeadByte(code) != kFullWidthLead) return true;
+  return !IsAlphanumeric(static_cast<uint8_t>(TrailByte(code) - kFullWidthOffset));
+}
+
+bool IsSmall(const CharBlock& b, int32_t hanziSize) {
+  return 100 * int64_t{SizeOf(b)} < kLoneSpeckHundredths * hanziSize;
+}
+
+// Quotes and the middle dot are shared with Latin text, and some faces set
+// them in narrow cells, so they may stand between Chinese characters at
+// normal spacing. A confident quote at the top of the line or a confident
+// middle dot at its middle is such a mark, not a speck.
+bool IsNarrowMarkInPlace(const CharBlock& p, const CharBlock& a, const CharBlock& b, int32_t hanziSize) {
+  if (!IsConfident(p)) return false;
+  const CharCode code = p.Codes[0];
+  if (code == kLeftQuote || code == kRightQuote || code == kLeftDoubleQuote || code == kRightDoubleQuote) {
+    return 10 * int64_t{p.Top - std::min(a.Top, b.Top)} <= kQuoteDropTenths * hanziSize;
+  }
+  if (code == kMiddleDot) {
+    // Four times the distance of the dot's middle from the middle of the two hanzi.
+    const int64_t offset4 = 2 * int64_t{p.Top + p.Bottom} - (int64_t{a.Top} + a.Bottom + b.Top + b.Bottom);
+    return 100 * std::abs(offset4) < 4 * kDotOffsetHundredths * hanziSize;
+  }
+  return false;
+}
+
+// Between two characters of Chinese text (one of them a hanzi) that stand
+// closer than half a character: no room for a cell.
+bool IsSqueezedBetween(const CharBlock& p, const CharBlock& left, const CharBlock& right, int32_t hanziSize) {
+  return IsChineseText(left) && IsChineseText(right) && (IsHanzi(left.Codes[0]) || IsHanzi(right.Codes[0])) &&
+         10 * int64_t{SizeOf(p)} < kBetweenSpeckTenths * hanziSize &&
+         10 * int64_t{right.Left - left.Right} < kNoCellGapTenths * hanziSize &&
+         !IsNarrowMarkInPlace(p, left, right, hanziSize);
+}
+
+// Small, and with the small blocks near it (a speck's neighbour is often
+// another speck) further than one and a half characters from every other
+// block of the line.
+bool IsLone(const BlockList& line, size_t i, int32_t hanziSize) {
+  const auto small = [&](size_t j) { return IsSmall(*line[j], hanziSize); };
+  const auto far = [hanziSize](int64_t gap) { return 10 * gap > kLoneGapTenths * hanziSize; };
+  if (!small(i)) return false;
+  size_t first = i, last = i;
+  while (first > 0 && small(first - 1) && !far(line[first]->Left - line[first - 1]->Right)) --first;
+  while (last + 1 < line.size() && small(last + 1) && !far(line[last + 1]->Left - line[last]->Right)) ++last;
+  if (first == 0 && last + 1 == line.size()) return false;
+  return (first == 0 || far(line[first]->Left - line[first - 1]->Right)) &&
+         (last + 1 == line.size() || far(line[last + 1]->Left - line[last]->Right));
+}
+
+bool IsSpeck(const BlockList& line, size_t i, int32_t hanziSize) {
+  const CharBlock& p = *line[i];
+  if (IsConfidentText(p)) return false;
+  if (i > 0 && i + 1 < line.size() && IsSqueezedBetween(p, *line[i - 1], *line[i + 1], hanziSize)) return true;
+  return IsLone(line, i, hanziSize);
+}
+
+bool IsMark(const CharBlock& b) {
+  const CharCode code = b.Codes[0];
+  return std::find(std::begin(kNoiseMarks), std::end(kNoiseMarks), code) != std::end(kNoiseMarks) ||
+         LeadByte(code) == kSymbolLead;
+}
+
+}  // namespace
+
+void DropSpecks(BlockList& line, int32_t hanziSize) {
+  if (hanziSize <= 0) return;
+  for (size_t i = 0; i < line.size();) {
+    if (!IsSpeck(line, i, hanziSize)) {
+      ++i;
+      continue;
+    }
+    FreeBlock(line[i]);
+    line.erase(line.begin() + static_cast<std::ptrdiff_t>(i));
+  }
+}
+
+bool IsNoiseLine(const BlockList& line) {
+  if (line.size() == 1 && !IsConfident(*line.front())) return true;
+  return std::all_of(line.begin(), line.end(), [](const CharBlock* b) { return IsMark(*b); });
+}
+
+}  // namespace engine

@@ -24,8 +24,16 @@ std::string ProgramFolder() {
   return library::ExecutableFolder();
 }
 
-bool ShutDownEngine() {
-  return app::StopEngine() == library::SaveResult::Saved;
+library::SaveResult ShutDownEngine(bool overwrite) {
+  return app::StopEngine(overwrite ? library::SaveMode::Overwrite : library::SaveMode::KeepChangedFiles);
+}
+
+void DiscardLibraryChanges() {
+  library::LibraryChanged = false;
+}
+
+bool LibraryIsEmpty() {
+  return library::LibraryEmpty();
 }
 
 engine::RunOutcome Recognise(engine::RecognitionDocument& document) {

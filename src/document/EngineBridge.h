@@ -24,9 +24,15 @@ std::string LibraryFolder();
 std::string ProgramFolder();
 
 // Frees the engine's results and writes the library back when learning
-// changed it. False when it was not written: the write failed, or the files
-// changed on disk since they were loaded (see app::StopEngine).
-bool ShutDownEngine();
+// changed it, then releases it. Failed has shown "保存出错!". ChangedOnDisk:
+// the table files changed on disk since they were loaded, nothing was
+// written and the library is still loaded; shut down again with
+// `overwrite`, or after DiscardLibraryChanges.
+library::SaveResult ShutDownEngine(bool overwrite = false);
+// Forgets that learning changed the library, so that it is not written.
+void DiscardLibraryChanges();
+// True when the library holds no character: nothing can be recognised.
+bool LibraryIsEmpty();
 
 // FenXi of a document: the whole run with its checks, colouring and timing.
 engine::RunOutcome Recognise(engine::RecognitionDocument& document);

@@ -216,7 +216,11 @@ void TFormMDIChild::showEvent(QShowEvent* event) {
 bool TFormMDIChild::DoLoad(bool fromFile) {
   setWindowTitle(FileName);
   bool loaded = true;
-  if (fromFile) loaded = input::LoadImageFile(viewBitmap_, FileName.toStdString());
+  if (fromFile) {
+    input::LoadDetails details;
+    loaded = input::LoadImageFile(viewBitmap_, FileName.toStdString(), &details);
+    if (loaded) filePages_ = details.PageCount;
+  }
   DoLoad_UpdateInfo();
   return loaded;
 }

@@ -94,6 +94,9 @@ class TFormMDIChild : public QWidget, public imaging_ui::PreviewTarget {
 
   // Loading, page refresh, overlays, mouse, thumbnail.
   bool DoLoad(bool fromFile);
+  // Pages in the file the page was loaded from (a TIFF or PDF may have
+  // several; the window shows the first).
+  int FilePages() const { return filePages_; }
   void DoLoad_UpdateInfo();
   void DoLoad_DrawPreview();
   void DrawRect(int32_t left, int32_t top, int32_t right, int32_t bottom, int penWidth, bool thumbnailOnly);
@@ -170,6 +173,7 @@ class TFormMDIChild : public QWidget, public imaging_ui::PreviewTarget {
   bool running_ = false;  // this window's recognition is under way
   bool closeAfterRun_ = false;
   bool firstShow_ = true;
+  int filePages_ = 1;
   int textPaneHeight_ = 100;
   QSize rememberedPaneSize_;
   QString prevText_;

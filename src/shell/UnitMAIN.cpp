@@ -19,6 +19,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
+#include <QLabel>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -70,6 +71,10 @@ const char* const kRedWriteError = "写.RED文件出错！";
 const char* const kNoFileName = "位图还没有文件名，请先用“位图另存为”保存。";
 const char* const kNoScanner = "没有找到扫描设备";
 const char* const kScannerError = "出错啦！";
+const char* const kLibraryChangedQuestion =
+    "字库文件在程序运行期间被其他程序修改过。\n要用本次学习后的字库覆盖它们吗？\n(选“否”则保留磁盘上的字库，本次学习的内容不保存)";
+const char* const kEmptyLibrary = "字库为空，学习之前不能识别";
+const char* const kMorePages = "此文件共有%1页，只打开了第1页";
 
 // The hourglass for the length of a command, restored in every case.
 class BusyCursor {
@@ -125,6 +130,10 @@ TFormMain::TFormMain(std::unique_ptr<FileDialogs> dialogs) : dialogs_(std::move(
   CreateMenus();
   CreateToolBar();
   statusBar()->setObjectName("StatusBar");
+  emptyLibraryLabel_ = new QLabel(kEmptyLibrary, this);
+  emptyLibraryLabel_->setObjectName("EmptyLibraryLabel");
+  emptyLibraryLabel_->hide();
+  statusBar()->addPermanentWidget(emptyLibraryLabel_);
   // FormCreate: context on; the commands follow the active window.
   connect(MdiArea, &QMdiArea::subWindowActivated, this, [this] { UpdateMenuItems(); });
   UpdateMenuItems();
@@ -308,6 +317,7 @@ app::StartResult TFormMain::FormShow(const std::function<void(int)>& progress) {
       platform::AskQuestion(kLearningQuestion, platform::MessageButtons::YesNo) == platform::Answer::Yes) {
     LearningMode() = true;
   }
+  engineStarted_ = true;
   UpdateMenuItems();
   return app::StartResult::Started;
 }
@@ -337,6 +347,7 @@ bool TFormMain::OpenDocument(const QString& givenPath) {
   }
   frame->showMaximized();
   MdiArea->setActiveSubWindow(frame);
+  if (document->FilePages() > 1) statusBar()->showMessage(QString(kMorePages).arg(document->FilePages()));
   LastDir = QFileInfo(path).absolutePath();
   if (position < 0) {
     RecentFiles.insert(0, path);
@@ -415,13 +426,24 @@ void TFormMain::UpdateMenuItems() {
     action->setEnabled(idle);
   }
   RecentMenu->setEnabled(idle);
+  // Learning may have filled an empty library.
+  emptyLibraryLabel_->setVisible(engineStarted_ && !engineClosed_ && idle && LibraryIsEmpty());
 }
 
 bool TFormMain::FormClose() {
   if (engineClosed_) return true;
   engineClosed_ = true;
   for (TFormMDIChild* document : Documents()) document->ForgetResults();
-  return ShutDownEngine();
+  library::SaveResult saved = ShutDownEngine();
+  if (saved == library::SaveResult::ChangedOnDisk) {
+    // Someone else wrote the library meanwhile: the user decides whose
+    // library stays.
+    const bool overwrite = platform::AskQuestion(kLibraryChangedQuestion, platform::MessageButtons::YesNo) ==
+                           platform::Answer::Yes;
+    if (!overwrite) DiscardLibraryChanges();
+    saved = ShutDownEngine(overwrite);
+  }
+  return saved == library::SaveResult::Saved;
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {

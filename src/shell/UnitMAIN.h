@@ -20,6 +20,7 @@
 #include "shell/FileDialogs.h"
 
 class QAction;
+class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
@@ -161,7 +162,9 @@ class TFormMain : public QMainWindow, public DocumentHost {
   bool batchRunning_ = false;
   bool scanning_ = false;
   bool closeAfterRun_ = false;
+  bool engineStarted_ = false;
   bool engineClosed_ = false;
+  QLabel* emptyLibraryLabel_ = nullptr;  // shown while the library holds no character
 };
 
 }  // namespace desktop

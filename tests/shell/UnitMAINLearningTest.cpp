@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
@@ -104,11 +105,11 @@ class UnitMAINLearningTest : public QObject {
   std::unique_ptr<desktop_test::ScopedUi> ui_;
   TFormMain* main_ = nullptr;
 
-  bool Start(bool learning) {
+  bool Start(bool learning, const QString& library = {}) {
     QSettings().setValue("supervisor", 1);
     ui_->Ui.ScriptedAnswers.push_back(learning ? platform::Answer::Yes : platform::Answer::No);
     main_ = new TFormMain(std::make_unique<desktop_test::ScriptedDialogs>(std::make_shared<desktop_test::DialogScript>()));
-    main_->SetLibraryFolder(library_);
+    main_->SetLibraryFolder(library.isEmpty() ? library_ : library);
     main_->resize(1200, 800);
     main_->show();
     main_->ShowTips = false;
@@ -227,6 +228,40 @@ class UnitMAINLearningTest : public QObject {
     lines = PaneLines(*main_);
     QCOMPARE(lines.size(), 1);  // no ruler outside learning mode
     QVERIFY2(lines[0].contains(kNewCharacter), qPrintable(lines[0]));
+  }
+
+  // A fresh library is empty (the status line says so until a page is
+  // taught); tables another program writes while this one learns are kept
+  // unless the user answers that they be overwritten at exit.
+  void aLibraryChangedOnDiskIsKeptUnlessTheUserOverwritesIt() {
+    QTemporaryDir other;
+    const QString folder = desktop_test::LibraryFolder(other);
+    const QString table = QDir(folder).filePath("ZEZID.D00");
+    auto writeTable = [&table] {
+      QFile file(table);
+      return file.open(QIODevice::WriteOnly) && file.write("another library") > 0;
+    };
+    auto readTable = [&table] {
+      QFile file(table);
+      return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    for (const bool overwrite : {false, true}) {
+      QFile::remove(table);
+      QVERIFY(Start(true, folder));
+      auto* empty = main_->findChild<QLabel*>("EmptyLibraryLabel");
+      QVERIFY(empty != nullptr);
+      QVERIFY(empty->isVisible());
+      QCOMPARE(empty->text(), QString("字库为空，学习之前不能识别"));
+      Recognise(taught_);
+      QVERIFY(library::LibraryChanged);
+      QVERIFY(!empty->isVisible());
+      QVERIFY(writeTable());
+      ui_->Ui.ScriptedAnswers.push_back(overwrite ? platform::Answer::Yes : platform::Answer::No);
+      Stop();
+      QVERIFY(ui_->Ui.ScriptedAnswers.empty());  // the question was asked
+      QCOMPARE(readTable() == "another library", !overwrite);
+      QCOMPARE(QFileInfo::exists(QDir(folder).filePath("ZEZID.D01")), overwrite);
+    }
   }
 
   void inputBoxEndsOrSwitchesOffTheQuestions() {

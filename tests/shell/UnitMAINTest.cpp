@@ -17,6 +17,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMimeData>
+#include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSettings>
@@ -607,6 +608,20 @@ class UnitMAINTest : public QObject {
     main_->Documents().front()->Image1->setFocus();
     QTest::keyClick(main_->Documents().front()->Image1, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(main_->statusBar()->currentMessage(), QString("没有找到扫描设备"));
+  }
+
+  void aFileOfSeveralPagesOpensItsFirstAndSaysSo() {
+    const QString one = Page("one.bmp", desktop_test::BoxesPage(64, 48));
+    const QString two = Page("two.bmp", desktop_test::WhitePage(64, 48, 1));
+    const QString both = dir_.filePath("both.tif");
+    QCOMPARE(QProcess::execute("gm", {"convert", one, two, "-adjoin", both}), 0);
+    Start();
+    main_->FormShow();
+    QVERIFY(main_->OpenDocument(both));
+    QCOMPARE(main_->statusBar()->currentMessage(), QString("此文件共有2页，只打开了第1页"));
+    QCOMPARE(main_->Documents().front()->PageBitmap.Width(), 64);
+    QVERIFY(main_->OpenDocument(one));
+    QCOMPARE(main_->Documents().front()->FilePages(), 1);
   }
 
   void bitmapsAndResultsOfTheAdvancedMenu() {

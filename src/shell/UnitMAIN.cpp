@@ -41,6 +41,7 @@
 #include "library/ui/DesktopLearningWindows.h"
 #include "library/ui/UnitDisplay.h"
 #include "library/ui/UnitInputBox.h"
+#include "platform/GlobalMemory.h"
 #include "platform/PageBits.h"
 #include "platform/UiHooks.h"
 #include "shell/SaveNaming.h"
@@ -362,7 +363,9 @@ bool TFormMain::OpenDocument(const QString& givenPath) {
 }
 
 void TFormMain::OpenScannedPage(const platform::Bitmap& page) {
-  if (!CloseActiveDocument()) return;
+  // Cancel at the close question keeps the document open; the scanned page
+  // then opens beside it rather than being lost.
+  CloseActiveDocument();
   auto* document = new TFormMDIChild(this);
   document->SetThumbnailVisible(ThumbnailAction->isChecked());
   QMdiSubWindow* frame = MdiArea->addSubWindow(document);
@@ -739,6 +742,10 @@ void TFormMain::ScanPage() {
     if (scanner.Acquire(dib) == 0) {
       std::vector<uint8_t> stream;
       acquired = input::DibToBitmapStream(dib, stream) && formats::DecodeBmp(stream.data(), stream.size(), page);
+    } else if (dib != 0) {
+      // An acquisition that did not end well may still hold an earlier
+      // page's block: it is not shown, and not kept either.
+      platform::GlobalFree(dib);
     }
   } catch (const std::exception& raised) {
     error = raised.what();

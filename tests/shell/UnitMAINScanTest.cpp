@@ -198,6 +198,28 @@ class UnitMAINScanTest : public QObject {
     QCOMPARE(main_->Scanner().CloseAll(), 0);
   }
 
+  // Cancel at "图像已更改,保存吗?" keeps the changed page open, and the scan
+  // is not lost: it opens beside it.
+  void aScanBesideAChangedPageKeptOpen() {
+    scanner_test::SaneTestDevices devices;
+    QVERIFY(Start());
+    const QString page = desktop_test::WriteBmp(dir_, "changed.bmp", desktop_test::BoxesPage(64, 48));
+    QVERIFY(main_->OpenDocument(page));
+    main_->Documents().front()->Modified = true;
+    ui_->Ui.ScriptedAnswers = {platform::Answer::Cancel};
+    {
+      desktop_test::ModalScript dialogs({ChooseRow(0), Settings("")});
+      main_->ScanPage();
+      QCOMPARE(dialogs.Answered(), 2);
+    }
+    QVERIFY(ui_->Ui.ScriptedAnswers.empty());  // the question was asked
+    QCOMPARE(main_->Documents().size(), 2);
+    QStringList names;
+    for (const desktop::TFormMDIChild* document : main_->Documents()) names << document->FileName;
+    QVERIFY(names.contains(page));
+    QVERIFY(names.contains(QString()));
+  }
+
   void feederPagesEndInOneWindow() {
     scanner_test::SaneTestDevices devices;
     QVERIFY(Start());

@@ -24,7 +24,7 @@ while (($#)); do
     --build) build="$2"; shift 2 ;;
     --library) library="$2"; shift 2 ;;
     --out) out="$2"; shift 2 ;;
-    -h | --help) sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h | --help) sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "held-out.sh: unknown option $1" >&2; exit 1 ;;
   esac
 done

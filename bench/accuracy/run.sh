@@ -27,7 +27,7 @@ while (($#)); do
     --out) out="$2"; shift 2 ;;
     --no-tesseract) tesseract=no; shift ;;
     --) shift; extra=("$@"); break ;;
-    -h | --help) sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h | --help) sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "run.sh: unknown option $1" >&2; exit 1 ;;
   esac
 done

@@ -61,6 +61,7 @@ const char kUsage[] =
     "  render     --font FILE[:FACE] --out DIR (--grid [--no-wide-alnum] | --text FILE) [options]\n"
     "             --size PT (12)  --dpi N (300)  --name PREFIX (page)  --seed N (1)\n"
     "             --chars N (characters of running text, 20000)  --exclude DIR (repeatable)\n"
+    "             --hold-out DIR (repeatable: its paragraphs are dropped from the chosen text)\n"
     "             --line-spacing EM (1.5)  --max-pages N  --weight EM (0: stroke weight change)\n"
     "             degradations: --reduce K (render at K times the resolution, then reduce)\n"
     "             --skew DEG  --blur SIGMA  --spread S (0..1)  --noise SD  --threshold T (128)\n"
@@ -200,11 +201,11 @@ bool LoadExclusions(const std::vector<std::string>& folders, training::Paragraph
 }
 
 int Render(Arguments& args) {
-  if (!args.OnlyKnown({"--font",         "--size",          "--dpi",       "--grid",      "--text",
-                       "--chars",        "--exclude",       "--out",       "--name",      "--seed",
-                       "--line-spacing", "--no-wide-alnum", "--max-pages", "--reduce",    "--skew",
-                       "--blur",         "--spread",        "--noise",     "--threshold", "--specks-black",
-                       "--specks-white", "--weight",    "--as-scanned"}))
+  if (!args.OnlyKnown({"--font",         "--size",         "--dpi",           "--grid",      "--text",
+                       "--chars",        "--exclude",      "--hold-out",      "--out",       "--name",
+                       "--seed",         "--line-spacing", "--no-wide-alnum", "--max-pages", "--reduce",
+                       "--skew",         "--blur",         "--spread",        "--noise",     "--threshold",
+                       "--specks-black", "--specks-white", "--weight",        "--as-scanned"}))
     return UsageError(args.Error());
   training::RenderOptions options;
   if (!args.Has("--font") || !ParseFont(args.Get("--font"), options.Font))
@@ -241,6 +242,11 @@ int Render(Arguments& args) {
     const size_t excluded = exclusion.Filter(all);
     std::cout << "paragraphs: " << all.size() << " (" << excluded << " left out)\n";
     paragraphs = SelectRunningText(all, chars, static_cast<uint64_t>(seed));
+    // Held-out text is dropped after the choice, so that setting a text
+    // aside leaves the rest of the chosen text where it was.
+    training::ParagraphExclusion heldOut;
+    if (!LoadExclusions(args.All("--hold-out"), heldOut, error)) return InputError(error);
+    heldOut.Filter(paragraphs);
   }
 
   const auto renderDpi = static_cast<int32_t>(dpi * reduce);

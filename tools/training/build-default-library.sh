@@ -4,8 +4,10 @@
 # renders the training pages (two jobs at a time), builds Word.Dat from the
 # corpus, teaches the library from the pages and corrects it on the pages
 # marked for correction. Paragraphs that occur on the developer test pages
-# or in the held-out text (held-out/ beside this script, read by
-# bench/accuracy/held-out.sh) are left out of every page and of Word.Dat. PELLAR_TRAIN_JOBS sets the
+# are left out of every page and of Word.Dat, and so is the held-out text
+# (held-out/ beside this script, read by bench/accuracy/held-out.sh); it is
+# dropped from the pages after their text is chosen, so that setting it
+# aside left the other training text as it was. PELLAR_TRAIN_JOBS sets the
 # number of rendering jobs (default: the number of cores);
 # PELLAR_KEEP_TRAINING_PAGES=1 keeps the rendered pages in WORK_DIR/pages.
 #
@@ -21,8 +23,9 @@ jobs="${PELLAR_TRAIN_JOBS:-$(nproc)}"
 held_back="$shared/dev-pages"
 corpus="$shared/corpus"
 start=$(date +%s)
-exclude=(--exclude "$(dirname "$0")/held-out")
-[ -d "$held_back" ] && exclude+=(--exclude "$held_back")
+held_out="$(dirname "$0")/held-out"
+exclude=()
+[ -d "$held_back" ] && exclude=(--exclude "$held_back")
 
 font_path() {  # FILE → full path under the system font folders, or nothing
   find /usr/share/fonts -name "$1" -print -quit 2>/dev/null
@@ -59,7 +62,7 @@ while read -r kind rest; do
   fi
   case "$source" in
     grid) text=(--grid) ;;
-    luxun | debian-docs) text=(--text "$corpus/$source.txt" --chars "$chars" "${exclude[@]}") ;;
+    luxun | debian-docs) text=(--text "$corpus/$source.txt" --chars "$chars" "${exclude[@]}" --hold-out "$held_out") ;;
     *) echo "$config:$line: unknown text source $source" >&2; exit 1 ;;
   esac
   echo "$train render --font $path:$face --size $size --dpi $dpi ${text[*]} --seed $line" \
@@ -72,7 +75,7 @@ echo "default library: rendering $(wc -l <"$work/render-jobs") page sets"
 xargs -P "$jobs" -I{} sh -c '{} >/dev/null' <"$work/render-jobs"
 
 echo "default library: Word.Dat"
-"$train" wordpairs --out "$work/Word.Dat" "${exclude[@]}" "${wordpair_options[@]}" \
+"$train" wordpairs --out "$work/Word.Dat" "${exclude[@]}" --exclude "$held_out" "${wordpair_options[@]}" \
   "$corpus/luxun.txt" "$corpus/debian-docs.txt"
 
 # Pages are taught set by set in the order of the configuration.

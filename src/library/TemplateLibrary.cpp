@@ -1,13 +1,21 @@
 // The template library in memory and its files ZEZID.D00 … ZEZID.D31.
 //
-// Every table keeps one slot per feature index (see ListSlot); the classifier
-// reads a slot's values up to the terminator. A file is an index of 15625
-// little-endian 32-bit offsets, a filler byte, and the slots one after another
-// in feature-index order; an offset counts from the filler byte, so the first
-// slot is at 1 and 0 means "no list". Loading checks every offset and list
-// against the file before anything is used; saving writes each table to a
+// A file is an index of 15625 little-endian 32-bit offsets, a filler byte, and
+// the slots one after another in feature-index order; an offset counts from
+// the filler byte, so the first slot is at 1 and 0 means "no list".
+//
+// In memory every table keeps its lists packed one after another in
+// feature-index order, as the classifier reads them: neighbouring feature
+// values lie close together, and a lookup is one index read. Loading builds
+// this form straight from the file image in one pass that checks every offset
+// and list against the file before anything is used. The slots of ListSlot,
+// one allocation per list, are built only for a table that learning changes;
+// from then on the slots are the table and the packed lists are rebuilt from
+// them on the first read after a change. Saving writes each table to a
 // temporary file beside the old one and renames it over it when complete.
 #include "library/TemplateLibrary.h"
+
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -33,11 +41,24 @@ constexpr size_t kSlotGroupBytes = kSlotGroupValues * sizeof(CharIndex);
 constexpr uint8_t kFillerByte = 0;
 constexpr const char* kFileNameFormat = "ZEZID.D%.2d";
 constexpr const char* kFirstTenPrefix = "ZEZID.D0";  // the files of tables 0 … 9
+constexpr uint32_t kNoList = UINT32_MAX;
 
-using Table = std::vector<ListSlot>;
+struct Table {
+  // Per feature index the position of its list in Values, or kNoList; empty
+  // for a table without any list.
+  std::vector<uint32_t> Start;
+  // The lists, each ended by 0.
+  std::vector<CharIndex> Values;
+  // The packed lists hold the table (false only after a slot was handed out).
+  bool PackedValid = true;
+  // One slot per feature index once learning has asked for one; empty before.
+  std::vector<ListSlot> Slots;
+  // Counts the changes (loading, clearing, handing out a slot).
+  uint64_t Version = 0;
+};
 
 std::vector<Table>& Tables() {
-  static std::vector<Table> tables(kTableCount, Table(kFeatureIndexCount));
+  static std::vector<Table> tables(kTableCount);
   return tables;
 }
 
@@ -64,42 +85,45 @@ bool AnyFirstTenFile(const std::string& folder) {
   return false;
 }
 
-bool ReadWholeFile(std::FILE* file, std::vector<uint8_t>& bytes) {
-  uint8_t buffer[65536];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-    bytes.insert(bytes.end(), buffer, buffer + got);
-  return !std::ferror(file);
+// Reads the open file whole, in one read of the size it reports.
+bool ReadOpenFile(std::FILE* file, std::vector<uint8_t>& bytes) {
+  struct stat info {};
+  if (fstat(fileno(file), &info) != 0 || info.st_size < 0) return false;
+  bytes.resize(static_cast<size_t>(info.st_size));
+  if (!bytes.empty() && std::fread(bytes.data(), 1, bytes.size(), file) != bytes.size()) return false;
+  return std::fgetc(file) == EOF && !std::ferror(file);
 }
 
-// One list of a loaded block: the slot must start on a slot boundary inside
-// the block and its terminator must lie inside the block; every value must be
-// a character index, since the classifier counts votes by index.
-bool ReadList(const uint8_t* block, size_t blockSize, uint32_t offset, ListSlot& slot) {
+// Appends the list at `offset` of a loaded block and its terminator. The slot
+// must start on a slot boundary inside the block and its terminator must lie
+// inside the block; every value must be a character index, since the
+// classifier counts votes by index.
+bool PackList(const uint8_t* block, size_t blockSize, uint32_t offset, std::vector<CharIndex>& values) {
   if (offset >= blockSize || (offset - 1) % kSlotGroupBytes != 0) return false;
-  std::vector<CharIndex> values;
   for (size_t pos = offset; pos + 1 < blockSize; pos += sizeof(CharIndex)) {
     const uint16_t value = platform::GetLe16(block + pos);
-    if (value == 0) {
-      slot.assign(SlotValuesFor(values.size()), 0);
-      std::copy(values.begin(), values.end(), slot.begin());
-      return true;
-    }
     if (value > kMaxCharIndex) return false;
     values.push_back(value);
+    if (value == 0) return true;
   }
   return false;
 }
 
-// Parses a table file image; false for a file that is short or inconsistent.
+// Parses a table file image into packed lists; false for a file that is
+// short or inconsistent.
 bool ParseTable(const std::vector<uint8_t>& bytes, Table& table) {
   if (bytes.size() < kIndexBytes) return false;
   const uint8_t* block = bytes.data() + kIndexBytes;
   const size_t blockSize = bytes.size() - kIndexBytes;
+  table.Start.assign(kFeatureIndexCount, kNoList);
+  table.Values.reserve(blockSize / sizeof(CharIndex));
   for (int32_t i = 0; i < kFeatureIndexCount; ++i) {
     const uint32_t offset = platform::GetLe32(bytes.data() + i * sizeof(uint32_t));
-    if (offset != 0 && !ReadList(block, blockSize, offset, table[i])) return false;
+    if (offset == 0) continue;
+    table.Start[static_cast<size_t>(i)] = static_cast<uint32_t>(table.Values.size());
+    if (!PackList(block, blockSize, offset, table.Values)) return false;
   }
+  table.Values.shrink_to_fit();
   return true;
 }
 
@@ -109,9 +133,31 @@ bool LoadTable(int32_t t, Table& table) {
   std::FILE* file = std::fopen(TablePath(t).c_str(), "rb");
   if (!file) return true;
   std::vector<uint8_t> bytes;
-  const bool read = ReadWholeFile(file, bytes);
+  const bool read = ReadOpenFile(file, bytes);
   std::fclose(file);
   return read && ParseTable(bytes, table);
+}
+
+// The list of a table at a feature index from its packed form: the values up
+// to the terminator, or nullptr.
+const CharIndex* PackedList(const Table& table, int32_t featureIndex) {
+  if (table.Start.empty()) return nullptr;
+  const uint32_t start = table.Start[static_cast<size_t>(featureIndex)];
+  return start == kNoList ? nullptr : table.Values.data() + start;
+}
+
+// The list at a feature index as the table holds it now: from the slots when
+// learning has built them, else packed.
+const CharIndex* CurrentList(const Table& table, int32_t featureIndex) {
+  if (table.Slots.empty()) return PackedList(table, featureIndex);
+  const ListSlot& slot = table.Slots[static_cast<size_t>(featureIndex)];
+  return slot.empty() ? nullptr : slot.data();
+}
+
+size_t LengthOf(const CharIndex* list) {
+  size_t n = 0;
+  while (list[n] != 0) ++n;
+  return n;
 }
 
 std::vector<uint8_t> TableImage(const Table& table) {
@@ -119,10 +165,11 @@ std::vector<uint8_t> TableImage(const Table& table) {
   image.push_back(kFillerByte);
   uint32_t offset = 1;
   for (int32_t i = 0; i < kFeatureIndexCount; ++i) {
-    const ListSlot& slot = table[i];
-    if (slot.empty()) continue;
-    const size_t values = SlotValuesFor(ListLength(slot));
-    for (size_t k = 0; k < values; ++k) platform::AppendLe16(image, k < slot.size() ? slot[k] : 0);
+    const CharIndex* list = CurrentList(table, i);
+    if (list == nullptr) continue;
+    const size_t length = LengthOf(list);
+    const size_t values = SlotValuesFor(length);
+    for (size_t k = 0; k < values; ++k) platform::AppendLe16(image, k < length ? list[k] : 0);
     platform::PutLe32(image.data() + i * sizeof(uint32_t), offset);
     offset += static_cast<uint32_t>(values * sizeof(CharIndex));
   }
@@ -136,43 +183,42 @@ bool ReplaceTableFile(const fs::path& path, const std::vector<uint8_t>& image) {
   return false;
 }
 
-// The lists of a table packed one after another in feature-index order, as
-// the classifier reads them: neighbouring feature values lie close together in
-// memory, and a lookup is one index read instead of a slot's own allocation.
-// Only indices the vote table has are packed.
-// Rebuilt from the slots after any change to the table.
-constexpr uint32_t kNoList = UINT32_MAX;
-struct PackedTable {
-  bool Valid = false;
-  std::vector<uint32_t> Start;  // per feature index: first value, or kNoList
-  std::vector<CharIndex> Values;
-};
-
-PackedTable& ListsOfTable(int32_t table) {
-  static std::vector<PackedTable> packed(kTableCount);
-  return packed[static_cast<size_t>(table)];
-}
-
-void Pack(int32_t table, PackedTable& packed) {
-  const Table& slots = Tables()[table];
-  packed.Start.assign(kFeatureIndexCount, kNoList);
-  packed.Values.clear();
+// The slots of a table, built from its packed lists.
+void BuildSlots(Table& table) {
+  table.Slots.assign(kFeatureIndexCount, ListSlot());
   for (int32_t i = 0; i < kFeatureIndexCount; ++i) {
-    const ListSlot& slot = slots[i];
-    if (slot.empty()) continue;
-    packed.Start[static_cast<size_t>(i)] = static_cast<uint32_t>(packed.Values.size());
-    // Loading and learning admit only valid indices; the check keeps the
-    // classifier's vote table safe from any other slot content all the same.
-    const auto end = slot.begin() + static_cast<std::ptrdiff_t>(ListLength(slot));
-    std::copy_if(slot.begin(), end, std::back_inserter(packed.Values),
-                 [](CharIndex c) { return c <= kMaxCharIndex; });
-    packed.Values.push_back(0);
+    const CharIndex* list = PackedList(table, i);
+    if (list == nullptr) continue;
+    const size_t length = LengthOf(list);
+    ListSlot& slot = table.Slots[static_cast<size_t>(i)];
+    slot.assign(SlotValuesFor(length), 0);
+    std::copy(list, list + length, slot.begin());
   }
-  packed.Valid = true;
 }
 
-void InvalidatePacked() {
-  for (int32_t t = 0; t < kTableCount; ++t) ListsOfTable(t).Valid = false;
+// The packed lists of a table, rebuilt from its slots. Loading and learning
+// admit only valid indices; the check keeps the classifier's vote table safe
+// from any other slot content all the same.
+void Pack(Table& table) {
+  table.Start.assign(kFeatureIndexCount, kNoList);
+  table.Values.clear();
+  for (int32_t i = 0; i < kFeatureIndexCount; ++i) {
+    const ListSlot& slot = table.Slots[static_cast<size_t>(i)];
+    if (slot.empty()) continue;
+    table.Start[static_cast<size_t>(i)] = static_cast<uint32_t>(table.Values.size());
+    const auto end = slot.begin() + static_cast<std::ptrdiff_t>(ListLength(slot));
+    std::copy_if(slot.begin(), end, std::back_inserter(table.Values),
+                 [](CharIndex c) { return c <= kMaxCharIndex; });
+    table.Values.push_back(0);
+  }
+  table.PackedValid = true;
+}
+
+// Empties a table; its version goes on counting.
+void ResetTable(Table& table) {
+  const uint64_t version = table.Version + 1;
+  table = Table{};
+  table.Version = version;
 }
 
 }  // namespace
@@ -184,20 +230,25 @@ size_t ListLength(const ListSlot& slot) {
 }
 
 ListSlot& LibrarySlot(int32_t table, int32_t featureIndex) {
-  ListsOfTable(table).Valid = false;
-  return Tables()[table][featureIndex];
+  Table& t = Tables()[static_cast<size_t>(table)];
+  if (t.Slots.empty()) BuildSlots(t);
+  t.PackedValid = false;
+  ++t.Version;
+  return t.Slots[static_cast<size_t>(featureIndex)];
 }
 
 const CharIndex* SlotList(int32_t table, int32_t featureIndex) {
-  const ListSlot& slot = Tables()[table][featureIndex];
-  return slot.empty() ? nullptr : slot.data();
+  return CurrentList(Tables()[static_cast<size_t>(table)], featureIndex);
 }
 
 const CharIndex* LibraryList(int32_t table, int32_t featureIndex) {
-  PackedTable& packed = ListsOfTable(table);
-  if (!packed.Valid) Pack(table, packed);
-  const uint32_t start = packed.Start[static_cast<size_t>(featureIndex)];
-  return start == kNoList ? nullptr : packed.Values.data() + start;
+  Table& t = Tables()[static_cast<size_t>(table)];
+  if (!t.PackedValid) Pack(t);
+  return PackedList(t, featureIndex);
+}
+
+uint64_t TableVersion(int32_t table) {
+  return Tables()[static_cast<size_t>(table)].Version;
 }
 
 void SetProgramFolder(const std::string& folder) {
@@ -217,20 +268,23 @@ bool LoadLibrary(const LoadProgress* progress) {
   ClearLibrary();
   if (progress) (*progress)(0);
   if (!AnyFirstTenFile(ProgramFolder())) return progress != nullptr;
-  std::vector<Table> loaded(kTableCount, Table(kFeatureIndexCount));
+  std::vector<Table> loaded(kTableCount);
   for (int32_t t = 0; t < kTableCount; ++t) {
     if (progress) (*progress)(t);
-    if (!LoadTable(t, loaded[t])) return false;
+    if (!LoadTable(t, loaded[static_cast<size_t>(t)])) return false;
   }
-  Tables() = std::move(loaded);
-  InvalidatePacked();
+  for (int32_t t = 0; t < kTableCount; ++t) {
+    Table& table = Tables()[static_cast<size_t>(t)];
+    loaded[static_cast<size_t>(t)].Version = table.Version + 1;
+    table = std::move(loaded[static_cast<size_t>(t)]);
+  }
   return true;
 }
 
 bool SaveLibrary(bool write) {
   if (write) {
     for (int32_t t = 0; t < kTableCount; ++t) {
-      if (!ReplaceTableFile(TablePath(t), TableImage(Tables()[t]))) return false;
+      if (!ReplaceTableFile(TablePath(t), TableImage(Tables()[static_cast<size_t>(t)]))) return false;
     }
   }
   ClearLibrary();
@@ -238,17 +292,16 @@ bool SaveLibrary(bool write) {
 }
 
 void ClearLibrary() {
-  for (Table& table : Tables()) {
-    for (ListSlot& slot : table) ListSlot().swap(slot);
-  }
-  InvalidatePacked();
+  for (Table& table : Tables()) ResetTable(table);
 }
 
 TableStats StatsOfTable(int32_t table) {
   TableStats stats;
-  for (const ListSlot& slot : Tables()[table]) {
-    if (slot.empty()) continue;
-    const int32_t length = static_cast<int32_t>(ListLength(slot));
+  const Table& t = Tables()[static_cast<size_t>(table)];
+  for (int32_t i = 0; i < kFeatureIndexCount; ++i) {
+    const CharIndex* list = CurrentList(t, i);
+    if (list == nullptr) continue;
+    const auto length = static_cast<int32_t>(LengthOf(list));
     ++stats.Lists;
     stats.Entries += length;
     stats.LongestList = std::max(stats.LongestList, length);

@@ -2,8 +2,9 @@
 // inverted template library.
 //
 // Every word looks up the list of its table at its own value and at the
-// twelve values one digit away, and each character found gets the word's
-// weight once (LastWord remembers which word voted last). Fixed shape rules
+// twelve values one digit away (in the Latin range modes the lists cut down
+// to the mode's ranges, RangeLists.h), and each character found gets the
+// word's weight once (LastWord remembers which word voted last). Fixed shape rules
 // adjust the votes of a few characters by the cell's aspect and size; the
 // characters with the best (and a close second) vote inside the range mode's
 // index ranges become the candidates. The word-pair context then favours
@@ -33,26 +34,9 @@ using library::CharIndex;
 
 // --- shape lists and ranges -------------------------------------------------
 
-struct IndexRange {
-  int32_t First, Last;  // inclusive
-};
-
 constexpr CharCode kFullWidthFirstCode = MakeCode(0xA3, 0xA1);  // ！
 constexpr CharCode kFullWidthLastCode = MakeCode(0xA3, 0xFE);   // ￣
 constexpr CharCode kHanziOneCode = MakeCode(0xD2, 0xBB);        // 一
-
-struct RangeSet {
-  IndexRange Ranges[3];
-  int32_t Count;
-};
-
-RangeSet RangesOfMode(int32_t rangeMode) {
-  const IndexRange fullWidth{FullWidthFirst, FullWidthLast};
-  const IndexRange one{HanziOne, HanziOne};
-  if (rangeMode == kRangeLatin) return {{{AsciiPairFirst, library::kMaxCharIndex}, fullWidth, one}, 3};
-  if (rangeMode == kRangeSingleLatin) return {{fullWidth, one, {}}, 2};
-  return {{{1, library::kMaxCharIndex}, {}, {}}, 1};
-}
 
 template <size_t N>
 void BuildShapeList(ShapeList<N>& list, const char* utf8) {
@@ -98,8 +82,8 @@ struct CellLists {
 };
 CellLists Lookups;
 
-void AddList(int32_t w, int32_t index) {
-  const CharIndex* list = library::LibraryList(w, index);
+void AddList(const ModeLists& lists, int32_t w, int32_t index) {
+  const CharIndex* list = lists.At(index);
   if (list == nullptr) return;
   __builtin_prefetch(list);
   Lookups.List[w][Lookups.Count[w]++] = list;
@@ -108,16 +92,17 @@ void AddList(int32_t w, int32_t index) {
 // The word at its own value and at the twelve values one digit away, in the
 // order p = 0 down, p = 0 up, p = 1 down, … p = 5 up. A digit step of the
 // decimal word is a step of 5^p in its feature index.
-void GatherLists(int32_t w, int32_t word) {
+void GatherLists(int32_t w, int32_t word, int32_t rangeMode) {
   Lookups.Count[w] = 0;
+  const ModeLists lists(w, rangeMode);
   const int32_t index = library::FeatureWordToIndex(word);
-  AddList(w, index);
+  AddList(lists, w, index);
   int32_t power = 1;
   int32_t indexStep = 1;
   for (int32_t p = 0; p < kDigits; ++p, power *= 10, indexStep *= kMaxDigit + 1) {
     const int32_t digit = (word / power) % 10;
-    if (digit >= 1) AddList(w, index - indexStep);
-    if (digit <= kMaxDigit - 1) AddList(w, index + indexStep);
+    if (digit >= 1) AddList(lists, w, index - indexStep);
+    if (digit <= kMaxDigit - 1) AddList(lists, w, index + indexStep);
   }
 }
 
@@ -347,7 +332,7 @@ void ClassifyCell(CharBlock& block, int32_t rangeMode, bool useContext) {
   std::memset(LastWord, 0xFF, sizeof(LastWord));  // every entry −1
   PackFeatures(block);
   for (int32_t w = 0; w < kFeatureWords; ++w) {
-    GatherLists(w, block.Features[w]);
+    GatherLists(w, block.Features[w], rangeMode);
     block.FeatureHits[w] = Lookups.Count[w] > 0 ? 1 : 0;
   }
   for (int32_t w = 0; w < kFeatureWords; ++w) VoteWord(w);

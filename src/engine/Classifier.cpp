@@ -73,20 +73,28 @@ int32_t WeightOfWord(int32_t w) {
 
 constexpr int32_t kLookupsPerWord = 13;  // the word itself and twelve neighbours
 
-// The lists one cell looks up, gathered before any vote is counted so that
-// the memory of all of them is fetched at once instead of one list after the
-// other. The order of voting does not change the votes.
+// The list entries one cell looks up, gathered before any vote is counted so
+// that the memory of all of them is asked for at once instead of one list
+// after the other. The order of voting does not change the votes.
+struct ListSpan {
+  const CharIndex* First;
+  uint32_t Count;  // entries, the terminator not counted
+};
 struct CellLists {
-  const CharIndex* List[kFeatureWords][kLookupsPerWord];
+  ListSpan Span[kFeatureWords][kLookupsPerWord];
   int32_t Count[kFeatureWords];
 };
 CellLists Lookups;
 
-void AddList(const ModeLists& lists, int32_t w, int32_t index) {
-  const CharIndex* list = lists.At(index);
-  if (list == nullptr) return;
-  __builtin_prefetch(list);
-  Lookups.List[w][Lookups.Count[w]++] = list;
+constexpr size_t kCacheLineValues = 64 / sizeof(CharIndex);
+
+void AddList(const library::PackedLists& lists, int32_t w, int32_t index) {
+  const uint32_t first = lists.Offsets[index];
+  const uint32_t end = lists.Offsets[index + 1];
+  if (first == end) return;  // no list
+  const CharIndex* entries = lists.Values + first;
+  for (uint32_t k = 0; k < end - first; k += kCacheLineValues) __builtin_prefetch(entries + k);
+  Lookups.Span[w][Lookups.Count[w]++] = {entries, end - first - 1};
 }
 
 // The word at its own value and at the twelve values one digit away, in the
@@ -94,7 +102,7 @@ void AddList(const ModeLists& lists, int32_t w, int32_t index) {
 // decimal word is a step of 5^p in its feature index.
 void GatherLists(int32_t w, int32_t word, int32_t rangeMode) {
   Lookups.Count[w] = 0;
-  const ModeLists lists(w, rangeMode);
+  const library::PackedLists lists = ModeLists(w, rangeMode);
   const int32_t index = library::FeatureWordToIndex(word);
   AddList(lists, w, index);
   int32_t power = 1;
@@ -106,15 +114,19 @@ void GatherLists(int32_t w, int32_t word, int32_t rangeMode) {
   }
 }
 
-// Every character of the word's lists gets the word's weight once.
+// Every character of the word's lists gets the word's weight once. The test
+// whether the word has voted for the character already is taken as a 0 or 1
+// factor rather than a branch: it goes either way at random, and mispredicted
+// branches cost more than the arithmetic.
 void VoteWord(int32_t w) {
-  const int16_t weight = static_cast<int16_t>(WeightOfWord(w));
+  const int32_t weight = WeightOfWord(w);
   const auto wordNo = static_cast<int8_t>(w);
   for (int32_t i = 0; i < Lookups.Count[w]; ++i) {
-    for (const CharIndex* list = Lookups.List[w][i]; *list != 0; ++list) {
-      const CharIndex c = *list;
-      if (LastWord[c] == wordNo) continue;  // the lists hold valid indices only
-      Votes[c] = static_cast<int16_t>(Votes[c] + weight);
+    const ListSpan& span = Lookups.Span[w][i];
+    for (uint32_t k = 0; k < span.Count; ++k) {
+      const CharIndex c = span.First[k];  // the lists hold valid indices only
+      const int32_t first = LastWord[c] != wordNo;
+      Votes[c] = static_cast<int16_t>(Votes[c] + weight * first);
       LastWord[c] = wordNo;
     }
   }

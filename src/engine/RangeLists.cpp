@@ -1,10 +1,7 @@
 // Range modes and cut-down lists (see RangeLists.h).
 //
-// A cut-down table keeps, per feature index, where its list starts in one
-// block of values; every list without an entry inside the ranges shares the
-// empty list at the front of the block. It is cut on first use and again
-// whenever the library's version of the table or the ranges differ from the
-// ones it was cut from.
+// A cut-down table is cut on first use and again whenever the library's
+// version of the table or the ranges differ from the ones it was cut from.
 #include "engine/RangeLists.h"
 
 #include <array>
@@ -17,8 +14,6 @@ namespace engine {
 
 namespace {
 
-constexpr uint32_t kNoList = UINT32_MAX;
-constexpr uint32_t kEmptyList = 0;
 constexpr int32_t kModeCount = 4;
 
 bool SameRanges(const RangeSet& a, const RangeSet& b) {
@@ -36,40 +31,34 @@ bool InRanges(const RangeSet& ranges, int32_t c) {
   return false;
 }
 
-}  // namespace
-
 struct CutTable {
   bool Built = false;
   uint64_t Version = 0;
   RangeSet Ranges{};
-  std::vector<uint32_t> Start;
+  std::vector<uint32_t> Offsets;
   std::vector<library::CharIndex> Values;
 
   void CutFrom(int32_t table, const RangeSet& ranges) {
-    Start.assign(library::kFeatureIndexCount, kNoList);
-    Values.assign(1, 0);  // the shared empty list
+    const library::PackedLists lists = library::LibraryLists(table);
+    Offsets.resize(library::kFeatureIndexCount + 1);
+    Values.clear();
     for (int32_t i = 0; i < library::kFeatureIndexCount; ++i) {
-      const library::CharIndex* list = library::LibraryList(table, i);
-      if (list == nullptr) continue;
-      const size_t start = Values.size();
-      for (; *list != 0; ++list) {
-        if (InRanges(ranges, *list)) Values.push_back(*list);
+      Offsets[static_cast<size_t>(i)] = static_cast<uint32_t>(Values.size());
+      const uint32_t first = lists.Offsets[i];
+      const uint32_t end = lists.Offsets[i + 1];
+      if (first == end) continue;
+      for (uint32_t k = first; k + 1 < end; ++k) {
+        if (InRanges(ranges, lists.Values[k])) Values.push_back(lists.Values[k]);
       }
-      if (Values.size() == start) {
-        Start[static_cast<size_t>(i)] = kEmptyList;
-      } else {
-        Start[static_cast<size_t>(i)] = static_cast<uint32_t>(start);
-        Values.push_back(0);
-      }
+      Values.push_back(0);
     }
+    Offsets[library::kFeatureIndexCount] = static_cast<uint32_t>(Values.size());
     Values.shrink_to_fit();
     Built = true;
     Version = library::TableVersion(table);
     Ranges = ranges;
   }
 };
-
-namespace {
 
 CutTable& CutTableOf(int32_t table, int32_t rangeMode) {
   static std::array<std::array<CutTable, library::kTableCount>, kModeCount> tables;
@@ -91,14 +80,10 @@ RangeSet RangesOfMode(int32_t rangeMode) {
   return {{{1, library::kMaxCharIndex}, {}, {}}, 1};
 }
 
-ModeLists::ModeLists(int32_t table, int32_t rangeMode)
-    : Table(table),
-      Cut(rangeMode == kRangeLatin || rangeMode == kRangeSingleLatin ? &CutTableOf(table, rangeMode) : nullptr) {}
-
-const library::CharIndex* ModeLists::At(int32_t featureIndex) const {
-  if (Cut == nullptr) return library::LibraryList(Table, featureIndex);
-  const uint32_t start = Cut->Start[static_cast<size_t>(featureIndex)];
-  return start == kNoList ? nullptr : Cut->Values.data() + start;
+library::PackedLists ModeLists(int32_t table, int32_t rangeMode) {
+  if (rangeMode != kRangeLatin && rangeMode != kRangeSingleLatin) return library::LibraryLists(table);
+  const CutTable& cut = CutTableOf(table, rangeMode);
+  return {cut.Offsets.data(), cut.Values.data()};
 }
 
 }  // namespace engine

@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-#include "library/CharIndex.h"
+#include "library/TemplateLibrary.h"
 
 namespace engine {
 
@@ -32,21 +32,12 @@ struct RangeSet {
 
 RangeSet RangesOfMode(int32_t rangeMode);
 
-struct CutTable;
-
 // The lists of one library table as a classification in one range mode
-// reads them: the library's own lists in mode 0, else the lists cut down to
-// the mode's ranges (cut again when the table or the ranges changed).
-class ModeLists {
- public:
-  ModeLists(int32_t table, int32_t rangeMode);
-  // The list at a feature index, ended by 0 (a cut-down list may hold no
-  // entry), or nullptr where the library has no list.
-  const library::CharIndex* At(int32_t featureIndex) const;
-
- private:
-  int32_t Table;
-  const CutTable* Cut;  // nullptr in mode 0
-};
+// reads them, in the library's packed layout: the library's own lists in
+// mode 0, else the lists cut down to the mode's ranges, where a list of the
+// library keeps its place even when none of its entries is in range. The
+// cut is made again when the table or the ranges changed; the view is valid
+// until then.
+library::PackedLists ModeLists(int32_t table, int32_t rangeMode);
 
 }  // namespace engine

@@ -41,13 +41,12 @@ constexpr size_t kSlotGroupBytes = kSlotGroupValues * sizeof(CharIndex);
 constexpr uint8_t kFillerByte = 0;
 constexpr const char* kFileNameFormat = "ZEZID.D%.2d";
 constexpr const char* kFirstTenPrefix = "ZEZID.D0";  // the files of tables 0 … 9
-constexpr uint32_t kNoList = UINT32_MAX;
 
 struct Table {
-  // Per feature index the position of its list in Values, or kNoList; empty
-  // for a table without any list.
-  std::vector<uint32_t> Start;
-  // The lists, each ended by 0.
+  // The list of feature index i occupies Values[Offsets[i] … Offsets[i + 1]):
+  // its characters and the terminator 0; an index without a list occupies
+  // nothing. Empty for a table without any list.
+  std::vector<uint32_t> Offsets;
   std::vector<CharIndex> Values;
   // The packed lists hold the table (false only after a slot was handed out).
   bool PackedValid = true;
@@ -115,14 +114,14 @@ bool ParseTable(const std::vector<uint8_t>& bytes, Table& table) {
   if (bytes.size() < kIndexBytes) return false;
   const uint8_t* block = bytes.data() + kIndexBytes;
   const size_t blockSize = bytes.size() - kIndexBytes;
-  table.Start.assign(kFeatureIndexCount, kNoList);
+  table.Offsets.resize(kFeatureIndexCount + 1);
   table.Values.reserve(blockSize / sizeof(CharIndex));
   for (int32_t i = 0; i < kFeatureIndexCount; ++i) {
+    table.Offsets[static_cast<size_t>(i)] = static_cast<uint32_t>(table.Values.size());
     const uint32_t offset = platform::GetLe32(bytes.data() + i * sizeof(uint32_t));
-    if (offset == 0) continue;
-    table.Start[static_cast<size_t>(i)] = static_cast<uint32_t>(table.Values.size());
-    if (!PackList(block, blockSize, offset, table.Values)) return false;
+    if (offset != 0 && !PackList(block, blockSize, offset, table.Values)) return false;
   }
+  table.Offsets[kFeatureIndexCount] = static_cast<uint32_t>(table.Values.size());
   table.Values.shrink_to_fit();
   return true;
 }
@@ -141,9 +140,9 @@ bool LoadTable(int32_t t, Table& table) {
 // The list of a table at a feature index from its packed form: the values up
 // to the terminator, or nullptr.
 const CharIndex* PackedList(const Table& table, int32_t featureIndex) {
-  if (table.Start.empty()) return nullptr;
-  const uint32_t start = table.Start[static_cast<size_t>(featureIndex)];
-  return start == kNoList ? nullptr : table.Values.data() + start;
+  if (table.Offsets.empty()) return nullptr;
+  const uint32_t start = table.Offsets[static_cast<size_t>(featureIndex)];
+  return start == table.Offsets[static_cast<size_t>(featureIndex) + 1] ? nullptr : table.Values.data() + start;
 }
 
 // The list at a feature index as the table holds it now: from the slots when
@@ -200,18 +199,32 @@ void BuildSlots(Table& table) {
 // admit only valid indices; the check keeps the classifier's vote table safe
 // from any other slot content all the same.
 void Pack(Table& table) {
-  table.Start.assign(kFeatureIndexCount, kNoList);
+  table.Offsets.resize(kFeatureIndexCount + 1);
   table.Values.clear();
   for (int32_t i = 0; i < kFeatureIndexCount; ++i) {
+    table.Offsets[static_cast<size_t>(i)] = static_cast<uint32_t>(table.Values.size());
     const ListSlot& slot = table.Slots[static_cast<size_t>(i)];
     if (slot.empty()) continue;
-    table.Start[static_cast<size_t>(i)] = static_cast<uint32_t>(table.Values.size());
     const auto end = slot.begin() + static_cast<std::ptrdiff_t>(ListLength(slot));
     std::copy_if(slot.begin(), end, std::back_inserter(table.Values),
                  [](CharIndex c) { return c <= kMaxCharIndex; });
     table.Values.push_back(0);
   }
+  table.Offsets[kFeatureIndexCount] = static_cast<uint32_t>(table.Values.size());
   table.PackedValid = true;
+}
+
+// The table with its packed lists up to date.
+const Table& PackedTableOf(int32_t table) {
+  Table& t = Tables()[static_cast<size_t>(table)];
+  if (!t.PackedValid) Pack(t);
+  return t;
+}
+
+// The offsets of a table without lists: every index occupies nothing.
+const std::vector<uint32_t>& EmptyOffsets() {
+  static const std::vector<uint32_t> offsets(kFeatureIndexCount + 1, 0);
+  return offsets;
 }
 
 // Empties a table; its version goes on counting.
@@ -242,9 +255,13 @@ const CharIndex* SlotList(int32_t table, int32_t featureIndex) {
 }
 
 const CharIndex* LibraryList(int32_t table, int32_t featureIndex) {
-  Table& t = Tables()[static_cast<size_t>(table)];
-  if (!t.PackedValid) Pack(t);
-  return PackedList(t, featureIndex);
+  return PackedList(PackedTableOf(table), featureIndex);
+}
+
+PackedLists LibraryLists(int32_t table) {
+  const Table& t = PackedTableOf(table);
+  if (t.Offsets.empty()) return {EmptyOffsets().data(), nullptr};
+  return {t.Offsets.data(), t.Values.data()};
 }
 
 uint64_t TableVersion(int32_t table) {

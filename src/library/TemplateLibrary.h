@@ -27,6 +27,15 @@ constexpr int32_t kFeatureIndexCount = 15625;
 // lists, which are rebuilt on the first read after a change, so it suits many
 // reads between changes (recognition); learning and statistics read SlotList.
 const CharIndex* LibraryList(int32_t table, int32_t featureIndex);
+// The packed lists of a table for reading many of them fast: the list of
+// feature index i occupies Values[Offsets[i] … Offsets[i + 1]), its
+// characters followed by the terminator 0; an index without a list occupies
+// nothing. Valid until the table changes.
+struct PackedLists {
+  const uint32_t* Offsets;  // kFeatureIndexCount + 1 entries
+  const CharIndex* Values;
+};
+PackedLists LibraryLists(int32_t table);
 // Changes whenever the table may have changed (loading, clearing, a slot
 // handed out for learning), so that copies made from its lists can tell
 // when they are out of date.

@@ -20,6 +20,12 @@ constexpr CharCode kComma = MakeCode(0xA1, 0xA2);        // 、 (2)
 constexpr CharCode kExclamation = MakeCode(0xA3, 0xA1);  // ！ (189)
 constexpr CharCode kPair = MakeCode('a', 'b');           // ab (13132)
 
+// The list at a feature index, or nullptr where there is none.
+const library::CharIndex* At(const library::PackedLists& lists, int32_t featureIndex) {
+  const uint32_t first = lists.Offsets[featureIndex];
+  return first == lists.Offsets[featureIndex + 1] ? nullptr : lists.Values + first;
+}
+
 std::vector<library::CharIndex> Values(const library::CharIndex* list) {
   std::vector<library::CharIndex> values;
   for (; *list != 0; ++list) values.push_back(*list);
@@ -40,30 +46,31 @@ TEST_F(RangeListsTest, LatinModesKeepOnlyTheEntriesInTheirRanges) {
   library::LibraryAdd(4, 101, kHanzi);
   library::LibrarySlot(4, 102).assign(library::kSlotGroupValues, 0);  // present, empty
 
-  const ModeLists all(4, kRangeAll);
-  EXPECT_EQ(all.At(100), library::LibraryList(4, 100));
-  const ModeLists latin(4, kRangeLatin);
-  EXPECT_EQ(Values(latin.At(100)), (std::vector<library::CharIndex>{13132, 3505, 189}));
-  const ModeLists single(4, kRangeSingleLatin);
-  EXPECT_EQ(Values(single.At(100)), (std::vector<library::CharIndex>{3505, 189}));
-  for (const ModeLists* lists : {&latin, &single}) {
-    ASSERT_NE(lists->At(101), nullptr);  // a list, none of it in range
-    EXPECT_EQ(lists->At(101)[0], 0);
-    ASSERT_NE(lists->At(102), nullptr);
-    EXPECT_EQ(lists->At(102)[0], 0);
-    EXPECT_EQ(lists->At(103), nullptr);  // no list at all
+  EXPECT_EQ(At(ModeLists(4, kRangeAll), 100), library::LibraryList(4, 100));
+  EXPECT_EQ(At(ModeLists(4, kRangeAll), 103), nullptr);
+  EXPECT_EQ(Values(At(ModeLists(4, kRangeLatin), 100)), (std::vector<library::CharIndex>{13132, 3505, 189}));
+  EXPECT_EQ(Values(At(ModeLists(4, kRangeSingleLatin), 100)), (std::vector<library::CharIndex>{3505, 189}));
+  for (int32_t mode : {kRangeLatin, kRangeSingleLatin}) {
+    const library::PackedLists lists = ModeLists(4, mode);
+    ASSERT_NE(At(lists, 101), nullptr);  // a list, none of it in range
+    EXPECT_EQ(At(lists, 101)[0], 0);
+    ASSERT_NE(At(lists, 102), nullptr);
+    EXPECT_EQ(At(lists, 102)[0], 0);
+    EXPECT_EQ(At(lists, 103), nullptr);  // no list at all
+    EXPECT_EQ(At(lists, 0), nullptr);
+    EXPECT_EQ(At(lists, library::kFeatureIndexCount - 1), nullptr);
   }
 }
 
 TEST_F(RangeListsTest, TheCutFollowsLearningAndClearing) {
   library::LibraryAdd(9, 7, kHanzi);
-  EXPECT_EQ(ModeLists(9, kRangeLatin).At(7)[0], 0);
+  EXPECT_EQ(At(ModeLists(9, kRangeLatin), 7)[0], 0);
   library::LibraryAdd(9, 7, kPair);
-  EXPECT_EQ(Values(ModeLists(9, kRangeLatin).At(7)), (std::vector<library::CharIndex>{13132}));
+  EXPECT_EQ(Values(At(ModeLists(9, kRangeLatin), 7)), (std::vector<library::CharIndex>{13132}));
   library::LibraryRemove(9, 7, kPair);
-  EXPECT_EQ(ModeLists(9, kRangeLatin).At(7)[0], 0);
+  EXPECT_EQ(At(ModeLists(9, kRangeLatin), 7)[0], 0);
   library::ClearLibrary();
-  EXPECT_EQ(ModeLists(9, kRangeLatin).At(7), nullptr);
+  EXPECT_EQ(At(ModeLists(9, kRangeLatin), 7), nullptr);
 }
 
 }  // namespace

@@ -75,12 +75,17 @@ constexpr int32_t kLookupsPerWord = 13;  // the word itself and twelve neighbour
 
 // The list entries one cell looks up, gathered before any vote is counted so
 // that the memory of all of them is asked for at once instead of one list
-// after the other. The order of voting does not change the votes.
+// after the other: first the indices of all words (their offsets asked for),
+// then the lists (their entries asked for), then the votes. The order of
+// voting does not change the votes.
 struct ListSpan {
   const CharIndex* First;
   uint32_t Count;  // entries, the terminator not counted
 };
 struct CellLists {
+  library::PackedLists Lists[kFeatureWords];
+  int32_t Index[kFeatureWords][kLookupsPerWord];
+  int32_t IndexCount[kFeatureWords];
   ListSpan Span[kFeatureWords][kLookupsPerWord];
   int32_t Count[kFeatureWords];
 };
@@ -88,29 +93,40 @@ CellLists Lookups;
 
 constexpr size_t kCacheLineValues = 64 / sizeof(CharIndex);
 
-void AddList(const library::PackedLists& lists, int32_t w, int32_t index) {
-  const uint32_t first = lists.Offsets[index];
-  const uint32_t end = lists.Offsets[index + 1];
-  if (first == end) return;  // no list
-  const CharIndex* entries = lists.Values + first;
-  for (uint32_t k = 0; k < end - first; k += kCacheLineValues) __builtin_prefetch(entries + k);
-  Lookups.Span[w][Lookups.Count[w]++] = {entries, end - first - 1};
+void AddIndex(int32_t w, int32_t index) {
+  __builtin_prefetch(Lookups.Lists[w].Offsets + index);
+  Lookups.Index[w][Lookups.IndexCount[w]++] = index;
 }
 
 // The word at its own value and at the twelve values one digit away, in the
 // order p = 0 down, p = 0 up, p = 1 down, … p = 5 up. A digit step of the
 // decimal word is a step of 5^p in its feature index.
-void GatherLists(int32_t w, int32_t word, int32_t rangeMode) {
-  Lookups.Count[w] = 0;
-  const library::PackedLists lists = ModeLists(w, rangeMode);
+void GatherIndices(int32_t w, int32_t word, int32_t rangeMode) {
+  Lookups.Lists[w] = ModeLists(w, rangeMode);
+  Lookups.IndexCount[w] = 0;
   const int32_t index = library::FeatureWordToIndex(word);
-  AddList(lists, w, index);
+  AddIndex(w, index);
   int32_t power = 1;
   int32_t indexStep = 1;
   for (int32_t p = 0; p < kDigits; ++p, power *= 10, indexStep *= kMaxDigit + 1) {
     const int32_t digit = (word / power) % 10;
-    if (digit >= 1) AddList(lists, w, index - indexStep);
-    if (digit <= kMaxDigit - 1) AddList(lists, w, index + indexStep);
+    if (digit >= 1) AddIndex(w, index - indexStep);
+    if (digit <= kMaxDigit - 1) AddIndex(w, index + indexStep);
+  }
+}
+
+// The lists at the word's indices that exist, their entries asked for.
+void GatherLists(int32_t w) {
+  const library::PackedLists& lists = Lookups.Lists[w];
+  Lookups.Count[w] = 0;
+  for (int32_t k = 0; k < Lookups.IndexCount[w]; ++k) {
+    const int32_t index = Lookups.Index[w][k];
+    const uint32_t first = lists.Offsets[index];
+    const uint32_t end = lists.Offsets[index + 1];
+    if (first == end) continue;  // no list
+    const CharIndex* entries = lists.Values + first;
+    for (uint32_t v = 0; v < end - first; v += kCacheLineValues) __builtin_prefetch(entries + v);
+    Lookups.Span[w][Lookups.Count[w]++] = {entries, end - first - 1};
   }
 }
 
@@ -343,8 +359,9 @@ int32_t AspectTimesTen(const CharBlock& block) {
 void ClassifyCell(CharBlock& block, int32_t rangeMode, bool useContext) {
   std::memset(LastWord, 0xFF, sizeof(LastWord));  // every entry −1
   PackFeatures(block);
+  for (int32_t w = 0; w < kFeatureWords; ++w) GatherIndices(w, block.Features[w], rangeMode);
   for (int32_t w = 0; w < kFeatureWords; ++w) {
-    GatherLists(w, block.Features[w], rangeMode);
+    GatherLists(w);
     block.FeatureHits[w] = Lookups.Count[w] > 0 ? 1 : 0;
   }
   for (int32_t w = 0; w < kFeatureWords; ++w) VoteWord(w);

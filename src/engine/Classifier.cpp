@@ -4,10 +4,10 @@
 // Every word looks up the list of its table at its own value and at the
 // twelve values one digit away (in the Latin range modes the lists cut down
 // to the mode's ranges, RangeLists.h), and each character found gets the
-// word's weight once (LastWord remembers which word voted last). Fixed shape rules
-// adjust the votes of a few characters by the cell's aspect and size; the
-// characters with the best (and a close second) vote inside the range mode's
-// index ranges become the candidates. The word-pair context then favours
+// word's weight once (WordVoters.h keeps those characters per word value).
+// Fixed shape rules adjust the votes of a few characters by the cell's
+// aspect and size; the characters with the best (and a close second) vote
+// inside the range mode's index ranges become the candidates. The word-pair context then favours
 // likely predecessors in the previous block and seeds votes for likely
 // successors, and the look-alike rules settle a few similar pairs.
 #include "engine/Classifier.h"
@@ -21,6 +21,7 @@
 #include "engine/CellFeatures.h"
 #include "engine/EngineState.h"
 #include "engine/LookAlikeRules.h"
+#include "engine/WordVoters.h"
 #include "library/CharIndex.h"
 #include "library/TemplateLibrary.h"
 #include "library/WordPairs.h"
@@ -60,8 +61,6 @@ void AddVotes(const ShapeList<N>& list, int32_t amount, size_t from = 0) {
 
 // --- voting -------------------------------------------------------------------
 
-constexpr int32_t kDigits = 6;
-constexpr int32_t kMaxDigit = 4;
 constexpr int32_t kStrongWeight = 3;  // band 0 and crossing words
 constexpr int32_t kWeakWeight = 1;    // bands 1 and 2
 constexpr int32_t kFirstWeakWord = 12;
@@ -71,80 +70,18 @@ int32_t WeightOfWord(int32_t w) {
   return (w >= kFirstWeakWord && w <= kLastWeakWord) ? kWeakWeight : kStrongWeight;
 }
 
-constexpr int32_t kLookupsPerWord = 13;  // the word itself and twelve neighbours
-
-// The list entries one cell looks up, gathered before any vote is counted so
-// that the memory of all of them is asked for at once instead of one list
-// after the other: first the indices of all words (their offsets asked for),
-// then the lists (their entries asked for), then the votes. The order of
-// voting does not change the votes.
-struct ListSpan {
-  const CharIndex* First;
-  uint32_t Count;  // entries, the terminator not counted
-};
-struct CellLists {
-  library::PackedLists Lists[kFeatureWords];
-  int32_t Index[kFeatureWords][kLookupsPerWord];
-  int32_t IndexCount[kFeatureWords];
-  ListSpan Span[kFeatureWords][kLookupsPerWord];
-  int32_t Count[kFeatureWords];
-};
-CellLists Lookups;
-
 constexpr size_t kCacheLineValues = 64 / sizeof(CharIndex);
 
-void AddIndex(int32_t w, int32_t index) {
-  __builtin_prefetch(Lookups.Lists[w].Offsets + index);
-  Lookups.Index[w][Lookups.IndexCount[w]++] = index;
-}
-
-// The word at its own value and at the twelve values one digit away, in the
-// order p = 0 down, p = 0 up, p = 1 down, … p = 5 up. A digit step of the
-// decimal word is a step of 5^p in its feature index.
-void GatherIndices(int32_t w, int32_t word, int32_t rangeMode) {
-  Lookups.Lists[w] = ModeLists(w, rangeMode);
-  Lookups.IndexCount[w] = 0;
-  const int32_t index = library::FeatureWordToIndex(word);
-  AddIndex(w, index);
-  int32_t power = 1;
-  int32_t indexStep = 1;
-  for (int32_t p = 0; p < kDigits; ++p, power *= 10, indexStep *= kMaxDigit + 1) {
-    const int32_t digit = (word / power) % 10;
-    if (digit >= 1) AddIndex(w, index - indexStep);
-    if (digit <= kMaxDigit - 1) AddIndex(w, index + indexStep);
+// Every word gives its weight to each of its voters (each character once).
+// All the voters' memory is asked for before the first vote is counted.
+void Vote(const WordVoters* voters) {
+  for (int32_t w = 0; w < kFeatureWords; ++w) {
+    for (uint32_t k = 0; k < voters[w].Count; k += kCacheLineValues) __builtin_prefetch(voters[w].First + k);
   }
-}
-
-// The lists at the word's indices that exist, their entries asked for.
-void GatherLists(int32_t w) {
-  const library::PackedLists& lists = Lookups.Lists[w];
-  Lookups.Count[w] = 0;
-  for (int32_t k = 0; k < Lookups.IndexCount[w]; ++k) {
-    const int32_t index = Lookups.Index[w][k];
-    const uint32_t first = lists.Offsets[index];
-    const uint32_t end = lists.Offsets[index + 1];
-    if (first == end) continue;  // no list
-    const CharIndex* entries = lists.Values + first;
-    for (uint32_t v = 0; v < end - first; v += kCacheLineValues) __builtin_prefetch(entries + v);
-    Lookups.Span[w][Lookups.Count[w]++] = {entries, end - first - 1};
-  }
-}
-
-// Every character of the word's lists gets the word's weight once. The test
-// whether the word has voted for the character already is taken as a 0 or 1
-// factor rather than a branch: it goes either way at random, and mispredicted
-// branches cost more than the arithmetic.
-void VoteWord(int32_t w) {
-  const int32_t weight = WeightOfWord(w);
-  const auto wordNo = static_cast<int8_t>(w);
-  for (int32_t i = 0; i < Lookups.Count[w]; ++i) {
-    const ListSpan& span = Lookups.Span[w][i];
-    for (uint32_t k = 0; k < span.Count; ++k) {
-      const CharIndex c = span.First[k];  // the lists hold valid indices only
-      const int32_t first = LastWord[c] != wordNo;
-      Votes[c] = static_cast<int16_t>(Votes[c] + weight * first);
-      LastWord[c] = wordNo;
-    }
+  for (int32_t w = 0; w < kFeatureWords; ++w) {
+    const auto weight = static_cast<int16_t>(WeightOfWord(w));
+    const CharIndex* first = voters[w].First;
+    for (uint32_t k = 0; k < voters[w].Count; ++k) Votes[first[k]] = static_cast<int16_t>(Votes[first[k]] + weight);
   }
 }
 
@@ -364,12 +301,10 @@ int32_t AspectTimesTen(const CharBlock& block) {
 void ClassifyCell(CharBlock& block, int32_t rangeMode, bool useContext) {
   std::memset(LastWord, 0xFF, sizeof(LastWord));  // every entry −1
   PackFeatures(block);
-  for (int32_t w = 0; w < kFeatureWords; ++w) GatherIndices(w, block.Features[w], rangeMode);
-  for (int32_t w = 0; w < kFeatureWords; ++w) {
-    GatherLists(w);
-    block.FeatureHits[w] = Lookups.Count[w] > 0 ? 1 : 0;
-  }
-  for (int32_t w = 0; w < kFeatureWords; ++w) VoteWord(w);
+  WordVoters voters[kFeatureWords];
+  FindWordVoters(block.Features, rangeMode, voters);
+  for (int32_t w = 0; w < kFeatureWords; ++w) block.FeatureHits[w] = voters[w].Found ? 1 : 0;
+  Vote(voters);
 
   const int32_t F = AspectTimesTen(block);
   ApplyShapeRules(block, F);

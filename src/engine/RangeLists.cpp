@@ -16,14 +16,6 @@ namespace {
 
 constexpr int32_t kModeCount = 4;
 
-bool SameRanges(const RangeSet& a, const RangeSet& b) {
-  if (a.Count != b.Count) return false;
-  for (int32_t i = 0; i < a.Count; ++i) {
-    if (a.Ranges[i].First != b.Ranges[i].First || a.Ranges[i].Last != b.Ranges[i].Last) return false;
-  }
-  return true;
-}
-
 bool InRanges(const RangeSet& ranges, int32_t c) {
   for (int32_t i = 0; i < ranges.Count; ++i) {
     if (c >= ranges.Ranges[i].First && c <= ranges.Ranges[i].Last) return true;
@@ -71,6 +63,14 @@ CutTable& CutTableOf(int32_t table, int32_t rangeMode) {
 }
 
 }  // namespace
+
+bool SameRanges(const RangeSet& a, const RangeSet& b) {
+  if (a.Count != b.Count) return false;
+  for (int32_t i = 0; i < a.Count; ++i) {
+    if (a.Ranges[i].First != b.Ranges[i].First || a.Ranges[i].Last != b.Ranges[i].Last) return false;
+  }
+  return true;
+}
 
 RangeSet RangesOfMode(int32_t rangeMode) {
   const IndexRange fullWidth{FullWidthFirst, FullWidthLast};

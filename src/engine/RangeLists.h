@@ -31,6 +31,7 @@ struct RangeSet {
 };
 
 RangeSet RangesOfMode(int32_t rangeMode);
+bool SameRanges(const RangeSet& a, const RangeSet& b);
 
 // The lists of one library table as a classification in one range mode
 // reads them, in the library's packed layout: the library's own lists in

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "engine/EngineState.h"
-#include "engine/RangeLists.h"
+#include "engine/RangeModes.h"
 
 namespace engine {
 

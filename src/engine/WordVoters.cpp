@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "engine/EngineState.h"
-#include "engine/RangeLists.h"
+#include "engine/RangeModes.h"
 #include "library/TemplateLibrary.h"
 
 namespace engine {
@@ -88,10 +88,12 @@ int32_t LookupIndices(int32_t word, int32_t* indices) {
 
 // The run of word w at `word`, appended to `values`. All lists are asked for
 // before any is read; a character is written at the end of the run every
-// time and kept only the first time word w meets it (a branch would go
-// either way at random).
-KeptRun MakeRun(int32_t w, int32_t word, int32_t rangeMode, std::vector<CharIndex>& values) {
-  const library::PackedLists lists = ModeLists(w, rangeMode);
+// time and kept only the first time word w meets it inside the ranges (a
+// branch would go either way at random).
+KeptRun MakeRun(int32_t w, int32_t word, const RangeSet& ranges, std::vector<CharIndex>& values) {
+  const library::PackedLists lists = library::LibraryLists(w);
+  const bool everyIndex = ranges.Count == 1 && ranges.Ranges[0].First <= 1 &&
+                          ranges.Ranges[0].Last >= library::kMaxCharIndex;
   int32_t indices[kLookupsPerWord];
   const int32_t lookups = LookupIndices(word, indices);
   KeptRun run{static_cast<uint32_t>(values.size()), 0, false};
@@ -113,7 +115,7 @@ KeptRun MakeRun(int32_t w, int32_t word, int32_t rangeMode, std::vector<CharInde
     for (uint32_t k = lists.Offsets[indices[i]]; k + 1 < end; ++k) {
       const CharIndex c = lists.Values[k];  // the lists hold valid indices only
       out[taken] = c;
-      taken += LastWord[c] != wordNo;
+      taken += LastWord[c] != wordNo && (everyIndex || InRanges(ranges, c));
       LastWord[c] = wordNo;
     }
   }
@@ -130,7 +132,7 @@ void FindWordVoters(const int32_t* words, int32_t rangeMode, WordVoters* voters)
     auto found = kept.Runs.find(words[w]);
     if (found == kept.Runs.end()) {
       if (kept.Values.size() >= kMaxKeptValues) kept.Reset(w, kept.Ranges);
-      found = kept.Runs.emplace(words[w], MakeRun(w, words[w], rangeMode, kept.Values)).first;
+      found = kept.Runs.emplace(words[w], MakeRun(w, words[w], kept.Ranges, kept.Values)).first;
     }
     const KeptRun& run = found->second;
     voters[w] = {kept.Values.data() + run.First, run.Count, run.Found};

@@ -114,8 +114,10 @@ KeptRun MakeRun(int32_t w, int32_t word, const RangeSet& ranges, std::vector<Cha
     const uint32_t end = lists.Offsets[indices[i] + 1];
     for (uint32_t k = lists.Offsets[indices[i]]; k + 1 < end; ++k) {
       const CharIndex c = lists.Values[k];  // the lists hold valid indices only
+      const uint32_t fresh = LastWord[c] != wordNo;
+      const uint32_t wanted = everyIndex || InRanges(ranges, c);  // the same for every entry in mode 0
       out[taken] = c;
-      taken += LastWord[c] != wordNo && (everyIndex || InRanges(ranges, c));
+      taken += fresh & wanted;
       LastWord[c] = wordNo;
     }
   }

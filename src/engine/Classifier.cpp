@@ -2,9 +2,9 @@
 // inverted template library.
 //
 // Every word looks up the list of its table at its own value and at the
-// twelve values one digit away, and each character found (in the Latin range
-// modes: each one inside the mode's ranges) gets the word's weight once
-// (WordVoters.h keeps those characters per word value).
+// twelve values one digit away (in the Latin range modes the lists cut down
+// to the mode's ranges, RangeLists.h), and each character found gets the
+// word's weight once (WordVoters.h keeps those characters per word value).
 // Fixed shape rules adjust the votes of a few characters by the cell's
 // aspect and size; the characters with the best (and a close second) vote
 // inside the range mode's index ranges become the candidates. The word-pair context then favours

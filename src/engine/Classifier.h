@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "engine/EngineState.h"
-#include "engine/RangeModes.h"
+#include "engine/RangeLists.h"
 
 namespace engine {
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "engine/EngineState.h"
-#include "engine/RangeModes.h"
+#include "engine/RangeLists.h"
 #include "library/TemplateLibrary.h"
 
 namespace engine {
@@ -88,12 +88,12 @@ int32_t LookupIndices(int32_t word, int32_t* indices) {
 
 // The run of word w at `word`, appended to `values`. All lists are asked for
 // before any is read; a character is written at the end of the run every
-// time and kept only the first time word w meets it inside the ranges (a
-// branch would go either way at random).
-KeptRun MakeRun(int32_t w, int32_t word, const RangeSet& ranges, std::vector<CharIndex>& values) {
-  const library::PackedLists lists = library::LibraryLists(w);
-  const bool everyIndex = ranges.Count == 1 && ranges.Ranges[0].First <= 1 &&
-                          ranges.Ranges[0].Last >= library::kMaxCharIndex;
+// time and kept only the first time word w meets it inside the mode's ranges
+// (a branch would go either way at random).
+KeptRun MakeRun(int32_t w, int32_t word, int32_t rangeMode, std::vector<CharIndex>& values) {
+  const ModeView view = ModeLists(w, rangeMode);
+  const library::PackedLists& lists = view.Lists;
+  const RangeSet ranges = RangesOfMode(rangeMode);
   int32_t indices[kLookupsPerWord];
   const int32_t lookups = LookupIndices(word, indices);
   KeptRun run{static_cast<uint32_t>(values.size()), 0, false};
@@ -115,7 +115,7 @@ KeptRun MakeRun(int32_t w, int32_t word, const RangeSet& ranges, std::vector<Cha
     for (uint32_t k = lists.Offsets[indices[i]]; k + 1 < end; ++k) {
       const CharIndex c = lists.Values[k];  // the lists hold valid indices only
       const uint32_t fresh = LastWord[c] != wordNo;
-      const uint32_t wanted = everyIndex || InRanges(ranges, c);  // the same for every entry in mode 0
+      const uint32_t wanted = view.InRangeOnly || InRanges(ranges, c);  // the same for all of a view in range
       out[taken] = c;
       taken += fresh & wanted;
       LastWord[c] = wordNo;
@@ -134,7 +134,7 @@ void FindWordVoters(const int32_t* words, int32_t rangeMode, WordVoters* voters)
     auto found = kept.Runs.find(words[w]);
     if (found == kept.Runs.end()) {
       if (kept.Values.size() >= kMaxKeptValues) kept.Reset(w, kept.Ranges);
-      found = kept.Runs.emplace(words[w], MakeRun(w, words[w], kept.Ranges, kept.Values)).first;
+      found = kept.Runs.emplace(words[w], MakeRun(w, words[w], rangeMode, kept.Values)).first;
     }
     const KeptRun& run = found->second;
     voters[w] = {kept.Values.data() + run.First, run.Count, run.Found};

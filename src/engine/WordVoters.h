@@ -1,13 +1,11 @@
 // The characters each feature word of a cell votes for.
 //
 // A word votes once for every character in the lists of its table at its own
-// value and at the twelve values one digit away. A classification in a range
-// mode reads the votes of the characters inside the mode's ranges only, so
-// in the Latin modes (whose ranges hold a few per cent of a list's entries)
-// a word's voters are only those. Pages repeat word values all the time (a
-// character looks alike wherever it stands), so the voters of a word value
-// are kept after their first use, per table and range mode, and the vote
-// reads them as one list without a test per entry. The kept lists are
+// value and at the twelve values one digit away (in the range mode's lists,
+// RangeLists.h). Pages repeat word values all the time (a character looks
+// alike wherever it stands), so the characters of a word value, each taken
+// once, are kept after their first use, per table and range mode, and the
+// vote reads them as one list without a test per entry. The kept lists are
 // dropped when the library table or the ranges change, and a table's lists
 // are started afresh when they outgrow their room.
 #pragma once

@@ -10,6 +10,7 @@
 
 #include "engine/Classifier.h"
 #include "engine/EngineState.h"
+#include "engine/RangeLists.h"
 #include "engine/WordVoters.h"
 #include "library/CharIndex.h"
 #include "library/Learning.h"
@@ -63,6 +64,11 @@ TEST_F(WordVotersTest, EveryCharacterOfTheNeighbourhoodOnce) {
   EXPECT_EQ(VotersOf(5, kWord, kRangeLatin), (std::vector<library::CharIndex>{13132}));
   EXPECT_EQ(VotersOf(5, kWord, kRangeSingleLatin, &found), (std::vector<library::CharIndex>{}));
   EXPECT_TRUE(found);  // lists exist, none of their characters in range
+  // The same from the cut-down lists, once the table is asked for often.
+  while (!ModeLists(5, kRangeLatin).InRangeOnly) {
+  }
+  DropWordVoters();
+  EXPECT_EQ(VotersOf(5, kWord, kRangeLatin), (std::vector<library::CharIndex>{13132}));
   EXPECT_EQ(VotersOf(6, kWord, kRangeAll, &found), (std::vector<library::CharIndex>{}));
   EXPECT_FALSE(found);
   // A present but empty list is found and gives no voter.

@@ -7,7 +7,7 @@ set -euo pipefail
 PELLAR_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 PELLAR_PACKAGES=(
   g++ cmake make pkg-config
-  libjpeg62-turbo-dev libtiff-dev libgraphicsmagick++1-dev graphicsmagick libemf2svg-dev
+  libjpeg62-turbo-dev libtiff-dev libpng-dev libgraphicsmagick++1-dev graphicsmagick libemf2svg-dev
   libpoppler-cpp-dev libleptonica-dev
   libfreetype-dev
   fonts-arphic-gbsn00lp fonts-arphic-uming fonts-noto-cjk fonts-wqy-zenhei

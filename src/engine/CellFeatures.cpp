@@ -4,7 +4,7 @@
 // a neighbour it was cut off, and trimming to its ink). The grid is measured
 // from its four sides: for every line the depth at which ink is first met in
 // three overlapping depth bands, and the number of strokes crossed along
-// columns and rows. Six samples of one measured row make a feature word; the
+// columns and rows (each line read as a bit mask). Six samples of one measured row make a feature word; the
 // depth samples are smoothed against their neighbours and quantised to 0 … 4.
 // The stored library was built from exactly these values, so sample
 // positions, rounding, smoothing order and tie rules are reproduced exactly.
@@ -62,42 +62,63 @@ constexpr int32_t kColumnCrossingsRow = 12;
 constexpr int32_t kRowCrossingsRow = 13;
 constexpr int32_t kMaxCrossings = 4;
 
-int32_t BandValue(const uint8_t* line, int32_t start) {
-  for (int32_t p = start; p < start + kBandLength; ++p) {
-    if (line[p]) return p - start;
+// The lines of the grid as bit masks, bit p for position p counted from the
+// side the line is measured from: columns from the top and from the bottom,
+// rows from the left and from the right. A band's depth is then the lowest
+// set bit of the band, and a line's ink runs are the set bits whose
+// predecessor is clear.
+using LineBits = uint64_t;
+constexpr LineBits kBandMask = (LineBits{1} << kBandLength) - 1;
+
+struct GridLines {
+  LineBits ColumnFromTop[kCellSize];
+  LineBits ColumnFromBottom[kCellSize];
+  LineBits RowFromLeft[kCellSize];
+  LineBits RowFromRight[kCellSize];
+};
+
+GridLines LinesOfGrid() {
+  GridLines lines{};
+  for (int32_t i = 0; i < kCellSize; ++i) {
+    for (int32_t j = 0; j < kCellSize; ++j) {
+      const LineBits ink = CellGrid[i][j];
+      lines.ColumnFromTop[i] |= ink << j;
+      lines.ColumnFromBottom[i] |= ink << (kCellSize - 1 - j);
+      lines.RowFromLeft[j] |= ink << i;
+      lines.RowFromRight[j] |= ink << (kCellSize - 1 - i);
+    }
   }
-  return kNoInk;
+  return lines;
+}
+
+int32_t BandValue(LineBits line, int32_t start) {
+  const LineBits band = (line >> start) & kBandMask;
+  return band == 0 ? kNoInk : __builtin_ctzll(band);
 }
 
 // Runs of ink along the line, minus one, limited to 0 … 4.
-int32_t Crossings(const uint8_t* line) {
-  int32_t runs = line[0];
-  for (int32_t p = 1; p < kCellSize; ++p) runs += line[p] & (line[p - 1] ^ 1);  // cells are 0 or 1
+int32_t Crossings(LineBits line) {
+  const int32_t runs = __builtin_popcountll(line & ~(line << 1));
   return std::clamp(runs - 1, 0, kMaxCrossings);
 }
 
-// `line` holds the cells of one line in scan order, position 0 at the edge.
-void MeasureLine(const uint8_t* line, int32_t direction, int32_t lineNo) {
+void MeasureLine(LineBits line, int32_t direction, int32_t lineNo) {
   for (int32_t band = 0; band < kBandCount; ++band) {
     EdgeProfile[band * kDirections + direction][lineNo] = BandValue(line, kBandStart[band]);
   }
 }
 
 void MeasureEdgeProfile() {
-  uint8_t line[kCellSize];
+  const GridLines lines = LinesOfGrid();
   for (int32_t c = 0; c < kCellSize; ++c) {
-    const uint8_t* column = CellGrid[c];
-    MeasureLine(column, 0, c);
-    EdgeProfile[kColumnCrossingsRow][c] = Crossings(column);
-    for (int32_t p = 0; p < kCellSize; ++p) line[p] = column[kCellSize - 1 - p];
-    MeasureLine(line, 2, kCellSize - 1 - c);
+    MeasureLine(lines.ColumnFromTop[c], 0, c);
+    EdgeProfile[kColumnCrossingsRow][c] = Crossings(lines.ColumnFromTop[c]);
+    MeasureLine(lines.ColumnFromBottom[c], 2, kCellSize - 1 - c);
   }
   for (int32_t r = 0; r < kCellSize; ++r) {
-    for (int32_t p = 0; p < kCellSize; ++p) line[p] = CellGrid[kCellSize - 1 - p][r];
-    MeasureLine(line, 1, r);
-    EdgeProfile[kRowCrossingsRow][r] = Crossings(line);
-    for (int32_t p = 0; p < kCellSize; ++p) line[p] = CellGrid[p][r];
-    MeasureLine(line, 3, kCellSize - 1 - r);
+    MeasureLine(lines.RowFromRight[r], 1, r);
+    EdgeProfile[kRowCrossingsRow][r] = Crossings(lines.RowFromRight[r]);
+    MeasureLine(lines.RowFromLeft[r], 3, kCellSize - 1 - r);
   }
 }
 

@@ -2,11 +2,12 @@
 // inverted template library.
 //
 // Every word looks up the list of its table at its own value and at the
-// twelve values one digit away, and each character found gets the word's
-// weight once (LastWord remembers which word voted last). Fixed shape rules
-// adjust the votes of a few characters by the cell's aspect and size; the
-// characters with the best (and a close second) vote inside the range mode's
-// index ranges become the candidates. The word-pair context then favours
+// twelve values one digit away (in the Latin range modes the lists cut down
+// to the mode's ranges, RangeLists.h), and each character found gets the
+// word's weight once (WordVoters.h keeps those characters per word value).
+// Fixed shape rules adjust the votes of a few characters by the cell's
+// aspect and size; the characters with the best (and a close second) vote
+// inside the range mode's index ranges become the candidates. The word-pair context then favours
 // likely predecessors in the previous block and seeds votes for likely
 // successors, and the look-alike rules settle a few similar pairs.
 #include "engine/Classifier.h"
@@ -20,6 +21,7 @@
 #include "engine/CellFeatures.h"
 #include "engine/EngineState.h"
 #include "engine/LookAlikeRules.h"
+#include "engine/WordVoters.h"
 #include "library/CharIndex.h"
 #include "library/TemplateLibrary.h"
 #include "library/WordPairs.h"
@@ -33,26 +35,9 @@ using library::CharIndex;
 
 // --- shape lists and ranges -------------------------------------------------
 
-struct IndexRange {
-  int32_t First, Last;  // inclusive
-};
-
 constexpr CharCode kFullWidthFirstCode = MakeCode(0xA3, 0xA1);  // ！
 constexpr CharCode kFullWidthLastCode = MakeCode(0xA3, 0xFE);   // ￣
 constexpr CharCode kHanziOneCode = MakeCode(0xD2, 0xBB);        // 一
-
-struct RangeSet {
-  IndexRange Ranges[3];
-  int32_t Count;
-};
-
-RangeSet RangesOfMode(int32_t rangeMode) {
-  const IndexRange fullWidth{FullWidthFirst, FullWidthLast};
-  const IndexRange one{HanziOne, HanziOne};
-  if (rangeMode == kRangeLatin) return {{{AsciiPairFirst, library::kMaxCharIndex}, fullWidth, one}, 3};
-  if (rangeMode == kRangeSingleLatin) return {{fullWidth, one, {}}, 2};
-  return {{{1, library::kMaxCharIndex}, {}, {}}, 1};
-}
 
 template <size_t N>
 void BuildShapeList(ShapeList<N>& list, const char* utf8) {
@@ -76,8 +61,6 @@ void AddVotes(const ShapeList<N>& list, int32_t amount, size_t from = 0) {
 
 // --- voting -------------------------------------------------------------------
 
-constexpr int32_t kDigits = 6;
-constexpr int32_t kMaxDigit = 4;
 constexpr int32_t kStrongWeight = 3;  // band 0 and crossing words
 constexpr int32_t kWeakWeight = 1;    // bands 1 and 2
 constexpr int32_t kFirstWeakWord = 12;
@@ -87,51 +70,18 @@ int32_t WeightOfWord(int32_t w) {
   return (w >= kFirstWeakWord && w <= kLastWeakWord) ? kWeakWeight : kStrongWeight;
 }
 
-constexpr int32_t kLookupsPerWord = 13;  // the word itself and twelve neighbours
+constexpr size_t kCacheLineValues = 64 / sizeof(CharIndex);
 
-// The lists one cell looks up, gathered before any vote is counted so that
-// the memory of all of them is fetched at once instead of one list after the
-// other. The order of voting does not change the votes.
-struct CellLists {
-  const CharIndex* List[kFeatureWords][kLookupsPerWord];
-  int32_t Count[kFeatureWords];
-};
-CellLists Lookups;
-
-void AddList(int32_t w, int32_t index) {
-  const CharIndex* list = library::LibraryList(w, index);
-  if (list == nullptr) return;
-  __builtin_prefetch(list);
-  Lookups.List[w][Lookups.Count[w]++] = list;
-}
-
-// The word at its own value and at the twelve values one digit away, in the
-// order p = 0 down, p = 0 up, p = 1 down, … p = 5 up. A digit step of the
-// decimal word is a step of 5^p in its feature index.
-void GatherLists(int32_t w, int32_t word) {
-  Lookups.Count[w] = 0;
-  const int32_t index = library::FeatureWordToIndex(word);
-  AddList(w, index);
-  int32_t power = 1;
-  int32_t indexStep = 1;
-  for (int32_t p = 0; p < kDigits; ++p, power *= 10, indexStep *= kMaxDigit + 1) {
-    const int32_t digit = (word / power) % 10;
-    if (digit >= 1) AddList(w, index - indexStep);
-    if (digit <= kMaxDigit - 1) AddList(w, index + indexStep);
+// Every word gives its weight to each of its voters (each character once).
+// All the voters' memory is asked for before the first vote is counted.
+void Vote(const WordVoters* voters) {
+  for (int32_t w = 0; w < kFeatureWords; ++w) {
+    for (uint32_t k = 0; k < voters[w].Count; k += kCacheLineValues) __builtin_prefetch(voters[w].First + k);
   }
-}
-
-// Every character of the word's lists gets the word's weight once.
-void VoteWord(int32_t w) {
-  const int16_t weight = static_cast<int16_t>(WeightOfWord(w));
-  const auto wordNo = static_cast<int8_t>(w);
-  for (int32_t i = 0; i < Lookups.Count[w]; ++i) {
-    for (const CharIndex* list = Lookups.List[w][i]; *list != 0; ++list) {
-      const CharIndex c = *list;
-      if (LastWord[c] == wordNo) continue;  // the lists hold valid indices only
-      Votes[c] = static_cast<int16_t>(Votes[c] + weight);
-      LastWord[c] = wordNo;
-    }
+  for (int32_t w = 0; w < kFeatureWords; ++w) {
+    const auto weight = static_cast<int16_t>(WeightOfWord(w));
+    const CharIndex* first = voters[w].First;
+    for (uint32_t k = 0; k < voters[w].Count; ++k) Votes[first[k]] = static_cast<int16_t>(Votes[first[k]] + weight);
   }
 }
 
@@ -189,13 +139,18 @@ struct Tiers {
   int32_t SecondCount = 0;
 };
 
-int16_t MaxOfRange(const IndexRange& r) {
+// The scans over the vote table run once per classification over up to
+// 15886 votes; where the processor has wider vector instructions they take
+// them (the choice is made once, when the program is loaded).
+#define PELLAR_VECTOR_SCAN __attribute__((target_clones("avx2", "default")))
+
+PELLAR_VECTOR_SCAN int16_t MaxOfRange(const IndexRange& r) {
   int16_t m = INT16_MIN;
   for (int32_t c = r.First; c <= r.Last; ++c) m = std::max(m, Votes[c]);
   return m;
 }
 
-int16_t MaxBelowOfRange(const IndexRange& r, int16_t limit) {
+PELLAR_VECTOR_SCAN int16_t MaxBelowOfRange(const IndexRange& r, int16_t limit) {
   int32_t m = INT16_MIN;  // an int accumulator lets the compiler vectorise the select
   for (int32_t c = r.First; c <= r.Last; ++c) {
     const int32_t v = Votes[c];
@@ -204,7 +159,7 @@ int16_t MaxBelowOfRange(const IndexRange& r, int16_t limit) {
   return static_cast<int16_t>(m);
 }
 
-int32_t CountOfRange(const IndexRange& r, int16_t value) {
+PELLAR_VECTOR_SCAN int32_t CountOfRange(const IndexRange& r, int16_t value) {
   int32_t n = 0;
   for (int32_t c = r.First; c <= r.Last; ++c) n += (Votes[c] == value);
   return n;
@@ -346,11 +301,10 @@ int32_t AspectTimesTen(const CharBlock& block) {
 void ClassifyCell(CharBlock& block, int32_t rangeMode, bool useContext) {
   std::memset(LastWord, 0xFF, sizeof(LastWord));  // every entry −1
   PackFeatures(block);
-  for (int32_t w = 0; w < kFeatureWords; ++w) {
-    GatherLists(w, block.Features[w]);
-    block.FeatureHits[w] = Lookups.Count[w] > 0 ? 1 : 0;
-  }
-  for (int32_t w = 0; w < kFeatureWords; ++w) VoteWord(w);
+  WordVoters voters[kFeatureWords];
+  FindWordVoters(block.Features, rangeMode, voters);
+  for (int32_t w = 0; w < kFeatureWords; ++w) block.FeatureHits[w] = voters[w].Found ? 1 : 0;
+  Vote(voters);
 
   const int32_t F = AspectTimesTen(block);
   ApplyShapeRules(block, F);

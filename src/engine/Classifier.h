@@ -5,14 +5,9 @@
 #include <cstdint>
 
 #include "engine/EngineState.h"
+#include "engine/RangeLists.h"
 
 namespace engine {
-
-// Range modes: 0 all characters; 2 ASCII pairs, the full-width row and 一;
-// 3 the full-width row and 一.
-constexpr int32_t kRangeAll = 0;
-constexpr int32_t kRangeLatin = 2;
-constexpr int32_t kRangeSingleLatin = 3;
 
 // Builds the shape lists and the range starts; called once at start-up.
 void BuildShapeLists();

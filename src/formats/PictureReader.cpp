@@ -1,6 +1,8 @@
 // The multi-format picture reader (see PictureReader.h): a table from
 // extension to decoder. GraphicsMagick coders are always named explicitly,
 // so a file is only ever decoded as the format its extension promises.
+// Palette PNGs, the usual page files, are read by libpng directly into the
+// same bitmap (PngReader.h).
 #include "formats/PictureReader.h"
 
 #include <vector>
@@ -9,6 +11,7 @@
 #include "formats/JpegCodec.h"
 #include "formats/MagickReader.h"
 #include "formats/PdfReader.h"
+#include "formats/PngReader.h"
 #include "formats/PsdReader.h"
 #include "formats/TiffReader.h"
 #include "platform/FileIo.h"
@@ -16,7 +19,7 @@
 namespace formats {
 namespace {
 
-enum class Decoder { Magick, Wmf, Psd, Bmp, Jpeg, Emf, Tiff, Pdf };
+enum class Decoder { Magick, Png, Wmf, Psd, Bmp, Jpeg, Emf, Tiff, Pdf };
 
 struct Route {
   const char* Extension;
@@ -28,7 +31,7 @@ constexpr Route kRoutes[] = {
     {".pcx", Decoder::Magick, "PCX"},  {".pcc", Decoder::Magick, "PCX"}, {".tif", Decoder::Tiff, nullptr},
     {".tiff", Decoder::Tiff, nullptr}, {".fax", Decoder::Magick, "FAX"}, {".tga", Decoder::Magick, "TGA"},
     {".icb", Decoder::Magick, "TGA"},  {".vda", Decoder::Magick, "TGA"}, {".vst", Decoder::Magick, "TGA"},
-    {".win", Decoder::Magick, "TGA"},  {".png", Decoder::Magick, "PNG"}, {".gif", Decoder::Magick, "GIF"},
+    {".win", Decoder::Magick, "TGA"},  {".png", Decoder::Png, "PNG"}, {".gif", Decoder::Magick, "GIF"},
     {".bw", Decoder::Magick, "SGI"},   {".rgb", Decoder::Magick, "SGI"}, {".rgba", Decoder::Magick, "SGI"},
     {".sgi", Decoder::Magick, "SGI"},  {".rla", Decoder::Magick, "RLA"}, {".rpf", Decoder::Magick, "RLA"},
     {".pcd", Decoder::Magick, "PCD"},  {".cut", Decoder::Magick, "CUT"}, {".pbm", Decoder::Magick, "PNM"},
@@ -114,6 +117,8 @@ bool DecodePicturePage(const uint8_t* data, size_t size, const std::string& exte
   switch (route->How) {
     case Decoder::Magick:
       return DecodeWithMagick(data, size, route->Coder, out, error);
+    case Decoder::Png:
+      return DecodePlainPng(data, size, out) || DecodeWithMagick(data, size, route->Coder, out, error);
     case Decoder::Wmf:
       if (!WmfRecordsSound(data, size)) {
         if (error) *error = "not a Windows metafile";

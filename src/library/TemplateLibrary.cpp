@@ -1,14 +1,20 @@
 // The template library in memory and its files ZEZID.D00 … ZEZID.D31.
 //
-// Every table keeps one slot per feature index (see ListSlot); the classifier
-// reads a slot's values up to the terminator. A file is an index of 15625
-// little-endian 32-bit offsets, a filler byte, and the slots one after another
-// in feature-index order; an offset counts from the filler byte, so the first
-// slot is at 1 and 0 means "no list". Loading checks every offset and list
-// against the file before anything is used, and lets the lists of a file
-// claim no more values than the file holds, so that offsets pointing many
-// times at one long list cannot make a small file take gigabytes. The files
-// are read and written as one set by LibraryFiles.
+// A file is an index of 15625 little-endian 32-bit offsets, a filler byte, and
+// the slots one after another in feature-index order; an offset counts from
+// the filler byte, so the first slot is at 1 and 0 means "no list".
+//
+// In memory every table keeps its lists packed one after another in
+// feature-index order, as the classifier reads them: neighbouring feature
+// values lie close together, and a lookup is one index read. Loading builds
+// this form straight from the file image in one pass that checks every offset
+// and list against the file before anything is used, and lets the lists of a
+// file claim no more values than the file holds, so that offsets pointing many
+// times at one long list cannot make a small file take gigabytes. The slots of
+// ListSlot, one allocation per list, are built only for a table that learning
+// changes; from then on the slots are the table and the packed lists are
+// rebuilt from them on the first read after a change. The files are read and
+// written as one set by LibraryFiles.
 #include "library/TemplateLibrary.h"
 
 #include <algorithm>
@@ -34,10 +40,22 @@ constexpr size_t kSlotGroupBytes = kSlotGroupValues * sizeof(CharIndex);
 constexpr uint8_t kFillerByte = 0;
 constexpr const char* kSaveError = "保存出错!";
 
-using Table = std::vector<ListSlot>;
+struct Table {
+  // The list of feature index i occupies Values[Offsets[i] … Offsets[i + 1]):
+  // its characters and the terminator 0; an index without a list occupies
+  // nothing. Empty for a table without any list.
+  std::vector<uint32_t> Offsets;
+  std::vector<CharIndex> Values;
+  // The packed lists hold the table (false only after a slot was handed out).
+  bool PackedValid = true;
+  // One slot per feature index once learning has asked for one; empty before.
+  std::vector<ListSlot> Slots;
+  // Counts the changes (loading, clearing, handing out a slot).
+  uint64_t Version = 0;
+};
 
 std::vector<Table>& Tables() {
-  static std::vector<Table> tables(kTableCount, Table(kFeatureIndexCount));
+  static std::vector<Table> tables(kTableCount);
   return tables;
 }
 
@@ -46,38 +64,64 @@ std::string& FolderSetting() {
   return folder;
 }
 
-// One list of a loaded block: the slot must start on a slot boundary inside
-// the block and its terminator must lie inside the block; every value must be
-// a character index, since the classifier counts votes by index. `budget` is
-// the number of bytes the lists still read so far may claim in all.
-bool ReadList(const uint8_t* block, size_t blockSize, uint32_t offset, size_t& budget, ListSlot& slot) {
+// Appends the list at `offset` of a loaded block and its terminator. The slot
+// must start on a slot boundary inside the block and its terminator must lie
+// inside the block; every value must be a character index, since the
+// classifier counts votes by index. The lists of a block may hold no more
+// values in all than `maxValues`.
+bool PackList(const uint8_t* block, size_t blockSize, uint32_t offset, size_t maxValues,
+              std::vector<CharIndex>& values) {
   if (offset >= blockSize || (offset - 1) % kSlotGroupBytes != 0) return false;
-  size_t length = 0;
-  for (size_t pos = offset; pos + 1 < blockSize; pos += sizeof(CharIndex), ++length) {
+  for (size_t pos = offset; pos + 1 < blockSize; pos += sizeof(CharIndex)) {
+    if (values.size() >= maxValues) return false;  // more than the file holds
     const uint16_t value = platform::GetLe16(block + pos);
-    if ((length + 1) * sizeof(CharIndex) > budget) return false;  // more than the file holds
-    if (value == 0) {
-      budget -= (length + 1) * sizeof(CharIndex);
-      slot.assign(SlotValuesFor(length), 0);
-      for (size_t k = 0; k < length; ++k) slot[k] = platform::GetLe16(block + offset + k * sizeof(CharIndex));
-      return true;
-    }
     if (value > kMaxCharIndex) return false;
+    values.push_back(value);
+    if (value == 0) return true;
   }
   return false;
 }
 
-// Parses a table file image; false for a file that is short or inconsistent.
+// Parses a table file image into packed lists; false for a file that is
+// short or inconsistent.
 bool ParseTable(const std::vector<uint8_t>& bytes, Table& table) {
   if (bytes.size() < kIndexBytes) return false;
   const uint8_t* block = bytes.data() + kIndexBytes;
   const size_t blockSize = bytes.size() - kIndexBytes;
-  size_t budget = blockSize > 0 ? blockSize - 1 : 0;  // everything after the filler byte
+  // Everything after the filler byte.
+  const size_t maxValues = blockSize > 0 ? (blockSize - 1) / sizeof(CharIndex) : 0;
+  table.Offsets.resize(kFeatureIndexCount + 1);
+  table.Values.reserve(maxValues);
   for (int32_t i = 0; i < kFeatureIndexCount; ++i) {
+    table.Offsets[static_cast<size_t>(i)] = static_cast<uint32_t>(table.Values.size());
     const uint32_t offset = platform::GetLe32(bytes.data() + i * sizeof(uint32_t));
-    if (offset != 0 && !ReadList(block, blockSize, offset, budget, table[i])) return false;
+    if (offset != 0 && !PackList(block, blockSize, offset, maxValues, table.Values)) return false;
   }
+  table.Offsets[kFeatureIndexCount] = static_cast<uint32_t>(table.Values.size());
+  table.Values.shrink_to_fit();
   return true;
+}
+
+// The list of a table at a feature index from its packed form: the values up
+// to the terminator, or nullptr.
+const CharIndex* PackedList(const Table& table, int32_t featureIndex) {
+  if (table.Offsets.empty()) return nullptr;
+  const uint32_t start = table.Offsets[static_cast<size_t>(featureIndex)];
+  return start == table.Offsets[static_cast<size_t>(featureIndex) + 1] ? nullptr : table.Values.data() + start;
+}
+
+// The list at a feature index as the table holds it now: from the slots when
+// learning has built them, else packed.
+const CharIndex* CurrentList(const Table& table, int32_t featureIndex) {
+  if (table.Slots.empty()) return PackedList(table, featureIndex);
+  const ListSlot& slot = table.Slots[static_cast<size_t>(featureIndex)];
+  return slot.empty() ? nullptr : slot.data();
+}
+
+size_t LengthOf(const CharIndex* list) {
+  size_t n = 0;
+  while (list[n] != 0) ++n;
+  return n;
 }
 
 std::vector<uint8_t> TableImage(const Table& table) {
@@ -85,53 +129,67 @@ std::vector<uint8_t> TableImage(const Table& table) {
   image.push_back(kFillerByte);
   uint32_t offset = 1;
   for (int32_t i = 0; i < kFeatureIndexCount; ++i) {
-    const ListSlot& slot = table[i];
-    if (slot.empty()) continue;
-    const size_t values = SlotValuesFor(ListLength(slot));
-    for (size_t k = 0; k < values; ++k) platform::AppendLe16(image, k < slot.size() ? slot[k] : 0);
+    const CharIndex* list = CurrentList(table, i);
+    if (list == nullptr) continue;
+    const size_t length = LengthOf(list);
+    const size_t values = SlotValuesFor(length);
+    for (size_t k = 0; k < values; ++k) platform::AppendLe16(image, k < length ? list[k] : 0);
     platform::PutLe32(image.data() + i * sizeof(uint32_t), offset);
     offset += static_cast<uint32_t>(values * sizeof(CharIndex));
   }
   return image;
 }
 
-// The lists of a table packed one after another in feature-index order, as
-// the classifier reads them: neighbouring feature values lie close together in
-// memory, and a lookup is one index read instead of a slot's own allocation.
-// Only indices the vote table has are packed.
-// Rebuilt from the slots after any change to the table.
-constexpr uint32_t kNoList = UINT32_MAX;
-struct PackedTable {
-  bool Valid = false;
-  std::vector<uint32_t> Start;  // per feature index: first value, or kNoList
-  std::vector<CharIndex> Values;
-};
-
-PackedTable& ListsOfTable(int32_t table) {
-  static std::vector<PackedTable> packed(kTableCount);
-  return packed[static_cast<size_t>(table)];
-}
-
-void Pack(int32_t table, PackedTable& packed) {
-  const Table& slots = Tables()[table];
-  packed.Start.assign(kFeatureIndexCount, kNoList);
-  packed.Values.clear();
+// The slots of a table, built from its packed lists.
+void BuildSlots(Table& table) {
+  table.Slots.assign(kFeatureIndexCount, ListSlot());
   for (int32_t i = 0; i < kFeatureIndexCount; ++i) {
-    const ListSlot& slot = slots[i];
-    if (slot.empty()) continue;
-    packed.Start[static_cast<size_t>(i)] = static_cast<uint32_t>(packed.Values.size());
-    // Loading and learning admit only valid indices; the check keeps the
-    // classifier's vote table safe from any other slot content all the same.
-    const auto end = slot.begin() + static_cast<std::ptrdiff_t>(ListLength(slot));
-    std::copy_if(slot.begin(), end, std::back_inserter(packed.Values),
-                 [](CharIndex c) { return c <= kMaxCharIndex; });
-    packed.Values.push_back(0);
+    const CharIndex* list = PackedList(table, i);
+    if (list == nullptr) continue;
+    const size_t length = LengthOf(list);
+    ListSlot& slot = table.Slots[static_cast<size_t>(i)];
+    slot.assign(SlotValuesFor(length), 0);
+    std::copy(list, list + length, slot.begin());
   }
-  packed.Valid = true;
 }
 
-void InvalidatePacked() {
-  for (int32_t t = 0; t < kTableCount; ++t) ListsOfTable(t).Valid = false;
+// The packed lists of a table, rebuilt from its slots. Loading and learning
+// admit only valid indices; the check keeps the classifier's vote table safe
+// from any other slot content all the same.
+void Pack(Table& table) {
+  table.Offsets.resize(kFeatureIndexCount + 1);
+  table.Values.clear();
+  for (int32_t i = 0; i < kFeatureIndexCount; ++i) {
+    table.Offsets[static_cast<size_t>(i)] = static_cast<uint32_t>(table.Values.size());
+    const ListSlot& slot = table.Slots[static_cast<size_t>(i)];
+    if (slot.empty()) continue;
+    const auto end = slot.begin() + static_cast<std::ptrdiff_t>(ListLength(slot));
+    std::copy_if(slot.begin(), end, std::back_inserter(table.Values),
+                 [](CharIndex c) { return c <= kMaxCharIndex; });
+    table.Values.push_back(0);
+  }
+  table.Offsets[kFeatureIndexCount] = static_cast<uint32_t>(table.Values.size());
+  table.PackedValid = true;
+}
+
+// The table with its packed lists up to date.
+const Table& PackedTableOf(int32_t table) {
+  Table& t = Tables()[static_cast<size_t>(table)];
+  if (!t.PackedValid) Pack(t);
+  return t;
+}
+
+// The offsets of a table without lists: every index occupies nothing.
+const std::vector<uint32_t>& EmptyOffsets() {
+  static const std::vector<uint32_t> offsets(kFeatureIndexCount + 1, 0);
+  return offsets;
+}
+
+// Empties a table; its version goes on counting.
+void ResetTable(Table& table) {
+  const uint64_t version = table.Version + 1;
+  table = Table{};
+  table.Version = version;
 }
 
 }  // namespace
@@ -143,20 +201,29 @@ size_t ListLength(const ListSlot& slot) {
 }
 
 ListSlot& LibrarySlot(int32_t table, int32_t featureIndex) {
-  ListsOfTable(table).Valid = false;
-  return Tables()[table][featureIndex];
+  Table& t = Tables()[static_cast<size_t>(table)];
+  if (t.Slots.empty()) BuildSlots(t);
+  t.PackedValid = false;
+  ++t.Version;
+  return t.Slots[static_cast<size_t>(featureIndex)];
 }
 
 const CharIndex* SlotList(int32_t table, int32_t featureIndex) {
-  const ListSlot& slot = Tables()[table][featureIndex];
-  return slot.empty() ? nullptr : slot.data();
+  return CurrentList(Tables()[static_cast<size_t>(table)], featureIndex);
 }
 
 const CharIndex* LibraryList(int32_t table, int32_t featureIndex) {
-  PackedTable& packed = ListsOfTable(table);
-  if (!packed.Valid) Pack(table, packed);
-  const uint32_t start = packed.Start[static_cast<size_t>(featureIndex)];
-  return start == kNoList ? nullptr : packed.Values.data() + start;
+  return PackedList(PackedTableOf(table), featureIndex);
+}
+
+PackedLists LibraryLists(int32_t table) {
+  const Table& t = PackedTableOf(table);
+  if (t.Offsets.empty()) return {EmptyOffsets().data(), nullptr};
+  return {t.Offsets.data(), t.Values.data()};
+}
+
+uint64_t TableVersion(int32_t table) {
+  return Tables()[static_cast<size_t>(table)].Version;
 }
 
 void SetProgramFolder(const std::string& folder) {
@@ -185,22 +252,26 @@ bool LoadLibrary(const LoadProgress* progress, std::string* problem) {
     case FolderRead::Failed:
       return false;
   }
+  std::vector<Table> loaded(kTableCount);
   for (int32_t t = 0; t < kTableCount; ++t) {
     if (progress) (*progress)(t);
-    if (images[t] && !ParseTable(*images[t], Tables()[t])) {
-      ClearLibrary();
+    if (images[t] && !ParseTable(*images[t], loaded[static_cast<size_t>(t)])) {
       if (problem) *problem = TableFileName(t) + " is damaged";
       return false;
     }
   }
-  InvalidatePacked();
+  for (int32_t t = 0; t < kTableCount; ++t) {
+    Table& table = Tables()[static_cast<size_t>(t)];
+    loaded[static_cast<size_t>(t)].Version = table.Version + 1;
+    table = std::move(loaded[static_cast<size_t>(t)]);
+  }
   return true;
 }
 
 SaveResult SaveLibrary(bool write, SaveMode mode, std::string* problem) {
   if (write) {
     TableImages images(kTableCount);
-    for (int32_t t = 0; t < kTableCount; ++t) images[t] = TableImage(Tables()[t]);
+    for (int32_t t = 0; t < kTableCount; ++t) images[t] = TableImage(Tables()[static_cast<size_t>(t)]);
     const SaveResult saved = WriteLibraryFolder(ProgramFolder(), images, mode, problem);
     if (saved == SaveResult::Failed) platform::ShowNotice(kSaveError);
     if (saved != SaveResult::Saved) return saved;
@@ -211,28 +282,25 @@ SaveResult SaveLibrary(bool write, SaveMode mode, std::string* problem) {
 }
 
 void ClearLibrary() {
-  for (Table& table : Tables()) {
-    for (ListSlot& slot : table) {
-      if (slot.capacity() != 0) ListSlot().swap(slot);
-    }
-  }
-  InvalidatePacked();
+  for (Table& table : Tables()) ResetTable(table);
 }
 
 bool LibraryEmpty() {
-  for (const Table& table : Tables()) {
-    for (const ListSlot& slot : table) {
-      if (!slot.empty() && slot[0] != 0) return false;
-    }
+  for (int32_t t = 0; t < kTableCount; ++t) {
+    const PackedLists lists = LibraryLists(t);
+    const CharIndex* end = lists.Values + lists.Offsets[kFeatureIndexCount];
+    if (std::any_of(lists.Values, end, [](CharIndex c) { return c != 0; })) return false;
   }
   return true;
 }
 
 TableStats StatsOfTable(int32_t table) {
   TableStats stats;
-  for (const ListSlot& slot : Tables()[table]) {
-    if (slot.empty()) continue;
-    const int32_t length = static_cast<int32_t>(ListLength(slot));
+  const Table& t = Tables()[static_cast<size_t>(table)];
+  for (int32_t i = 0; i < kFeatureIndexCount; ++i) {
+    const CharIndex* list = CurrentList(t, i);
+    if (list == nullptr) continue;
+    const auto length = static_cast<int32_t>(LengthOf(list));
     ++stats.Lists;
     stats.Entries += length;
     stats.LongestList = std::max(stats.LongestList, length);

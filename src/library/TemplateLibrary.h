@@ -24,10 +24,23 @@ constexpr int32_t kTableCount = 32;
 constexpr int32_t kFeatureIndexCount = 15625;
 
 // The list of a table at a feature index: character indices ended by 0, or
-// nullptr when the table has no list there. Read from a packed copy of the
-// table that is rebuilt on the first read after a change, so it suits many
+// nullptr when the table has no list there. Read from the table's packed
+// lists, which are rebuilt on the first read after a change, so it suits many
 // reads between changes (recognition); learning and statistics read SlotList.
 const CharIndex* LibraryList(int32_t table, int32_t featureIndex);
+// The packed lists of a table for reading many of them fast: the list of
+// feature index i occupies Values[Offsets[i] … Offsets[i + 1]), its
+// characters followed by the terminator 0; an index without a list occupies
+// nothing. Valid until the table changes.
+struct PackedLists {
+  const uint32_t* Offsets;  // kFeatureIndexCount + 1 entries
+  const CharIndex* Values;
+};
+PackedLists LibraryLists(int32_t table);
+// Changes whenever the table may have changed (loading, clearing, a slot
+// handed out for learning), so that copies made from its lists can tell
+// when they are out of date.
+uint64_t TableVersion(int32_t table);
 
 // The slot of a list as it is kept in memory and in the files: the list's
 // values, the terminator 0 and zero padding, a whole number of groups of six
@@ -42,8 +55,10 @@ constexpr size_t SlotValuesFor(size_t length) {
 // Number of characters in a list (values before the terminator).
 size_t ListLength(const ListSlot& slot);
 // The slot of a table at a feature index, for the list operations of learning.
+// The first call for a table builds the slots of all its lists.
 ListSlot& LibrarySlot(int32_t table, int32_t featureIndex);
-// The same list as LibraryList, read from the slot itself (no packing).
+// The same list as LibraryList, read as the table holds it now (from the
+// slots once learning has built them), without packing.
 const CharIndex* SlotList(int32_t table, int32_t featureIndex);
 
 // Progress of loading: called with the table number before each table; the

@@ -181,3 +181,35 @@ TEST_F(TemplateLibraryTest, SavingNeverLosesTheOldFiles) {
 TEST(ProgramFolder, ExecutableFolderHoldsTheTestProgram) {
   EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(library::ExecutableFolder()) / "test_library"));
 }
+
+TEST_F(TemplateLibraryTest, LoadedTablesAnswerWithoutSlotsAndTellTheirChanges) {
+  AddRun(6, 50, 7);
+  ASSERT_EQ(library::SaveLibrary(true), library::SaveResult::Saved);
+  const uint64_t cleared = library::TableVersion(6);
+  ASSERT_TRUE(library::LoadLibrary(nullptr));
+  const uint64_t loaded = library::TableVersion(6);
+  EXPECT_NE(loaded, cleared);
+
+  // Reading, counting and checking membership build no slots and change nothing.
+  const library::CharIndex* stored = library::SlotList(6, 50);
+  ASSERT_NE(stored, nullptr);
+  EXPECT_EQ(stored, library::LibraryList(6, 50));
+  EXPECT_EQ(stored[6], 289);
+  EXPECT_EQ(stored[7], 0);
+  EXPECT_EQ(library::StatsOfTable(6).Entries, 7);
+  EXPECT_EQ(library::TableVersion(6), loaded);
+
+  // Learning changes the table: its version moves, the lists follow; the
+  // other tables keep theirs.
+  const uint64_t other = library::TableVersion(7);
+  library::LibraryAdd(6, 50, library::IndexToCode(400));
+  EXPECT_NE(library::TableVersion(6), loaded);
+  EXPECT_EQ(library::TableVersion(7), other);
+  EXPECT_EQ(library::LibraryList(6, 50)[7], 400);
+  EXPECT_EQ(library::SlotList(6, 50)[7], 400);
+  EXPECT_EQ(library::StatsOfTable(6).Entries, 8);
+  const uint64_t learned = library::TableVersion(6);
+  library::ClearLibrary();
+  EXPECT_NE(library::TableVersion(6), learned);
+  EXPECT_EQ(library::LibraryList(6, 50), nullptr);
+}

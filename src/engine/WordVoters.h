@@ -1,0 +1,35 @@
+// The characters each feature word of a cell votes for.
+//
+// A word votes once for every character in the lists of its table at its own
+// value and at the twelve values one digit away (in the range mode's lists,
+// RangeLists.h). Pages repeat word values all the time (a character looks
+// alike wherever it stands), so the characters of a word value, each taken
+// once, are kept after their first use, per table and range mode, and the
+// vote reads them as one list without a test per entry. The kept lists are
+// dropped when the library table or the ranges change, and a table's lists
+// are started afresh when they outgrow their room.
+#pragma once
+
+#include <cstdint>
+
+#include "core/EngineRecords.h"
+#include "library/CharIndex.h"
+
+namespace engine {
+
+struct WordVoters {
+  const library::CharIndex* First;  // each character once
+  uint32_t Count;
+  bool Found;  // the library has a list at the value or at a neighbour
+};
+
+// The voters of the cell's 32 words (word w of table w). Uses LastWord, which
+// must hold −1 for every character on entry. The lists stay valid until the
+// next call or a change of the library.
+void FindWordVoters(const int32_t* words, int32_t rangeMode, WordVoters* voters);
+
+// Drops every kept list and its memory; the next classifications find their
+// voters afresh, as at the start of the program.
+void DropWordVoters();
+
+}  // namespace engine

@@ -1,0 +1,95 @@
+// The voters of a feature word: every character of the lists at the word's
+// value and at its twelve neighbours exactly once, in the range mode's
+// lists; kept runs follow every change of the library and survive being
+// dropped.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "engine/Classifier.h"
+#include "engine/EngineState.h"
+#include "engine/RangeLists.h"
+#include "engine/WordVoters.h"
+#include "library/CharIndex.h"
+#include "library/Learning.h"
+#include "library/TemplateLibrary.h"
+
+namespace engine {
+namespace {
+
+constexpr int32_t kWord = 222222;
+constexpr CharCode kPair = MakeCode('a', 'b');  // ab (13132)
+
+CharCode Hanzi(int32_t k) {
+  return MakeCode(0xB0, static_cast<uint8_t>(0xA1 + k));  // 283 + k
+}
+
+class WordVotersTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    library::ClearLibrary();
+    BuildShapeLists();
+    DropWordVoters();
+  }
+  void TearDown() override { library::ClearLibrary(); }
+
+  // The sorted voters of word w (the others at 444444, where nothing is taught).
+  std::vector<library::CharIndex> VotersOf(int32_t w, int32_t word, int32_t mode, bool* found = nullptr) {
+    int32_t words[kFeatureWords];
+    std::fill(words, words + kFeatureWords, 444444);
+    words[w] = word;
+    std::memset(LastWord, 0xFF, sizeof(LastWord));
+    WordVoters voters[kFeatureWords];
+    FindWordVoters(words, mode, voters);
+    if (found != nullptr) *found = voters[w].Found;
+    std::vector<library::CharIndex> values(voters[w].First, voters[w].First + voters[w].Count);
+    std::sort(values.begin(), values.end());
+    return values;
+  }
+};
+
+TEST_F(WordVotersTest, EveryCharacterOfTheNeighbourhoodOnce) {
+  const int32_t index = library::FeatureWordToIndex(kWord);
+  library::LibraryAdd(5, index, Hanzi(0));
+  library::LibraryAdd(5, index, Hanzi(1));
+  library::LibraryAdd(5, library::FeatureWordToIndex(kWord + 1), Hanzi(1));       // p = 0 up
+  library::LibraryAdd(5, library::FeatureWordToIndex(kWord - 100000), Hanzi(2));  // p = 5 down
+  library::LibraryAdd(5, library::FeatureWordToIndex(kWord + 11), Hanzi(3));      // two digits away
+  library::LibraryAdd(5, library::FeatureWordToIndex(kWord - 1), kPair);
+  bool found = false;
+  EXPECT_EQ(VotersOf(5, kWord, kRangeAll, &found), (std::vector<library::CharIndex>{283, 284, 285, 13132}));
+  EXPECT_TRUE(found);
+  EXPECT_EQ(VotersOf(5, kWord, kRangeLatin), (std::vector<library::CharIndex>{13132}));
+  EXPECT_EQ(VotersOf(5, kWord, kRangeSingleLatin, &found), (std::vector<library::CharIndex>{}));
+  EXPECT_TRUE(found);  // lists exist, none of their characters in range
+  // The same from the cut-down lists, once the table is asked for often.
+  while (!ModeLists(5, kRangeLatin).InRangeOnly) {
+  }
+  DropWordVoters();
+  EXPECT_EQ(VotersOf(5, kWord, kRangeLatin), (std::vector<library::CharIndex>{13132}));
+  EXPECT_EQ(VotersOf(6, kWord, kRangeAll, &found), (std::vector<library::CharIndex>{}));
+  EXPECT_FALSE(found);
+  // A present but empty list is found and gives no voter.
+  library::LibrarySlot(6, index).assign(library::kSlotGroupValues, 0);
+  EXPECT_EQ(VotersOf(6, kWord, kRangeAll, &found), (std::vector<library::CharIndex>{}));
+  EXPECT_TRUE(found);
+}
+
+TEST_F(WordVotersTest, KeptRunsFollowTheLibrary) {
+  const int32_t index = library::FeatureWordToIndex(kWord);
+  library::LibraryAdd(9, index, Hanzi(0));
+  EXPECT_EQ(VotersOf(9, kWord, kRangeAll), (std::vector<library::CharIndex>{283}));
+  library::LibraryAdd(9, index, Hanzi(4));
+  EXPECT_EQ(VotersOf(9, kWord, kRangeAll), (std::vector<library::CharIndex>{283, 287}));
+  library::LibraryRemove(9, index, Hanzi(0));
+  EXPECT_EQ(VotersOf(9, kWord, kRangeAll), (std::vector<library::CharIndex>{287}));
+  DropWordVoters();
+  EXPECT_EQ(VotersOf(9, kWord, kRangeAll), (std::vector<library::CharIndex>{287}));
+  library::ClearLibrary();
+  EXPECT_EQ(VotersOf(9, kWord, kRangeAll), (std::vector<library::CharIndex>{}));
+}
+
+}  // namespace
+}  // namespace engine

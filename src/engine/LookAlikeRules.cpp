@@ -159,15 +159,18 @@ bool PrefersCc() {
 
 // Rule 11: the ratio of the gaps between the strokes of "rn"/"ｍ", measured
 // on the page in the box's middle rows. 0 when no ratio can be measured.
+// Rows of the band above or below the page (a flat box at its edge) are paper.
 int32_t GapRatio(const CharBlock& block) {
   constexpr int32_t kDark = 2;  // a column is dark with more ink pixels
   constexpr int32_t kHalfBand = 2;
   const int32_t cx = (block.Left + block.Right + 1) / 2;
   const int32_t cy = (block.Top + block.Bottom) / 2;
   const int32_t d = (block.Right - block.Left) / 6;
+  const int32_t bandTop = std::max(cy - kHalfBand, 0);
+  const int32_t bandBottom = std::min(cy + kHalfBand, PageHeight - 1);
   auto ink = [&](int32_t x) {
     int32_t n = 0;
-    for (int32_t y = cy - kHalfBand; y <= cy + kHalfBand; ++y) n += IsInk(x, y);
+    for (int32_t y = bandTop; y <= bandBottom; ++y) n += IsInk(x, y);
     return n;
   };
   int32_t g1 = -1;

@@ -185,5 +185,25 @@ TEST(LookAlikeRules, GapRatioDecidesRnAndM) {
   ExpectList(Applied({{kWideM, 50}}, 80, 20), {{kWideM, 50}});
 }
 
+// A box three rows tall on a page of three rows: the band of five middle rows
+// reaches above and below the page, where there is only paper, so the
+// strokes on the page decide as they do in a tall box.
+TEST(LookAlikeRules, GapRatioOfAFlatBoxReadsOnlyThePage) {
+  const CharCode rn = AsciiPairCode('r', 'n');
+  ClearCell();
+  for (const int32_t leftEnd : {17, 23, 8}) {
+    for (const CharCode first : {rn, kWideM}) {
+      const CharBlock tall = AppliedToStrokes(leftEnd, first);
+      cells::MakeBlankPage(100, 3);
+      cells::FillInk(leftEnd - 3, leftEnd, 0, 2);
+      cells::FillInk(40, 43, 0, 2);
+      cells::FillInk(60, 63, 0, 2);
+      const CharBlock flat = Applied({{first, 50}}, 80, 3);
+      EXPECT_EQ(flat.Codes[0], tall.Codes[0]) << leftEnd;
+      EXPECT_EQ(flat.Scores[0], tall.Scores[0]) << leftEnd;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace engine

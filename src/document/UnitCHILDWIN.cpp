@@ -647,11 +647,7 @@ void TFormMDIChild::Undo() {
   UndoPressed = true;
   RxRichEdit1->undo();
   UndoPressed = false;
-
-  const auto found = undoMaps_.find(text->availableUndoSteps());
-  if (found != undoMaps_.end()) CharMap = found->second;
-  prevText_ = text->toPlainText();
-  RefreshDisplay();
+  TakeMapOfUndoStep();
 }
 
 void TFormMDIChild::Redo() {
@@ -660,6 +656,11 @@ void TFormMDIChild::Redo() {
   UndoPressed = true;
   RxRichEdit1->redo();
   UndoPressed = false;
+  TakeMapOfUndoStep();
+}
+
+void TFormMDIChild::TakeMapOfUndoStep() {
+  const QTextDocument* text = RxRichEdit1->document();
   const auto found = undoMaps_.find(text->availableUndoSteps());
   if (found != undoMaps_.end()) CharMap = found->second;
   prevText_ = text->toPlainText();

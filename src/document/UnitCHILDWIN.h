@@ -131,6 +131,8 @@ class TFormMDIChild : public QWidget, public imaging_ui::PreviewTarget {
   void UpdateCaret();
   void Undo();
   void Redo();
+  // After an undo or redo: the character map of the step the text is at now.
+  void TakeMapOfUndoStep();
   // Drops the map of the last run (its blocks are about to be freed).
   void ForgetResults();
 

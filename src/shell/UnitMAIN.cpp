@@ -611,20 +611,17 @@ void TFormMain::SaveResults() {
 }
 
 void TFormMain::CopyCharacterBitmap() {
-  TFormMDIChild* document = ActiveDocument();
-  if (document == nullptr || !document->CurrentBox.IsSet()) return;
-  const PageRect& box = document->CurrentBox;
-  const QImage copy = document->CleanViewImage().copy(box.Left + 1, box.Top + 1, box.Right - box.Left - 1,
-                                                      box.Bottom - box.Top - 1);
-  QGuiApplication::clipboard()->setImage(copy);
+  if (TFormMDIChild* document = ActiveDocument()) CopyInsideBox(*document, document->CurrentBox);
 }
 
 void TFormMain::CopySelectionBitmap() {
-  TFormMDIChild* document = ActiveDocument();
-  if (document == nullptr || !document->SelectionBox.IsSet()) return;
-  const PageRect& box = document->SelectionBox;
-  const QImage copy = document->CleanViewImage().copy(box.Left + 1, box.Top + 1, box.Right - box.Left - 1,
-                                                      box.Bottom - box.Top - 1);
+  if (TFormMDIChild* document = ActiveDocument()) CopyInsideBox(*document, document->SelectionBox);
+}
+
+void TFormMain::CopyInsideBox(const TFormMDIChild& document, const PageRect& box) {
+  if (!box.IsSet()) return;
+  const QImage copy = document.CleanViewImage().copy(box.Left + 1, box.Top + 1, box.Right - box.Left - 1,
+                                                     box.Bottom - box.Top - 1);
   QGuiApplication::clipboard()->setImage(copy);
 }
 

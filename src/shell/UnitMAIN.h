@@ -149,6 +149,8 @@ class TFormMain : public QMainWindow, public DocumentHost {
   // Runs a command, reporting an error it raises once (Conventions).
   void Guarded(const std::function<void()>& command);
   void SavePageOf(TFormMDIChild& document);
+  // Puts the view's pixels inside the box's frame on the clipboard.
+  void CopyInsideBox(const TFormMDIChild& document, const PageRect& box);
   void AddRecentTop(const QString& path);
   QMdiSubWindow* FrameOf(const TFormMDIChild* document) const;
   bool CloseActiveDocument();

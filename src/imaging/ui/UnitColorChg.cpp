@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
@@ -11,6 +10,7 @@
 
 #include "imaging/ColourConvert.h"
 #include "imaging/ui/DialogFont.h"
+#include "imaging/ui/SliderDialog.h"
 
 namespace imaging_ui {
 
@@ -24,39 +24,13 @@ TFormColorChg::TFormColorChg(PreviewTarget& document, QWidget* parent)
   setWindowTitle("改变阀值");
   setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint);
   setFont(DialogFont());
-  Label1 = new QLabel("阀值", this);
-  ScrollBar1 = new QScrollBar(Qt::Horizontal, this);
-  ScrollBar1->setObjectName("ScrollBar1");
-  ScrollBar1->setRange(0, kMaxThreshold);
-  ScrollBar1->setPageStep(1);
-  ScrollBar1->setSingleStep(1);
-  // The arrow keys move the slider from the start.
-  ScrollBar1->setFocusPolicy(Qt::StrongFocus);
-  ScrollBar1->setInvertedControls(false);
-  ScrollBar1->setMinimumWidth(300);
-  Label2 = new QLabel(this);
-  Label2->setObjectName("Label2");
-  Label2->setMinimumWidth(40);
-  BitBtn1 = new QPushButton("确定", this);
-  BitBtn1->setObjectName("BitBtn1");
-  BitBtn1->setDefault(true);
-  BitBtn1->setAutoDefault(false);
-  BitBtn2 = new QPushButton("取消", this);
-  BitBtn2->setObjectName("BitBtn2");
-
-  auto* row = new QHBoxLayout;
-  row->addWidget(Label1);
-  row->addWidget(ScrollBar1, 1);
-  row->addWidget(Label2);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(BitBtn1);
-  buttons->addWidget(BitBtn2);
-  auto* layout = new QVBoxLayout(this);
-  layout->addLayout(row);
-  layout->addLayout(buttons);
+  const SliderControls controls = MakeSliderControls(*this, "阀值", 0, kMaxThreshold, 300, QString(), 40);
+  Label1 = controls.Label1;
+  ScrollBar1 = controls.ScrollBar1;
+  Label2 = controls.Label2;
+  BitBtn1 = controls.BitBtn1;
+  BitBtn2 = controls.BitBtn2;
   setSizeGripEnabled(false);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
 
   connect(ScrollBar1, &QScrollBar::valueChanged, this,
           [this] { ScrollBar1Scroll(!ScrollBar1->isSliderDown()); });

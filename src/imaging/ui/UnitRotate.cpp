@@ -2,7 +2,6 @@
 #include "imaging/ui/UnitRotate.h"
 
 #include <QApplication>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
@@ -12,6 +11,7 @@
 #include "formats/BmpCodec.h"
 #include "imaging/Rotation.h"
 #include "imaging/ui/DialogFont.h"
+#include "imaging/ui/SliderDialog.h"
 #include "platform/PageBits.h"
 #include "platform/UiHooks.h"
 
@@ -29,38 +29,13 @@ TFormRotate::TFormRotate(PreviewTarget& document, const VisibleRect& visible, QW
   setWindowTitle("倾斜更正");
   setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint);
   setFont(DialogFont());
-  Label1 = new QLabel("角度  ", this);
-  ScrollBar1 = new QScrollBar(Qt::Horizontal, this);
-  ScrollBar1->setObjectName("ScrollBar1");
-  ScrollBar1->setRange(-kQuarterDegreesRange, kQuarterDegreesRange);
-  ScrollBar1->setPageStep(1);
-  ScrollBar1->setSingleStep(1);
-  // The arrow keys move the slider from the start.
-  ScrollBar1->setFocusPolicy(Qt::StrongFocus);
-  ScrollBar1->setInvertedControls(false);
-  ScrollBar1->setMinimumWidth(360);
-  Label2 = new QLabel("0", this);
-  Label2->setObjectName("Label2");
-  Label2->setMinimumWidth(56);
-  BitBtn1 = new QPushButton("确定", this);
-  BitBtn1->setObjectName("BitBtn1");
-  BitBtn1->setDefault(true);
-  BitBtn1->setAutoDefault(false);
-  BitBtn2 = new QPushButton("取消", this);
-  BitBtn2->setObjectName("BitBtn2");
-
-  auto* row = new QHBoxLayout;
-  row->addWidget(Label1);
-  row->addWidget(ScrollBar1, 1);
-  row->addWidget(Label2);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(BitBtn1);
-  buttons->addWidget(BitBtn2);
-  auto* layout = new QVBoxLayout(this);
-  layout->addLayout(row);
-  layout->addLayout(buttons);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
+  const SliderControls controls =
+      MakeSliderControls(*this, "角度  ", -kQuarterDegreesRange, kQuarterDegreesRange, 360, "0", 56);
+  Label1 = controls.Label1;
+  ScrollBar1 = controls.ScrollBar1;
+  Label2 = controls.Label2;
+  BitBtn1 = controls.BitBtn1;
+  BitBtn2 = controls.BitBtn2;
 
   connect(ScrollBar1, &QScrollBar::valueChanged, this,
           [this] { ScrollBar1Scroll(!ScrollBar1->isSliderDown()); });

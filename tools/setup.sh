@@ -16,7 +16,7 @@ PELLAR_PACKAGES=(
   qt6-base-dev qt6-image-formats-plugins xvfb xauth
   libsane-dev libsane1 sane-utils
   clang libclang-rt-14-dev python3
-  libhpdf-dev poppler-utils parallel dpkg-dev file
+  libhpdf-dev poppler-utils poppler-data parallel dpkg-dev file
 )
 
 pellar_install_packages() {

@@ -179,6 +179,7 @@ TEST_F(LibraryFilesTest, SaveKilledAtAnyStepLeavesTheOldOrTheNewLibrary) {
     (now == old ? leftOld : leftNew) += 1;
     ExpectNothingStray(at);
     if (!killed) break;
+    ASSERT_LT(at, 200) << "the save never finished";
   }
   EXPECT_EQ(TableFiles(), renewed);
   // Writing the three tables and the record, then switching, takes over a
@@ -212,6 +213,7 @@ TEST_F(LibraryFilesTest, LoadKilledWhileFinishingASaveIsFinishedByTheNextLoad) {
     ASSERT_EQ(TableFiles(), renewed) << "kill at " << at;
     ExpectNothingStray(at);
     if (!killed) break;
+    ASSERT_LT(at, 200) << "the load never finished";
   }
 }
 

@@ -296,6 +296,7 @@ void FinishLine() {
   if (LineCorrectionEnabled) {
     DropSpecks(*LineBlocks, HanziSizeOf(*LineBlocks));
     JoinPiecesByPitch(*LineBlocks, HanziSizeOf(*LineBlocks));
+    DropDotsInMarkCells(*LineBlocks, HanziSizeOf(*LineBlocks));
     RestoreSmallMarks(*LineBlocks, BandSpecks, HanziSizeOf(*LineBlocks));
   }
   if (LineBlocks->empty() || IsNoiseLine(*LineBlocks)) {

@@ -4,7 +4,11 @@
 // the text it belongs to. So a small mark is a speck when the two Chinese
 // characters around it stand at their normal spacing (less than half a
 // character apart: no room for a cell between them), or when it stands
-// further than one and a half characters from each of its neighbours.
+// further than one and a half characters from each of its neighbours. A
+// mark that ends a clause (， 、 。 ； ： ！ ？) fills only part of its cell, and no
+// dot or comma follows it, so a dot or comma in the empty rest of that cell
+// or after it at the end of the line (a piece of a broken 。, a dot of dirt)
+// is no mark of the text either.
 #include "engine/Specks.h"
 
 #include <algorithm>
@@ -29,12 +33,40 @@ constexpr int64_t kLoneSpeckHundredths = 35;  // a lone speck is smaller than th
 constexpr int64_t kLoneGapTenths = 15;      // ... and further than this from its neighbours
 constexpr int64_t kQuoteDropTenths = 2;     // a quote's top is at most this far below the hanzi tops
 constexpr int64_t kDotOffsetHundredths = 15;  // a middle dot's middle is this near the hanzi's middle
+constexpr int64_t kCommaTenths = 5;         // a comma or full stop is smaller than this
 
 constexpr CharCode kMiddleDot = MakeCode(0xA1, 0xA4);         // ·
 constexpr CharCode kLeftQuote = MakeCode(0xA1, 0xAE);         // ‘
 constexpr CharCode kRightQuote = MakeCode(0xA1, 0xAF);        // ’
 constexpr CharCode kLeftDoubleQuote = MakeCode(0xA1, 0xB0);   // “
 constexpr CharCode kRightDoubleQuote = MakeCode(0xA1, 0xB1);  // ”
+
+// Commas and full stops, set at the left of a cell of their own, and the
+// ASCII comma that a small or broken ， is often read as.
+constexpr CharCode kCommasAndStops[] = {
+    MakeCode(0xA3, 0xAC),  // ，
+    MakeCode(0xA1, 0xA2),  // 、
+    MakeCode(0xA1, 0xA3),  // 。
+    AsciiCode(','),
+};
+
+// The tall marks that also end a clause, set in a cell of their own.
+constexpr CharCode kTallStops[] = {
+    MakeCode(0xA3, 0xBB),  // ；
+    MakeCode(0xA3, 0xBA),  // ：
+    MakeCode(0xA3, 0xA1),  // ！
+    MakeCode(0xA3, 0xBF),  // ？
+};
+
+// What dirt or a stroke fragment reads as: dots and commas, never quotes.
+constexpr CharCode kDotMarks[] = {
+    kMiddleDot,            // ·
+    MakeCode(0xA3, 0xAE),  // ．
+    MakeCode(0xA3, 0xAC),  // ，
+    MakeCode(0xA1, 0xA2),  // 、
+    AsciiCode('.'),        // .
+    AsciiCode(','),        // ,
+};
 
 constexpr CharCode kNoiseMarks[] = {
     kHanziOne,
@@ -105,6 +137,34 @@ bool IsSqueezedBetween(const CharBlock& p, const CharBlock& left, const CharBloc
          !IsNarrowMarkInPlace(p, left, right, hanziSize);
 }
 
+template <size_t N>
+bool IsOneOf(CharCode code, const CharCode (&codes)[N]) {
+  return std::find(std::begin(codes), std::end(codes), code) != std::end(codes);
+}
+
+// Block i is a confident mark that ends a clause and fills only part of its
+// cell: a comma or full stop of a mark's size (a Latin o or n read as 。 is
+// larger), or ； ： ！ ？ right after a Chinese character (in a Latin word a
+// letter read as ！ or ： can be followed by a real comma).
+bool EndsClause(const BlockList& line, size_t i, int32_t hanziSize) {
+  const CharBlock& b = *line[i];
+  if (!IsConfident(b)) return false;
+  if (IsOneOf(b.Codes[0], kCommasAndStops)) return 10 * int64_t{SizeOf(b)} < kCommaTenths * hanziSize;
+  return IsOneOf(b.Codes[0], kTallStops) && i > 0 && IsHanzi(line[i - 1]->Codes[0]);
+}
+
+// A small dot or comma after a mark that ends a clause and smaller than it,
+// that ends within one character size of that mark's left edge (in the
+// mark's cell) or ends the line. (The pieces of a broken …, read as a comma
+// and dots, are all of one size.)
+bool IsInMarkCell(const BlockList& line, size_t i, int32_t hanziSize) {
+  if (i == 0) return false;
+  const CharBlock& p = *line[i];
+  const CharBlock& mark = *line[i - 1];
+  return IsOneOf(p.Codes[0], kDotMarks) && IsSmall(p, hanziSize) && EndsClause(line, i - 1, hanziSize) &&
+         SizeOf(p) < SizeOf(mark) && (p.Right < mark.Left + hanziSize || i + 1 == line.size());
+}
+
 // Small, and with the small blocks near it (a speck's neighbour is often
 // another speck) further than one and a half characters from every other
 // block of the line.
@@ -129,22 +189,33 @@ bool IsSpeck(const BlockList& line, size_t i, int32_t hanziSize) {
 
 bool IsMark(const CharBlock& b) {
   const CharCode code = b.Codes[0];
-  return std::find(std::begin(kNoiseMarks), std::end(kNoiseMarks), code) != std::end(kNoiseMarks) ||
-         LeadByte(code) == kSymbolLead;
+  return IsOneOf(code, kNoiseMarks) || LeadByte(code) == kSymbolLead;
 }
 
-}  // namespace
-
-void DropSpecks(BlockList& line, int32_t hanziSize) {
-  if (hanziSize <= 0) return;
+// Releases the blocks of the line for which drop(line, i) holds, judged from
+// the start of the line on what is left of it.
+template <typename Drop>
+void ReleaseWhere(BlockList& line, Drop drop) {
   for (size_t i = 0; i < line.size();) {
-    if (!IsSpeck(line, i, hanziSize)) {
+    if (!drop(line, i)) {
       ++i;
       continue;
     }
     FreeBlock(line[i]);
     line.erase(line.begin() + static_cast<std::ptrdiff_t>(i));
   }
+}
+
+}  // namespace
+
+void DropSpecks(BlockList& line, int32_t hanziSize) {
+  if (hanziSize <= 0) return;
+  ReleaseWhere(line, [hanziSize](const BlockList& l, size_t i) { return IsSpeck(l, i, hanziSize); });
+}
+
+void DropDotsInMarkCells(BlockList& line, int32_t hanziSize) {
+  if (hanziSize <= 0) return;
+  ReleaseWhere(line, [hanziSize](const BlockList& l, size_t i) { return IsInMarkCell(l, i, hanziSize); });
 }
 
 bool IsNoiseLine(const BlockList& line) {

@@ -2,6 +2,8 @@
 // and what is a mark of the text.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "engine/EngineState.h"
 #include "engine/ResultList.h"
 #include "engine/Specks.h"
@@ -20,6 +22,10 @@ constexpr engine::CharCode kDot = MakeCode(0xA3, 0xAE);        // ．
 constexpr engine::CharCode kMiddleDot = MakeCode(0xA1, 0xA4);  // ·
 constexpr engine::CharCode kOpenQuote = MakeCode(0xA1, 0xB0);  // “
 constexpr engine::CharCode kPeriod = MakeCode(0xA1, 0xA3);     // 。
+constexpr engine::CharCode kPause = MakeCode(0xA1, 0xA2);      // 、
+constexpr engine::CharCode kQuestion = MakeCode(0xA3, 0xBF);   // ？
+constexpr engine::CharCode kColon = MakeCode(0xA3, 0xBA);      // ：
+constexpr engine::CharCode kEndQuote = MakeCode(0xA1, 0xB1);   // ”
 constexpr int32_t kGood = 60;
 constexpr int32_t kHanziSize = 40;
 
@@ -41,6 +47,11 @@ class SpecksTest : public ::testing::Test {
     std::string text;
     for (const CharBlock* b : line_) text += b->Codes[0] == kHanzi ? "H" : b->Codes[0] == kPeriod ? "o" : "*";
     return text;
+  }
+  std::vector<int32_t> Lefts() const {
+    std::vector<int32_t> lefts;
+    for (const CharBlock* b : line_) lefts.push_back(b->Left);
+    return lefts;
   }
   BlockList line_;
 };
@@ -84,6 +95,50 @@ TEST_F(SpecksTest, SmallMarkFarFromEveryNeighbourIsASpeck) {
   EXPECT_EQ(line_.size(), 5u);
   engine::DropSpecks(line_, kHanziSize);
   EXPECT_EQ(Codes(), "Ho");
+}
+
+TEST_F(SpecksTest, DotInTheCellOfAMarkThatEndsAClauseIsDropped) {
+  HanziAt(0);
+  Add(44, 55, 28, 39, kPeriod);
+  Add(58, 62, 30, 34, kMiddleDot);  // a piece of the broken ring
+  Add(70, 74, 2, 6, kDot);          // dirt high up, still in the cell of 。
+  HanziAt(96);
+  Add(140, 146, 30, 42, engine::AsciiCode(','));
+  Add(160, 163, 20, 23, kMiddleDot);
+  HanziAt(190);
+  Add(234, 244, 5, 38, kQuestion);
+  Add(250, 254, 30, 34, kDot);
+  HanziAt(280);
+  Add(324, 335, 28, 39, kPeriod);
+  Add(372, 376, 30, 34, kMiddleDot);  // past the cell, but nothing follows it in the line
+  engine::DropDotsInMarkCells(line_, kHanziSize);
+  EXPECT_EQ(Lefts(), (std::vector<int32_t>{0, 44, 96, 140, 190, 234, 280, 324}));
+}
+
+TEST_F(SpecksTest, MarksOfTheTextAfterAClauseMarkAreKept) {
+  HanziAt(0);
+  Add(44, 50, 28, 40, kComma);
+  Add(88, 96, 18, 22, kMiddleDot);  // in the next cell: a piece of the character there
+  HanziAt(130);
+  Add(174, 185, 28, 39, kPeriod);
+  Add(188, 196, 0, 10, kEndQuote);    // a quote may share the cell of 。
+  Add(200, 222, 12, 34, kPeriod);     // too large for 。: a Latin o
+  Add(226, 231, 28, 38, kComma);
+  Add(240, 250, 15, 40, engine::AsciiCode('a'));
+  Add(254, 260, 10, 38, kColon);      // after a Latin letter: may be a letter misread
+  Add(264, 268, 32, 40, engine::AsciiCode(','));
+  HanziAt(300);
+  Add(344, 348, 18, 22, kPause);      // the pieces of a broken …, all of one size
+  Add(354, 358, 18, 22, kDot);
+  HanziAt(380);
+  Add(424, 435, 28, 39, kPeriod, 30);  // doubtful
+  Add(438, 442, 30, 34, kDot);
+  HanziAt(480);
+  const std::vector<int32_t> before = Lefts();
+  engine::DropDotsInMarkCells(line_, 0);  // no character size: nothing is judged
+  EXPECT_EQ(Lefts(), before);
+  engine::DropDotsInMarkCells(line_, kHanziSize);
+  EXPECT_EQ(Lefts(), before);
 }
 
 TEST_F(SpecksTest, NoiseLinesHoldOnlyMarksOrOneDoubtfulBlock) {

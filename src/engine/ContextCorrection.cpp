@@ -11,6 +11,7 @@
 #include "engine/ContextCorrection.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <initializer_list>
 #include <limits>
 
@@ -400,6 +401,27 @@ void CorrectCornerBracket(int32_t i, CharBlock& p) {
   }
 }
 
+// A closing corner bracket is the opening one turned half round: its box
+// has the width and height of the 「 it closes (within a tenth of a Chinese
+// character). A single letter or sign of that size after an open 「 of the
+// line, followed by Chinese text other than a 」 or by the end of the line,
+// is that 」: a letter of the bracketed word is narrower or lower than the
+// bracket, and the last one is followed by the bracket.
+bool HasSizeOf(const CharBlock& p, const CharBlock& bracket) {
+  constexpr int64_t kSizeSlackTenths = 1;
+  const auto near = [](int64_t a, int64_t b) { return 10 * std::abs(a - b) <= kSizeSlackTenths * LineHanziSize; };
+  return near(p.Right - p.Left, bracket.Right - bracket.Left) && near(p.Bottom - p.Top, bracket.Bottom - bracket.Top);
+}
+
+bool IsSingleLatinOrSign(CharCode code) {
+  return (LeadByte(code) < kFirstDoubleByte && TrailByte(code) == 0) || LeadByte(code) == kFullWidthLead;
+}
+
+// Block i is followed by Chinese text other than a 」, or ends the line.
+bool EndsBracketedText(int32_t i) {
+  return i + 1 == LineSize() || (IsChineseText(i + 1) && At(i + 1).Codes[0] != kRightCorner);
+}
+
 // The ground-truth files store a single ASCII character in its full-width
 // form, so the library reads an ASCII sign such as ( ) : , ; = + as its
 // full-width form. Without a full-width cell such a mark is the ASCII sign.
@@ -639,6 +661,21 @@ void ResolveLetterCase() {
       break;
     }
     if (!decided && p.Bottom - p.Top > (LineAvgBottom - LineAvgTop) / 2) ApplyCase(p, CaseDecision::Upper);
+  }
+}
+
+void CloseCornerBrackets() {
+  if (LineBlocks == nullptr || LineHanziSize <= 0) return;
+  int32_t open = -1;
+  for (int32_t i = 0; i < LineSize(); ++i) {
+    CharBlock& p = At(i);
+    if (p.Codes[0] == kLeftCorner || p.Codes[0] == kRightCorner) {
+      open = p.Codes[0] == kLeftCorner ? i : -1;
+    } else if (open >= 0 && IsSingleLatinOrSign(p.Codes[0]) && HasSizeOf(p, At(open)) && EndsBracketedText(i)) {
+      Replace(p, kRightCorner);
+      p.GlyphClass = GlyphClass(p.Codes);
+      open = -1;
+    }
   }
 }
 

@@ -13,6 +13,9 @@ constexpr int32_t kCaseUndecided = -1;
 int32_t GlyphClass(const core::CharCode* codes);
 void CorrectAmbiguous(int32_t index);
 void ResolveLetterCase();
+// Reads as 」 the letter or sign that closes an open 「 of the line (run
+// after the letter case is resolved).
+void CloseCornerBrackets();
 
 // Helpers over *LineBlocks, exposed for the tests.
 int32_t NearestNonDash(int32_t index);

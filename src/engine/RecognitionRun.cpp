@@ -113,6 +113,7 @@ void SetLineAverages(const BlockList& line) {
 void CorrectLine() {
   for (int32_t i = 0; i < static_cast<int32_t>(LineBlocks->size()); ++i) CorrectAmbiguous(i);
   ResolveLetterCase();
+  CloseCornerBrackets();
 }
 
 void CountResults(const BlockList& line) {

@@ -229,6 +229,50 @@ TEST_F(ContextCorrectionTest, CornerBracketReadAsALetterByAFewVotes) {
   EXPECT_EQ(line[6].Codes[0], AsciiCode('l'));
 }
 
+TEST_F(ContextCorrectionTest, LetterOfTheOpenBracketsSizeBeforeChineseTextClosesIt) {
+  constexpr CharCode kLeftCorner = MakeCode(0xA1, 0xB8);   // 「
+  constexpr CharCode kRightCorner = MakeCode(0xA1, 0xB9);  // 」
+  engine::LineHanziSize = 40;
+  // 「 14 × 34 at the top of the cell; the letters inside are lower or
+  // narrower; the closing one (15 × 33, lower in its cell) is read J.
+  line.Add(Box{0, 40, 0, 40}, kHanzi, kGood);
+  line.Add(Box{60, 74, 0, 34}, kLeftCorner, kGood);
+  line.Add(Box{78, 92, 14, 40}, AsciiCode('l'), kGood);  // a letter of the word
+  line.Add(Box{96, 111, 7, 40}, AsciiCode('J'), kGood);
+  line.Add(Box{130, 170, 0, 40}, kHanzi, kGood);
+  // Once closed, a letter of the same size before Chinese text stays.
+  line.Add(Box{180, 194, 6, 40}, AsciiCode('l'), kGood);
+  line.Add(Box{210, 250, 0, 40}, kHanzi, kGood);
+  engine::CloseCornerBrackets();
+  EXPECT_EQ(line[2].Codes[0], AsciiCode('l'));
+  EXPECT_EQ(line[3].Codes[0], kRightCorner);
+  EXPECT_EQ(line[5].Codes[0], AsciiCode('l'));
+}
+
+TEST_F(ContextCorrectionTest, OpenBracketStaysOpenWithoutALetterOfItsSizeBeforeChineseText) {
+  constexpr CharCode kLeftCorner = MakeCode(0xA1, 0xB8);   // 「
+  constexpr CharCode kRightCorner = MakeCode(0xA1, 0xB9);  // 」
+  engine::LineHanziSize = 40;
+  line.Add(Box{0, 14, 0, 34}, kLeftCorner, kGood);
+  line.Add(Box{18, 32, 6, 40}, AsciiCode('l'), kGood);  // a letter follows: inside the word
+  line.Add(Box{36, 50, 6, 40}, AsciiCode('l'), kGood);  // a comma follows
+  line.Add(Box{52, 56, 34, 44}, AsciiCode(','), kGood);
+  line.Add(Box{60, 74, 12, 40}, AsciiCode('l'), kGood);  // 6 lower than the bracket, hanzi follows
+  line.Add(Box{80, 120, 0, 40}, kHanzi, kGood);
+  line.Add(Box{130, 144, 0, 34}, kLeftCorner, kGood);
+  line.Add(Box{150, 182, 6, 40}, AsciiCode('L'), kGood);  // 32 wide: a letter and the bracket together
+  line.Add(Box{190, 230, 0, 40}, kHanzi, kGood);
+  line.Add(Box{240, 254, 0, 34}, kLeftCorner, kGood);
+  line.Add(Box{258, 272, 6, 40}, AsciiCode('2'), kGood);  // the closing bracket follows
+  line.Add(Box{276, 290, 6, 40}, kRightCorner, kGood);
+  engine::CloseCornerBrackets();
+  EXPECT_EQ(line[1].Codes[0], AsciiCode('l'));
+  EXPECT_EQ(line[2].Codes[0], AsciiCode('l'));
+  EXPECT_EQ(line[4].Codes[0], AsciiCode('l'));
+  EXPECT_EQ(line[7].Codes[0], AsciiCode('L'));
+  EXPECT_EQ(line[10].Codes[0], AsciiCode('2'));
+}
+
 TEST_F(ContextCorrectionTest, AsciiSignsHaveNoFullWidthCell) {
   constexpr CharCode kFullLeftParen = MakeCode(0xA3, 0xA8);  // （
   constexpr CharCode kFullColon = MakeCode(0xA3, 0xBA);      // ：

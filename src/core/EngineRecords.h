@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,11 @@ constexpr CharCode AsciiCode(char c) {
 }
 constexpr CharCode AsciiPairCode(char first, char second) {
   return MakeCode(static_cast<uint8_t>(first), static_cast<uint8_t>(second));
+}
+constexpr bool IsOneOf(CharCode code, std::initializer_list<CharCode> codes) {
+  for (const CharCode c : codes)
+    if (c == code) return true;
+  return false;
 }
 // The code's GBK bytes as text: the lead byte, then the trail byte unless it
 // is 0 (a single ASCII character); empty for the code 0.

@@ -60,10 +60,6 @@ constexpr int32_t kMaxFollowers = 4;
 constexpr int32_t kPairRatioLow = 17;
 constexpr int32_t kPairRatioHigh = 23;
 
-bool IsOneOf(CharCode code, std::initializer_list<CharCode> codes) {
-  return std::find(codes.begin(), codes.end(), code) != codes.end();
-}
-
 bool Reads(const CharBlock& b, std::initializer_list<CharCode> codes) {
   return IsConfident(b) && IsOneOf(b.Codes[0], codes);
 }

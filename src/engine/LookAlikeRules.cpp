@@ -217,10 +217,6 @@ int32_t GapRatio(const CharBlock& block) {
   return w2 * 100 / w1;
 }
 
-bool IsOneOf(CharCode code, std::initializer_list<CharCode> group) {
-  return std::find(group.begin(), group.end(), code) != group.end();
-}
-
 }  // namespace
 
 void PreferCandidate(CharBlock& block, CharCode preferred, CharCode other) {

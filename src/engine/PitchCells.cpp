@@ -46,15 +46,16 @@ bool IsWholeHanzi(const CharBlock& b, int32_t hanziSize) {
   return IsConfident(b) && IsHanzi(b.Codes[0]) && 10 * int64_t{b.Right - b.Left} >= kWholeTenths * hanziSize;
 }
 
+constexpr std::initializer_list<CharCode> kPairedMarks = {
+    MakeCode(0xA1, 0xAE), MakeCode(0xA1, 0xAF), MakeCode(0xA1, 0xB0), MakeCode(0xA1, 0xB1),  // ‘ ’ “ ”
+    MakeCode(0xA1, 0xB8), MakeCode(0xA1, 0xB9), MakeCode(0xA1, 0xB6), MakeCode(0xA1, 0xB7),  // 「 」 《 》
+    MakeCode(0xA3, 0xA8), MakeCode(0xA3, 0xA9),                                              // （ ）
+};
+
 // A quote or a bracket: with another mark it may share a cell in faces that
 // set quotes narrow (。” ，“), where dots and commas alone do not.
 bool IsQuoteOrBracket(CharCode code) {
-  constexpr CharCode kPairedMarks[] = {
-      MakeCode(0xA1, 0xAE), MakeCode(0xA1, 0xAF), MakeCode(0xA1, 0xB0), MakeCode(0xA1, 0xB1),  // ‘ ’ “ ”
-      MakeCode(0xA1, 0xB8), MakeCode(0xA1, 0xB9), MakeCode(0xA1, 0xB6), MakeCode(0xA1, 0xB7),  // 「 」 《 》
-      MakeCode(0xA3, 0xA8), MakeCode(0xA3, 0xA9),                                              // （ ）
-  };
-  return std::find(std::begin(kPairedMarks), std::end(kPairedMarks), code) != std::end(kPairedMarks);
+  return IsOneOf(code, kPairedMarks);
 }
 
 // A confident punctuation mark or symbol; full-width letters and digits are

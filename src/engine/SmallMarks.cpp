@@ -56,7 +56,7 @@ bool IsLatin(const CharBlock& b) {
 }
 
 bool ReadsOneOf(const CharBlock& b, std::initializer_list<CharCode> codes) {
-  return IsConfident(b) && std::find(codes.begin(), codes.end(), b.Codes[0]) != codes.end();
+  return IsConfident(b) && IsOneOf(b.Codes[0], codes);
 }
 
 void Recognise(CharBlock& trial, const Box& box) {

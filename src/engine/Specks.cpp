@@ -43,7 +43,7 @@ constexpr CharCode kRightDoubleQuote = MakeCode(0xA1, 0xB1);  // ”
 
 // Commas and full stops, set at the left of a cell of their own, and the
 // ASCII comma that a small or broken ， is often read as.
-constexpr CharCode kCommasAndStops[] = {
+constexpr std::initializer_list<CharCode> kCommasAndStops = {
     MakeCode(0xA3, 0xAC),  // ，
     MakeCode(0xA1, 0xA2),  // 、
     MakeCode(0xA1, 0xA3),  // 。
@@ -51,7 +51,7 @@ constexpr CharCode kCommasAndStops[] = {
 };
 
 // The tall marks that also end a clause, set in a cell of their own.
-constexpr CharCode kTallStops[] = {
+constexpr std::initializer_list<CharCode> kTallStops = {
     MakeCode(0xA3, 0xBB),  // ；
     MakeCode(0xA3, 0xBA),  // ：
     MakeCode(0xA3, 0xA1),  // ！
@@ -59,7 +59,7 @@ constexpr CharCode kTallStops[] = {
 };
 
 // What dirt or a stroke fragment reads as: dots and commas, never quotes.
-constexpr CharCode kDotMarks[] = {
+constexpr std::initializer_list<CharCode> kDotMarks = {
     kMiddleDot,            // ·
     MakeCode(0xA3, 0xAE),  // ．
     MakeCode(0xA3, 0xAC),  // ，
@@ -68,7 +68,7 @@ constexpr CharCode kDotMarks[] = {
     AsciiCode(','),        // ,
 };
 
-constexpr CharCode kNoiseMarks[] = {
+constexpr std::initializer_list<CharCode> kNoiseMarks = {
     kHanziOne,
     MakeCode(0xA3, 0xDF),  // ＿
     MakeCode(0xA3, 0xDE),  // ＾
@@ -135,11 +135,6 @@ bool IsSqueezedBetween(const CharBlock& p, const CharBlock& left, const CharBloc
          10 * int64_t{SizeOf(p)} < kBetweenSpeckTenths * hanziSize &&
          10 * int64_t{right.Left - left.Right} < kNoCellGapTenths * hanziSize &&
          !IsNarrowMarkInPlace(p, left, right, hanziSize);
-}
-
-template <size_t N>
-bool IsOneOf(CharCode code, const CharCode (&codes)[N]) {
-  return std::find(std::begin(codes), std::end(codes), code) != std::end(codes);
 }
 
 // Block i is a confident mark that ends a clause and fills only part of its

@@ -33,6 +33,8 @@ constexpr CharCode kFullSmallU = MakeCode(0xA3, 0xF5);      // ｕ
 constexpr CharCode kFullUnderscore = MakeCode(0xA3, 0xDF);  // ＿
 constexpr CharCode kEmDash = MakeCode(0xA1, 0xAA);          // —
 constexpr CharCode kHanziOne = MakeCode(0xD2, 0xBB);        // 一
+constexpr CharCode kLeftCorner = MakeCode(0xA1, 0xB8);      // 「
+constexpr CharCode kRightCorner = MakeCode(0xA1, 0xB9);     // 」
 constexpr int32_t kGood = 60;
 
 // Line metrics of the constructed lines: characters from row 10 to row 30.
@@ -211,8 +213,6 @@ TEST_F(ContextCorrectionTest, HyphenAndChineseDashBetweenChineseWords) {
 }
 
 TEST_F(ContextCorrectionTest, CornerBracketReadAsALetterByAFewVotes) {
-  constexpr CharCode kLeftCorner = MakeCode(0xA1, 0xB8);   // 「
-  constexpr CharCode kRightCorner = MakeCode(0xA1, 0xB9);  // 」
   constexpr CharCode kFullSmallL = MakeCode(0xA3, 0xEC);   // ｌ
   line.Add(Box{0, 14, 0, 44}, AsciiCode('r'), 63, kLeftCorner, 59);  // starts the line
   AddAt(1, 10, 30, kHanzi);
@@ -230,8 +230,6 @@ TEST_F(ContextCorrectionTest, CornerBracketReadAsALetterByAFewVotes) {
 }
 
 TEST_F(ContextCorrectionTest, LetterOfTheOpenBracketsSizeBeforeChineseTextClosesIt) {
-  constexpr CharCode kLeftCorner = MakeCode(0xA1, 0xB8);   // 「
-  constexpr CharCode kRightCorner = MakeCode(0xA1, 0xB9);  // 」
   engine::LineHanziSize = 40;
   // 「 14 × 34 at the top of the cell; the letters inside are lower or
   // narrower; the closing one (15 × 33, lower in its cell) is read J.
@@ -250,8 +248,6 @@ TEST_F(ContextCorrectionTest, LetterOfTheOpenBracketsSizeBeforeChineseTextCloses
 }
 
 TEST_F(ContextCorrectionTest, OpenBracketStaysOpenWithoutALetterOfItsSizeBeforeChineseText) {
-  constexpr CharCode kLeftCorner = MakeCode(0xA1, 0xB8);   // 「
-  constexpr CharCode kRightCorner = MakeCode(0xA1, 0xB9);  // 」
   engine::LineHanziSize = 40;
   line.Add(Box{0, 14, 0, 34}, kLeftCorner, kGood);
   line.Add(Box{18, 32, 6, 40}, AsciiCode('l'), kGood);  // a letter follows: inside the word

@@ -109,6 +109,13 @@ TEST_F(SpecksTest, TinyDotsThatOpenTheLineApartFromItsTextAreSpecks) {
   EXPECT_EQ(Codes(), "H");
 
   Clear();
+  Add(0, 6, 30, 36, kPeriod);                 // a dot read as a tiny 。, far in the margin
+  Add(40, 44, 18, 22, kMiddleDot);            // then one right before the text
+  HanziAt(46);
+  engine::DropSpecks(line_, kHanziSize);
+  EXPECT_EQ(Codes(), "*H");
+
+  Clear();
   Add(0, 4, 36, 40, engine::AsciiCode('.'));  // ".packages": the dot touches its word
   Add(7, 20, 12, 40, engine::AsciiCode('p'));
   HanziAt(100);

@@ -93,19 +93,6 @@ void ColumnWhiteRuns(int32_t x, int32_t top, int32_t bottom, int32_t& above, int
   }
 }
 
-CharBlock* NewPiece(const CharBlock& b, int32_t left, int32_t right, uint8_t cutSides) {
-  CharBlock* piece = NewBlock();
-  piece->Left = left;
-  piece->Right = right;
-  piece->Top = b.Top;
-  piece->Bottom = b.Bottom;
-  piece->LineNo = b.LineNo;
-  piece->SubBlockCount = 0;
-  piece->PartCount = 0;
-  piece->CutSides = cutSides;
-  return piece;
-}
-
 void CopyResultPart(CharBlock& destination, const CharBlock& source) {
   std::memcpy(static_cast<void*>(&destination), static_cast<const void*>(&source), kResultPartBytes);
 }
@@ -330,6 +317,19 @@ bool TryTouchingCut(const CharBlock& b, int32_t c, CharBlock*& left, CharBlock*&
 }
 
 }  // namespace
+
+CharBlock* NewPiece(const CharBlock& b, int32_t left, int32_t right, uint8_t cutSides) {
+  CharBlock* piece = NewBlock();
+  piece->Left = left;
+  piece->Right = right;
+  piece->Top = b.Top;
+  piece->Bottom = b.Bottom;
+  piece->LineNo = b.LineNo;
+  piece->SubBlockCount = 0;
+  piece->PartCount = 0;
+  piece->CutSides = cutSides;
+  return piece;
+}
 
 bool SplitBlockAt(const SplitContext& context, int32_t column) {
   const CharBlock& b = *context.Block;

@@ -21,6 +21,10 @@ struct SplitContext {
   core::BlockList* List;
   int32_t Index;
 };
+// A new block over the rows of `b` from column `left` to `right`, without
+// parts, with the given cut sides.
+core::CharBlock* NewPiece(const core::CharBlock& b, int32_t left, int32_t right, uint8_t cutSides);
+
 // Cuts the context's block at `column` (which belongs to neither piece) when
 // both pieces hold; true when the block was replaced by them.
 bool SplitBlockAt(const SplitContext& context, int32_t column);

@@ -1,4 +1,5 @@
-// Joining the pieces of a character by the pitch of its line.
+// Joining the pieces of a character by the pitch of its line, and cutting
+// characters run together into the cells of that pitch.
 //
 // The anchors are the line's whole characters: confident hanzi at least 0.8
 // of the Chinese character size wide. The pitch is the median distance
@@ -170,15 +171,56 @@ bool JoinCell(BlockList& line, size_t first, size_t last, int32_t hanziSize, int
   return true;
 }
 
-}  // namespace
+// A doubtful block at least as tall as a character that spans two or more
+// cells: characters run together by heavy print. It is cut into that many
+// equal cells, each read whole (the ink that crosses a cut is the blot that
+// joined the characters, not a neighbour's stroke to mask), and the cut is
+// kept when every cell reads a Chinese character with at least kCellFloor
+// votes, more than the block read as a whole.
+bool SplitAcrossCells(BlockList& line, size_t index, int32_t hanziSize, int64_t pitch2) {
+  constexpr int64_t kMinCellsTenths = 16;  // of a pitch: the width of two run-together cells
+  constexpr int64_t kTallTenths = 8;       // of the character size: the height of a character
+  const CharBlock& b = *line[index];
+  const int64_t width2 = 2 * int64_t{b.Right - b.Left};
+  if (IsConfident(b) || 10 * int64_t{b.Bottom - b.Top} < kTallTenths * hanziSize ||
+      10 * width2 < kMinCellsTenths * pitch2) {
+    return false;
+  }
+  const auto cells = static_cast<int32_t>(std::lround(static_cast<double>(width2) / pitch2));
+  std::vector<CharBlock*> pieces;
+  const auto release = [&pieces] {
+    for (CharBlock* piece : pieces) FreeBlock(piece);
+    return false;
+  };
+  for (int32_t k = 0; k < cells; ++k) {
+    const int32_t left = b.Left + (b.Right - b.Left) * k / cells + (k > 0 ? 1 : 0);
+    const int32_t right = b.Left + (b.Right - b.Left) * (k + 1) / cells;
+    pieces.push_back(NewPiece(b, left, right, 0));
+    RecogniseTrial(*pieces.back(), kRangeAll, true);
+    const CharBlock& piece = *pieces.back();
+    if (!IsHanzi(piece.Codes[0]) || piece.Scores[0] < kCellFloor || piece.Scores[0] <= b.Scores[0]) return release();
+  }
+  FreeBlock(line[index]);
+  line[index] = pieces.front();
+  line.insert(line.begin() + static_cast<std::ptrdiff_t>(index) + 1, pieces.begin() + 1, pieces.end());
+  return true;
+}
 
-int32_t JoinPiecesByPitch(BlockList& line, int32_t hanziSize) {
+// The line's pitch doubled, from its whole characters; 0 when too few show it.
+int64_t LinePitch2(const BlockList& line, int32_t hanziSize, std::vector<size_t>& anchors) {
+  anchors.clear();
   if (hanziSize <= 0) return 0;
-  std::vector<size_t> anchors;
   for (size_t i = 0; i < line.size(); ++i) {
     if (IsWholeHanzi(*line[i], hanziSize)) anchors.push_back(i);
   }
-  const int64_t pitch2 = anchors.size() > kMinPitchPairs ? Pitch2(line, anchors, hanziSize) : 0;
+  return anchors.size() > kMinPitchPairs ? Pitch2(line, anchors, hanziSize) : 0;
+}
+
+}  // namespace
+
+int32_t JoinPiecesByPitch(BlockList& line, int32_t hanziSize) {
+  std::vector<size_t> anchors;
+  const int64_t pitch2 = LinePitch2(line, hanziSize, anchors);
   if (pitch2 <= 0) return 0;
   const std::vector<int32_t> cells = CellsOf(line, anchors, pitch2);
   // From the end of the line, so that joining a group leaves the positions
@@ -192,6 +234,17 @@ int32_t JoinPiecesByPitch(BlockList& line, int32_t hanziSize) {
     last = first;
   }
   return joined;
+}
+
+int32_t SplitRunTogetherCells(BlockList& line, int32_t hanziSize) {
+  std::vector<size_t> anchors;
+  const int64_t pitch2 = LinePitch2(line, hanziSize, anchors);
+  if (pitch2 <= 0) return 0;
+  int32_t split = 0;
+  for (size_t i = line.size(); i-- > 0;) {
+    if (SplitAcrossCells(line, i, hanziSize, pitch2)) ++split;
+  }
+  return split;
 }
 
 }  // namespace engine

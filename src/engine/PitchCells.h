@@ -1,4 +1,5 @@
-// Pieces of Chinese characters joined by the pitch of the line.
+// Pieces of Chinese characters joined, and characters run together cut
+// apart, by the pitch of the line.
 #pragma once
 
 #include <cstdint>
@@ -18,9 +19,17 @@ namespace engine {
 // of a Latin word, is left as it is. Returns the number of groups joined.
 int32_t JoinPiecesByPitch(core::BlockList& line, int32_t hanziSize);
 
-// Votes a joined cell needs: a little above the 32 of any candidate. The
-// place of the cell in the grid of the line is the main evidence; the union
-// of an unrelated pair of pieces rarely reads as a Chinese character at all.
-constexpr int32_t kCellFloor = 34;
+// Cuts the doubtful blocks of the line that span two or more cells of its
+// pitch and stand as tall as a character (characters that heavy print ran
+// together) into one block a cell, when every cell then reads a Chinese
+// character with at least kCellFloor votes. Returns the number of blocks cut.
+int32_t SplitRunTogetherCells(core::BlockList& line, int32_t hanziSize);
+
+// Votes a joined cell needs: those of any candidate. The place of the cell
+// in the grid of the line is the main evidence; the union of an unrelated
+// pair of pieces rarely reads as a Chinese character at all, and on light
+// print a joined cell read with the fewest votes is right more often than
+// the pieces it replaces.
+constexpr int32_t kCellFloor = 32;
 
 }  // namespace engine

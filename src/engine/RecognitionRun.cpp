@@ -297,6 +297,7 @@ void FinishLine() {
   if (LineCorrectionEnabled) {
     DropSpecks(*LineBlocks, HanziSizeOf(*LineBlocks));
     JoinPiecesByPitch(*LineBlocks, HanziSizeOf(*LineBlocks));
+    SplitRunTogetherCells(*LineBlocks, HanziSizeOf(*LineBlocks));
     DropDotsInMarkCells(*LineBlocks, HanziSizeOf(*LineBlocks));
     RestoreSmallMarks(*LineBlocks, BandSpecks, HanziSizeOf(*LineBlocks));
   }

@@ -34,8 +34,11 @@ constexpr int64_t kLoneGapTenths = 15;      // ... and further than this from it
 constexpr int64_t kQuoteDropTenths = 2;     // a quote's top is at most this far below the hanzi tops
 constexpr int64_t kDotOffsetHundredths = 15;  // a middle dot's middle is this near the hanzi's middle
 constexpr int64_t kCommaTenths = 5;         // a comma or full stop is smaller than this
+constexpr int64_t kLeadingDotTenths = 2;    // a dot that opens a line is smaller than this
+constexpr int64_t kLeadingGapTenths = 3;    // ... and at least this far from the text after it
 
 constexpr CharCode kMiddleDot = MakeCode(0xA1, 0xA4);         // ·
+constexpr CharCode kFullStop = MakeCode(0xA1, 0xA3);          // 。
 constexpr CharCode kLeftQuote = MakeCode(0xA1, 0xAE);         // ‘
 constexpr CharCode kRightQuote = MakeCode(0xA1, 0xAF);        // ’
 constexpr CharCode kLeftDoubleQuote = MakeCode(0xA1, 0xB0);   // “
@@ -175,11 +178,31 @@ bool IsLone(const BlockList& line, size_t i, int32_t hanziSize) {
          (last + 1 == line.size() || far(line[last + 1]->Left - line[last]->Right));
 }
 
+// A dot, comma or full stop smaller than a fifth of a character.
+bool IsTinyDot(const CharBlock& b, int32_t hanziSize) {
+  return (IsOneOf(b.Codes[0], kDotMarks) || b.Codes[0] == kFullStop) &&
+         10 * int64_t{SizeOf(b)} < kLeadingDotTenths * hanziSize;
+}
+
+// A tiny dot that opens the line and stands apart from what follows it, or
+// opens a run of tiny dots that stands apart from the text after it: no line
+// of text begins with a clause mark, so these are dirt in the margin or the
+// indent. A dot that touches the word after it (".packages") and a
+// full-size comma are kept.
+bool IsLeadingSpeck(const BlockList& line, size_t i, int32_t hanziSize) {
+  if (i != 0 || line.size() < 2) return false;
+  size_t next = 0;
+  while (next < line.size() && IsTinyDot(*line[next], hanziSize)) ++next;
+  if (next == 0 || next == line.size()) return false;
+  const int32_t gap = std::max(line[1]->Left - line[0]->Right, line[next]->Left - line[next - 1]->Right);
+  return 10 * int64_t{gap} >= kLeadingGapTenths * hanziSize;
+}
+
 bool IsSpeck(const BlockList& line, size_t i, int32_t hanziSize) {
   const CharBlock& p = *line[i];
   if (IsConfidentText(p)) return false;
   if (i > 0 && i + 1 < line.size() && IsSqueezedBetween(p, *line[i - 1], *line[i + 1], hanziSize)) return true;
-  return IsLone(line, i, hanziSize);
+  return IsLeadingSpeck(line, i, hanziSize) || IsLone(line, i, hanziSize);
 }
 
 bool IsMark(const CharBlock& b) {

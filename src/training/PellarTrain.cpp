@@ -58,7 +58,7 @@ const char kUsage[] =
     "usage: pellarocr-train COMMAND [options]\n"
     "\n"
     "commands:\n"
-    "  render     --font FILE[:FACE] --out DIR (--grid [--no-wide-alnum] | --text FILE) [options]\n"
+    "  render     --font FILE[:FACE] --out DIR (--grid [--no-wide-alnum | --hanzi-only] | --text FILE) [options]\n"
     "             --size PT (12)  --dpi N (300)  --name PREFIX (page)  --seed N (1)\n"
     "             --chars N (characters of running text, 20000)  --exclude DIR (repeatable)\n"
     "             --hold-out DIR (repeatable: its paragraphs are dropped from the chosen text)\n"
@@ -205,7 +205,7 @@ int Render(Arguments& args) {
                        "--chars",        "--exclude",      "--hold-out",      "--out",       "--name",
                        "--seed",         "--line-spacing", "--no-wide-alnum", "--max-pages", "--reduce",
                        "--skew",         "--blur",         "--spread",        "--noise",     "--threshold",
-                       "--specks-black", "--specks-white", "--weight",        "--as-scanned"}))
+                       "--specks-black", "--specks-white", "--weight",        "--as-scanned",  "--hanzi-only"}))
     return UsageError(args.Error());
   training::RenderOptions options;
   if (!args.Has("--font") || !ParseFont(args.Get("--font"), options.Font))
@@ -231,7 +231,10 @@ int Render(Arguments& args) {
 
   std::vector<std::string> paragraphs;
   if (args.Has("--grid")) {
-    paragraphs = training::Gb2312GridParagraphs(!args.Has("--no-wide-alnum"));
+    using training::GridContent;
+    paragraphs = training::Gb2312GridParagraphs(args.Has("--hanzi-only")      ? GridContent::HanziOnly
+                                                : args.Has("--no-wide-alnum") ? GridContent::NoWideAlphanumerics
+                                                                              : GridContent::Everything);
   } else {
     std::vector<std::string> all;
     if (!training::ReadParagraphs(args.Get("--text"), all))
@@ -507,7 +510,7 @@ int main(int argc, char** argv) {
       {"render", Render}, {"learn", Learn}, {"wordpairs", WordPairs}, {"stats", Stats}};
   const auto it = commands.find(command);
   if (it == commands.end()) return UsageError("unknown command " + command);
-  Arguments args(argc, argv, 2, {"--grid", "--no-wide-alnum", "--as-scanned", "--help"});
+  Arguments args(argc, argv, 2, {"--grid", "--no-wide-alnum", "--hanzi-only", "--as-scanned", "--help"});
   if (args.Has("--help")) {
     std::cout << kUsage;
     return kExitOk;

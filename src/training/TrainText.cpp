@@ -67,7 +67,8 @@ bool ReadParagraphs(const std::string& path, std::vector<std::string>& paragraph
   return true;
 }
 
-std::vector<std::string> Gb2312GridParagraphs(bool wideAlphanumerics) {
+std::vector<std::string> Gb2312GridParagraphs(GridContent content) {
+  const bool wideAlphanumerics = content == GridContent::Everything;
   std::vector<std::string> paragraphs;
   auto addRow = [&](uint8_t lead) {
     std::string row;
@@ -79,8 +80,11 @@ std::vector<std::string> Gb2312GridParagraphs(bool wideAlphanumerics) {
     }
     if (!row.empty()) paragraphs.push_back(row);
   };
-  for (int lead = kGridFirstRow; lead <= kGridLastSymbolRow; ++lead) addRow(static_cast<uint8_t>(lead));
+  if (content != GridContent::HanziOnly) {
+    for (int lead = kGridFirstRow; lead <= kGridLastSymbolRow; ++lead) addRow(static_cast<uint8_t>(lead));
+  }
   for (int lead = kGridFirstHanziRow; lead <= kGridLastHanziRow; ++lead) addRow(static_cast<uint8_t>(lead));
+  if (content == GridContent::HanziOnly) return paragraphs;
   std::string ascii;
   for (char c = kFirstPrintableAscii; c <= kLastPrintableAscii; ++c) ascii.push_back(c);
   paragraphs.push_back(ascii);

@@ -14,13 +14,17 @@ namespace training {
 // cannot be read.
 bool ReadParagraphs(const std::string& path, std::vector<std::string>& paragraphs);
 
-// The characters of the GB2312 code table that have a library number, in
-// grid order: one paragraph per row (rows A1 … A3, then the hanzi rows B0 …
-// F7), followed by one paragraph of the printable ASCII characters. Without
-// `wideAlphanumerics` the full-width letters and digits of row A3 are left
-// out (the ASCII row teaches the same codes with the shapes running text
-// has; the wide circle of "Ｏ" is hardly told from "。").
-std::vector<std::string> Gb2312GridParagraphs(bool wideAlphanumerics = true);
+// What a page of the GB2312 code table holds: every character that has a
+// library number; all but the full-width letters and digits of row A3 (the
+// ASCII row teaches the same codes with the shapes running text has; the
+// wide circle of "Ｏ" is hardly told from "。"); or the hanzi alone (for
+// renderings whose signs and letters would spoil those of sound pages).
+enum class GridContent { Everything, NoWideAlphanumerics, HanziOnly };
+
+// The characters of the code table in grid order: one paragraph per row
+// (rows A1 … A3, then the hanzi rows B0 … F7), followed by one paragraph of
+// the printable ASCII characters; as much of it as `content` says.
+std::vector<std::string> Gb2312GridParagraphs(GridContent content = GridContent::Everything);
 
 // The text of a paragraph with every white space (ASCII spaces, U+3000, …)
 // removed, as code points: the form in which paragraphs are compared.

@@ -114,4 +114,32 @@ TEST_F(PitchCellsTest, MarksWholeCharactersAndLinesWithoutAGridStayApart) {
   EXPECT_EQ(engine::JoinPiecesByPitch(two.Blocks(), 0), 0);
 }
 
+TEST_F(PitchCellsTest, CharactersRunTogetherAreCutIntoTheirCells) {
+  // Heavy print joins two characters into one block of two cells that reads
+  // nothing; cut in the middle, each cell reads a hanzi.
+  HanziInCell(0);
+  HanziInCell(1);
+  HanziInCell(2);
+  line.Add(Box{150, 240, 5, 45}, 0, 0);
+  HanziInCell(5);
+  line.Add(Box{300, 390, 6, 44}, kHanzi, 40);  // doubtful; its second cell reads a comma
+  HanziInCell(8);
+  line.Add(Box{450, 540, 24, 27}, kHanzi, 30);  // a rule, not as tall as a character
+  line.Add(Box{600, 690, 5, 45}, kHanzi, kGood);  // confident
+  line.Script({{BoxIs(150, 195), kSay, 50},
+               {BoxIs(196, 240), kHanzi, 45},
+               {BoxIs(300, 345), kHanzi, 52},
+               {BoxIs(346, 390), kComma, 60}});
+  EXPECT_EQ(engine::SplitRunTogetherCells(line.Blocks(), kSize), 1);
+  ASSERT_EQ(line.size(), 10u);
+  EXPECT_EQ(line[3].Codes[0], kSay);
+  EXPECT_EQ(line[3].Right, 195);
+  EXPECT_EQ(line[4].Codes[0], kHanzi);
+  EXPECT_EQ(line[4].Left, 196);
+  EXPECT_EQ(line[4].Scores[0], 45);
+  EXPECT_EQ(line[6].Left, 300) << "a cell that reads a comma keeps the block whole";
+  EXPECT_EQ(line[6].Right, 390);
+  EXPECT_EQ(line.Trials().size(), 4u) << "neither the rule nor the confident block is tried";
+}
+
 }  // namespace

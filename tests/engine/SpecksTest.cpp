@@ -33,8 +33,12 @@ class SpecksTest : public ::testing::Test {
  protected:
   void SetUp() override { enginetest::ResetEngineState(); }
   void TearDown() override {
-    for (CharBlock* block : line_) engine::FreeBlock(block);
+    Clear();
     enginetest::ResetEngineState();
+  }
+  void Clear() {
+    for (CharBlock* block : line_) engine::FreeBlock(block);
+    line_.clear();
   }
   // A hanzi 41 columns wide from `left`.
   CharBlock* HanziAt(int32_t left) { return Add(left, left + 40, 0, 40, kHanzi); }
@@ -95,6 +99,34 @@ TEST_F(SpecksTest, SmallMarkFarFromEveryNeighbourIsASpeck) {
   EXPECT_EQ(line_.size(), 5u);
   engine::DropSpecks(line_, kHanziSize);
   EXPECT_EQ(Codes(), "Ho");
+}
+
+TEST_F(SpecksTest, TinyDotsThatOpenTheLineApartFromItsTextAreSpecks) {
+  Add(0, 4, 30, 34, engine::AsciiCode('.'));  // dirt in the indent, two of them
+  Add(20, 25, 18, 23, kMiddleDot);
+  HanziAt(40);                                // 15 columns on: apart
+  engine::DropSpecks(line_, kHanziSize);
+  EXPECT_EQ(Codes(), "H");
+
+  Clear();
+  Add(0, 6, 30, 36, kPeriod);                 // a dot read as a tiny 。, far in the margin
+  Add(40, 44, 18, 22, kMiddleDot);            // then one right before the text
+  HanziAt(46);
+  engine::DropSpecks(line_, kHanziSize);
+  EXPECT_EQ(Codes(), "*H");
+
+  Clear();
+  Add(0, 4, 36, 40, engine::AsciiCode('.'));  // ".packages": the dot touches its word
+  Add(7, 20, 12, 40, engine::AsciiCode('p'));
+  HanziAt(100);
+  engine::DropSpecks(line_, kHanziSize);
+  EXPECT_EQ(line_.size(), 3u);
+
+  Clear();
+  Add(0, 12, 28, 40, kComma);                 // a comma of full size at the start: kept
+  HanziAt(40);
+  engine::DropSpecks(line_, kHanziSize);
+  EXPECT_EQ(Codes(), "*H");
 }
 
 TEST_F(SpecksTest, DotInTheCellOfAMarkThatEndsAClauseIsDropped) {

@@ -109,6 +109,11 @@ TEST(TrainText, GridHoldsOnlyCharactersWithALibraryNumber) {
   }
   EXPECT_EQ(hanzi, 6763u);
   EXPECT_EQ(training::TextCodes(grid.back()).size(), 94u);
+
+  const std::vector<std::string> hanziOnly = training::Gb2312GridParagraphs(training::GridContent::HanziOnly);
+  ASSERT_EQ(hanziOnly.size(), 72u);
+  EXPECT_EQ(hanziOnly.front(), grid[3]);
+  EXPECT_EQ(hanziOnly.back(), grid[grid.size() - 2]);
 }
 
 // A held-back page as the test pages hold it: lines of a justified

@@ -22,6 +22,7 @@
 #include "engine/Classifier.h"
 #include "engine/ContextCorrection.h"
 #include "engine/PageLayout.h"
+#include "engine/FadedStrokes.h"
 #include "engine/PitchCells.h"
 #include "engine/ResultFiles.h"
 #include "engine/ResultList.h"
@@ -298,6 +299,7 @@ void FinishLine() {
     DropSpecks(*LineBlocks, HanziSizeOf(*LineBlocks));
     JoinPiecesByPitch(*LineBlocks, HanziSizeOf(*LineBlocks));
     SplitRunTogetherCells(*LineBlocks, HanziSizeOf(*LineBlocks));
+    ReadStrokeEndsAsOne(*LineBlocks, HanziSizeOf(*LineBlocks));
     DropDotsInMarkCells(*LineBlocks, HanziSizeOf(*LineBlocks));
     RestoreSmallMarks(*LineBlocks, BandSpecks, HanziSizeOf(*LineBlocks));
   }

@@ -49,6 +49,7 @@ constexpr CharCode kEmDash = MakeCode(0xA1, 0xAA);          // —
 constexpr CharCode kHanziOne = MakeCode(0xD2, 0xBB);        // 一
 constexpr CharCode kLeftCorner = MakeCode(0xA1, 0xB8);      // 「
 constexpr CharCode kRightCorner = MakeCode(0xA1, 0xB9);     // 」
+constexpr CharCode kSnoutRadical = MakeCode(0xE5, 0xEE);    // 彐: a 」 with its horizontals
 
 constexpr uint8_t kFullDigitZero = 0xB0;     // ０
 constexpr uint8_t kFullDigitOne = 0xB1;      // １
@@ -671,11 +672,25 @@ void CloseCornerBrackets() {
     CharBlock& p = At(i);
     if (p.Codes[0] == kLeftCorner || p.Codes[0] == kRightCorner) {
       open = p.Codes[0] == kLeftCorner ? i : -1;
-    } else if (open >= 0 && IsSingleLatinOrSign(p.Codes[0]) && HasSizeOf(p, At(open)) && EndsBracketedText(i)) {
+    } else if (open >= 0 && (IsSingleLatinOrSign(p.Codes[0]) || p.Codes[0] == kSnoutRadical) &&
+               HasSizeOf(p, At(open)) && EndsBracketedText(i)) {
       Replace(p, kRightCorner);
       p.GlyphClass = GlyphClass(p.Codes);
       open = -1;
     }
+  }
+}
+
+void PreferCommonHanzi(CharBlock& block) {
+  constexpr uint8_t kFirstRareLead = 0xD8;  // the second level of the GB2312 hanzi
+  constexpr int32_t kRareMargin = 7;
+  const auto isRare = [](CharCode code) { return IsHanzi(code) && LeadByte(code) >= kFirstRareLead; };
+  if (!isRare(block.Codes[0])) return;
+  for (size_t k = 1; k < std::size(block.Codes) && block.Codes[k] != 0; ++k) {
+    if (block.Scores[0] - block.Scores[k] > kRareMargin) return;
+    if (!IsHanzi(block.Codes[k]) || isRare(block.Codes[k])) continue;
+    std::swap(block.Codes[0], block.Codes[k]);
+    return;
   }
 }
 

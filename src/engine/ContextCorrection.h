@@ -13,8 +13,14 @@ constexpr int32_t kCaseUndecided = -1;
 int32_t GlyphClass(const core::CharCode* codes);
 void CorrectAmbiguous(int32_t index);
 void ResolveLetterCase();
-// Reads as 」 the letter or sign that closes an open 「 of the line (run
-// after the letter case is resolved).
+// The hanzi of the second GB2312 level (rare characters, radicals, names)
+// are well under one in a hundred of the characters of running text. When
+// one of them is read with at most seven votes more than a first-level hanzi
+// among the candidates, that common character is taken; each keeps its
+// place's score, so the scores stay in order.
+void PreferCommonHanzi(core::CharBlock& block);
+// Reads as 」 the letter, sign or 彐 that closes an open 「 of the line
+// (run after the letter case is resolved).
 void CloseCornerBrackets();
 
 // Helpers over *LineBlocks, exposed for the tests.

@@ -22,6 +22,7 @@
 #include "engine/Classifier.h"
 #include "engine/ContextCorrection.h"
 #include "engine/PageLayout.h"
+#include "engine/FadedStrokes.h"
 #include "engine/PitchCells.h"
 #include "engine/ResultFiles.h"
 #include "engine/ResultList.h"
@@ -111,6 +112,7 @@ void SetLineAverages(const BlockList& line) {
 }
 
 void CorrectLine() {
+  for (CharBlock* block : *LineBlocks) PreferCommonHanzi(*block);
   for (int32_t i = 0; i < static_cast<int32_t>(LineBlocks->size()); ++i) CorrectAmbiguous(i);
   ResolveLetterCase();
   CloseCornerBrackets();
@@ -298,6 +300,7 @@ void FinishLine() {
     DropSpecks(*LineBlocks, HanziSizeOf(*LineBlocks));
     JoinPiecesByPitch(*LineBlocks, HanziSizeOf(*LineBlocks));
     SplitRunTogetherCells(*LineBlocks, HanziSizeOf(*LineBlocks));
+    ReadStrokeEndsAsOne(*LineBlocks, HanziSizeOf(*LineBlocks));
     DropDotsInMarkCells(*LineBlocks, HanziSizeOf(*LineBlocks));
     RestoreSmallMarks(*LineBlocks, BandSpecks, HanziSizeOf(*LineBlocks));
   }

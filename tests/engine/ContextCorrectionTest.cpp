@@ -2,6 +2,9 @@
 // small constructed lines.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+#include <utility>
+
 #include "engine/ContextCorrection.h"
 #include "engine/EngineState.h"
 #include "support/CorrectionFixtures.h"
@@ -245,6 +248,55 @@ TEST_F(ContextCorrectionTest, LetterOfTheOpenBracketsSizeBeforeChineseTextCloses
   EXPECT_EQ(line[2].Codes[0], AsciiCode('l'));
   EXPECT_EQ(line[3].Codes[0], kRightCorner);
   EXPECT_EQ(line[5].Codes[0], AsciiCode('l'));
+}
+
+TEST_F(ContextCorrectionTest, SnoutRadicalOfTheOpenBracketsSizeClosesIt) {
+  engine::LineHanziSize = 40;
+  line.Add(Box{0, 40, 0, 40}, kHanzi, kGood);
+  line.Add(Box{60, 74, 0, 34}, kLeftCorner, kGood);
+  line.Add(Box{78, 92, 14, 40}, AsciiCode('C'), kGood);
+  line.Add(Box{96, 110, 6, 40}, MakeCode(0xE5, 0xEE), kGood);  // 彐
+  line.Add(Box{130, 170, 0, 40}, kHanzi, kGood);
+  engine::CloseCornerBrackets();
+  EXPECT_EQ(line[3].Codes[0], kRightCorner);
+}
+
+TEST(PreferCommonHanziTest, ARareHanziGivesWayToACommonOneCloseBehindIt) {
+  constexpr CharCode kRareYao = MakeCode(0xD8, 0xB2);   // 夭, second level
+  constexpr CharCode kTian = MakeCode(0xCC, 0xEC);      // 天, first level
+  constexpr CharCode kRareCe = MakeCode(0xE2, 0xFC);    // 恻, second level
+  constexpr CharCode kGe = MakeCode(0xB8, 0xF1);        // 格, first level
+  core::CharBlock block{};
+  const auto set = [&block](std::initializer_list<std::pair<CharCode, int32_t>> candidates) {
+    block = core::CharBlock{};
+    size_t k = 0;
+    for (const auto& [code, score] : candidates) {
+      block.Codes[k] = code;
+      block.Scores[k++] = score;
+    }
+  };
+  set({{kRareYao, 60}, {kTian, 53}});
+  engine::PreferCommonHanzi(block);
+  EXPECT_EQ(block.Codes[0], kTian);
+  EXPECT_EQ(block.Scores[0], 60) << "each place keeps its score";
+  EXPECT_EQ(block.Codes[1], kRareYao);
+  EXPECT_EQ(block.Scores[1], 53);
+
+  set({{kRareYao, 60}, {kTian, 52}});  // eight votes behind: too far
+  engine::PreferCommonHanzi(block);
+  EXPECT_EQ(block.Codes[0], kRareYao);
+
+  set({{kRareYao, 60}, {kRareCe, 59}, {kHanzi, 57}, {kGe, 56}});  // rare ones are passed over
+  engine::PreferCommonHanzi(block);
+  EXPECT_EQ(block.Codes[0], kHanzi);
+  EXPECT_EQ(block.Codes[2], kRareYao);
+
+  set({{kTian, 60}, {kRareYao, 59}});  // a common hanzi first stays
+  engine::PreferCommonHanzi(block);
+  EXPECT_EQ(block.Codes[0], kTian);
+  set({{kRareYao, 60}, {AsciiCode('x'), 59}});  // no hanzi to give way to
+  engine::PreferCommonHanzi(block);
+  EXPECT_EQ(block.Codes[0], kRareYao);
 }
 
 TEST_F(ContextCorrectionTest, OpenBracketStaysOpenWithoutALetterOfItsSizeBeforeChineseText) {

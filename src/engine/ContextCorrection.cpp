@@ -49,7 +49,7 @@ constexpr CharCode kEmDash = MakeCode(0xA1, 0xAA);          // —
 constexpr CharCode kHanziOne = MakeCode(0xD2, 0xBB);        // 一
 constexpr CharCode kLeftCorner = MakeCode(0xA1, 0xB8);      // 「
 constexpr CharCode kRightCorner = MakeCode(0xA1, 0xB9);     // 」
-constexpr CharCode kSnoutRadical = MakeCode(0xE5, 0xEE);    // 彐: a 」 with its horizontals
+constexpr CharCode kSnoutRadical = MakeCode(0xE5, 0xE6);    // 彐: a 」 with its horizontals
 
 constexpr uint8_t kFullDigitZero = 0xB0;     // ０
 constexpr uint8_t kFullDigitOne = 0xB1;      // １

@@ -255,7 +255,7 @@ TEST_F(ContextCorrectionTest, SnoutRadicalOfTheOpenBracketsSizeClosesIt) {
   line.Add(Box{0, 40, 0, 40}, kHanzi, kGood);
   line.Add(Box{60, 74, 0, 34}, kLeftCorner, kGood);
   line.Add(Box{78, 92, 14, 40}, AsciiCode('C'), kGood);
-  line.Add(Box{96, 110, 6, 40}, MakeCode(0xE5, 0xEE), kGood);  // 彐
+  line.Add(Box{96, 110, 6, 40}, MakeCode(0xE5, 0xE6), kGood);  // 彐
   line.Add(Box{130, 170, 0, 40}, kHanzi, kGood);
   engine::CloseCornerBrackets();
   EXPECT_EQ(line[3].Codes[0], kRightCorner);

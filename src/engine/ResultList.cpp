@@ -36,6 +36,7 @@ constexpr int64_t kSpaceUnitMinTenths = 2;
 // A gap wider than 0.3 of the two reference widths is a space.
 constexpr int64_t kSpaceGapTenths = 3;
 constexpr int64_t kMixedSpaceHundredths = 28;  // of the Chinese character size
+constexpr int64_t kLatinSpaceHundredths = 30;  // of the Chinese character size
 
 BlockPart PartOf(const CharBlock& block, uint8_t mode) {
   return BlockPart{block.Left, block.Right, block.Top, block.Bottom, mode};
@@ -304,6 +305,19 @@ void CharMapInsert(int32_t position, int32_t count, CharBlock* value) {
   map.insert(map.begin() + static_cast<std::ptrdiff_t>(at), static_cast<size_t>(count), value);
 }
 
+// Spaces between blocks a and b, `gap` apart. Beside Latin letters and
+// digits the gap is measured against the line's Chinese character size.
+int32_t SpacesBetween(const CharBlock& a, const CharBlock& b, int32_t gap, int32_t spaceUnit) {
+  const auto ofHanziSize = [](int64_t hundredths) {
+    return static_cast<int32_t>(RoundHalfEvenDiv(hundredths * LineHanziSize, 100));
+  };
+  if (LineHanziSize > 0 && IsHanziBesideLatin(a, b)) return SpacesAbove(gap, ofHanziSize(kMixedSpaceHundredths), spaceUnit);
+  if (LineHanziSize > 0 && IsAsciiAlphanumeric(a.Codes[0]) && IsAsciiAlphanumeric(b.Codes[0])) {
+    return SpacesAbove(gap, ofHanziSize(kLatinSpaceHundredths), spaceUnit);
+  }
+  return SpacesForGap(gap, a.RefWidth, b.RefWidth, spaceUnit);
+}
+
 EmittedLine EmitLine() {
   EmittedLine line;
   if (LineBlocks == nullptr) return line;
@@ -316,10 +330,7 @@ EmittedLine EmitLine() {
     if (i > 0) {
       const CharBlock& a = *blocks[i - 1];
       const int32_t gap = b.Left - a.Right + 1 - EmptyCellPart(a) - EmptyCellPart(b);
-      spaces = LineHanziSize > 0 && IsHanziBesideLatin(a, b)
-                   ? SpacesAbove(gap, static_cast<int32_t>(RoundHalfEvenDiv(kMixedSpaceHundredths * LineHanziSize, 100)),
-                                 spaceUnit)
-                   : SpacesForGap(gap, a.RefWidth, b.RefWidth, spaceUnit);
+      spaces = SpacesBetween(a, b, gap, spaceUnit);
     } else {
       line.Indent = IndentFor(b, spaceUnit);
       spaces = line.Indent;

@@ -193,6 +193,25 @@ TEST_F(ResultListTest, GapsBetweenHanziAndLatinAreMeasuredAgainstTheHanziSize) {
   EXPECT_EQ(line(12, 12), "\xD6\xD0" "Ctrl\xD6\xD0");
 }
 
+TEST_F(ResultListTest, GapsBetweenLatinLettersAreMeasuredAgainstTheHanziSize) {
+  // "Wr" and "iter" of a bold face: the narrow i and t have small reference
+  // widths, so a letter gap of 9 would pass for a space; against the Chinese
+  // character size (rnd(0.3 × 40) = 12) only a wider gap is one.
+  const auto line = [](int32_t gap) {
+    const int32_t it = 43 + 20 + gap;
+    return EmitAndKeep({NewTestBlock(0, 39, 0, 39, kHanzi, kConfident),
+                        NewTestBlock(43, 63, 8, 39, engine::AsciiPairCode('W', 'r'), kConfident),
+                        NewTestBlock(it, it + 9, 8, 39, engine::AsciiPairCode('i', 't'), kConfident),
+                        NewTestBlock(it + 12, it + 32, 8, 39, engine::AsciiPairCode('e', 'r'), kConfident)});
+  };
+  EXPECT_EQ(line(8), "\xD6\xD0Wr it" "er") << "without the Chinese character size";
+  engine::FreePageLines();
+  engine::LineHanziSize = 40;
+  EXPECT_EQ(line(8), "\xD6\xD0Writer");
+  engine::FreePageLines();
+  EXPECT_EQ(line(14), "\xD6\xD0Wr iter");
+}
+
 TEST_F(ResultListTest, SpaceUnitLeavesOutOutlyingSizes) {
   // Sizes 30, 30, 30 and 300: mean 97, so 300 (> 291) is left out and the
   // unit is 30; the gap of 91 is then 3 units.

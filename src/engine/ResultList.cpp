@@ -137,13 +137,17 @@ bool IsAsciiAlphanumeric(CharCode code) {
   return LeadByte(code) < kDoubleByteStart && alnum(LeadByte(code)) && (TrailByte(code) == 0 || alnum(TrailByte(code)));
 }
 
-// A Chinese character beside a Latin letter or digit. Between the two, a
-// printed space leaves at least a third of a Chinese character and a Latin
-// word set close to Chinese text a fifth at most, whatever the letters'
-// reference widths; the gap is measured against the Chinese character size.
-bool IsHanziBesideLatin(const CharBlock& a, const CharBlock& b) {
-  return (IsHanzi(a.Codes[0]) && IsAsciiAlphanumeric(b.Codes[0])) ||
-         (IsAsciiAlphanumeric(a.Codes[0]) && IsHanzi(b.Codes[0]));
+bool IsAscii(CharCode code) {
+  return LeadByte(code) < kDoubleByteStart;
+}
+
+// A Chinese character beside an ASCII letter, digit or sign. Between the
+// two, a printed space leaves at least a third of a Chinese character and
+// Latin text set close to Chinese text a fifth at most, whatever the
+// reference widths of the ASCII characters; the gap is measured against the
+// Chinese character size.
+bool IsHanziBesideAscii(const CharBlock& a, const CharBlock& b) {
+  return (IsHanzi(a.Codes[0]) && IsAscii(b.Codes[0])) || (IsAscii(a.Codes[0]) && IsHanzi(b.Codes[0]));
 }
 
 // Every full-width character stands in a cell as wide as a Chinese
@@ -305,13 +309,14 @@ void CharMapInsert(int32_t position, int32_t count, CharBlock* value) {
   map.insert(map.begin() + static_cast<std::ptrdiff_t>(at), static_cast<size_t>(count), value);
 }
 
-// Spaces between blocks a and b, `gap` apart. Beside Latin letters and
-// digits the gap is measured against the line's Chinese character size.
+// Spaces between blocks a and b, `gap` apart. Between a hanzi and ASCII
+// text and between Latin letters and digits the gap is measured against the
+// line's Chinese character size.
 int32_t SpacesBetween(const CharBlock& a, const CharBlock& b, int32_t gap, int32_t spaceUnit) {
   const auto ofHanziSize = [](int64_t hundredths) {
     return static_cast<int32_t>(RoundHalfEvenDiv(hundredths * LineHanziSize, 100));
   };
-  if (LineHanziSize > 0 && IsHanziBesideLatin(a, b)) return SpacesAbove(gap, ofHanziSize(kMixedSpaceHundredths), spaceUnit);
+  if (LineHanziSize > 0 && IsHanziBesideAscii(a, b)) return SpacesAbove(gap, ofHanziSize(kMixedSpaceHundredths), spaceUnit);
   if (LineHanziSize > 0 && IsAsciiAlphanumeric(a.Codes[0]) && IsAsciiAlphanumeric(b.Codes[0])) {
     return SpacesAbove(gap, ofHanziSize(kLatinSpaceHundredths), spaceUnit);
   }

@@ -171,7 +171,7 @@ TEST_F(ResultListTest, SpacesNeedAGapWiderThanThreeTenthsOfTheReferenceWidths) {
   EXPECT_EQ(line(81), "\xD6\xD0  \xD6\xD0") << "gap 82 div 41 = 2";
 }
 
-TEST_F(ResultListTest, GapsBetweenHanziAndLatinAreMeasuredAgainstTheHanziSize) {
+TEST_F(ResultListTest, GapsBetweenHanziAndAsciiAreMeasuredAgainstTheHanziSize) {
   // Hanzi 40 wide, "Ctrl" as two letter pairs 21 wide each: against their
   // reference widths a gap of 13 would be no space; against the Chinese
   // character size (rnd(0.28 × 40) = 11) it is one, and a Latin word set
@@ -191,6 +191,14 @@ TEST_F(ResultListTest, GapsBetweenHanziAndLatinAreMeasuredAgainstTheHanziSize) {
   engine::FreePageLines();
   engine::LineHanziSize = 0;  // no Chinese character size: the reference widths decide
   EXPECT_EQ(line(12, 12), "\xD6\xD0" "Ctrl\xD6\xD0");
+
+  // An ASCII sign too: "个 (其" with the ( 18 columns after the hanzi.
+  engine::FreePageLines();
+  engine::LineHanziSize = 40;
+  EXPECT_EQ(EmitAndKeep({NewTestBlock(0, 39, 0, 39, kHanzi, kConfident),
+                         NewTestBlock(57, 67, 0, 44, engine::AsciiCode('('), kConfident),
+                         NewTestBlock(71, 110, 0, 39, kHanzi, kConfident)}),
+            "\xD6\xD0 (\xD6\xD0");
 }
 
 TEST_F(ResultListTest, GapsBetweenLatinLettersAreMeasuredAgainstTheHanziSize) {

@@ -49,7 +49,8 @@ constexpr CharCode kEmDash = MakeCode(0xA1, 0xAA);          // —
 constexpr CharCode kHanziOne = MakeCode(0xD2, 0xBB);        // 一
 constexpr CharCode kLeftCorner = MakeCode(0xA1, 0xB8);      // 「
 constexpr CharCode kRightCorner = MakeCode(0xA1, 0xB9);     // 」
-constexpr CharCode kSnoutRadical = MakeCode(0xE5, 0xEE);    // 彐: a 」 with its horizontals
+constexpr CharCode kSnoutRadical = MakeCode(0xE5, 0xE6);    // 彐: a 」 with its horizontals
+constexpr CharCode kCliffRadical = MakeCode(0xB3, 0xA7);    // 厂: a 「 with a stroke more
 
 constexpr uint8_t kFullDigitZero = 0xB0;     // ０
 constexpr uint8_t kFullDigitOne = 0xB1;      // １
@@ -423,6 +424,11 @@ bool EndsBracketedText(int32_t i) {
   return i + 1 == LineSize() || (IsChineseText(i + 1) && At(i + 1).Codes[0] != kRightCorner);
 }
 
+// Block i follows Chinese text other than a 「, or starts the line.
+bool StartsBracketedText(int32_t i) {
+  return i == 0 || (IsChineseText(i - 1) && At(i - 1).Codes[0] != kLeftCorner);
+}
+
 // The ground-truth files store a single ASCII character in its full-width
 // form, so the library reads an ASCII sign such as ( ) : , ; = + as its
 // full-width form. Without a full-width cell such a mark is the ASCII sign.
@@ -677,6 +683,22 @@ void CloseCornerBrackets() {
       Replace(p, kRightCorner);
       p.GlyphClass = GlyphClass(p.Codes);
       open = -1;
+    }
+  }
+}
+
+void OpenCornerBrackets() {
+  if (LineBlocks == nullptr || LineHanziSize <= 0) return;
+  int32_t close = -1;
+  for (int32_t i = LineSize(); i-- > 0;) {
+    CharBlock& p = At(i);
+    if (p.Codes[0] == kLeftCorner || p.Codes[0] == kRightCorner) {
+      close = p.Codes[0] == kRightCorner ? i : -1;
+    } else if (close >= 0 && (IsSingleLatinOrSign(p.Codes[0]) || p.Codes[0] == kCliffRadical) &&
+               HasSizeOf(p, At(close)) && StartsBracketedText(i)) {
+      Replace(p, kLeftCorner);
+      p.GlyphClass = GlyphClass(p.Codes);
+      close = -1;
     }
   }
 }

@@ -22,6 +22,10 @@ void PreferCommonHanzi(core::CharBlock& block);
 // Reads as 」 the letter, sign or 彐 that closes an open 「 of the line
 // (run after the letter case is resolved).
 void CloseCornerBrackets();
+// Reads as 「 the letter, sign or 厂 of the size of a 」 of the line that
+// opens the text that 」 closes: it follows Chinese text or starts the line
+// (run after CloseCornerBrackets, so that a 」 found there counts).
+void OpenCornerBrackets();
 
 // Helpers over *LineBlocks, exposed for the tests.
 int32_t NearestNonDash(int32_t index);

@@ -12,6 +12,7 @@
 #include "engine/ResultList.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 
 #include "engine/EngineState.h"
@@ -34,6 +35,8 @@ constexpr int32_t kSpaceUnitMaxFactor = 3;
 constexpr int64_t kSpaceUnitMinTenths = 2;
 // A gap wider than 0.3 of the two reference widths is a space.
 constexpr int64_t kSpaceGapTenths = 3;
+constexpr int64_t kMixedSpaceHundredths = 28;  // of the Chinese character size
+constexpr int64_t kLatinSpaceHundredths = 30;  // of the Chinese character size
 
 BlockPart PartOf(const CharBlock& block, uint8_t mode) {
   return BlockPart{block.Left, block.Right, block.Top, block.Bottom, mode};
@@ -112,15 +115,39 @@ int32_t SpaceUnitOf(const BlockList& line) {
   return count == 0 ? 0 : static_cast<int32_t>(sum / count);
 }
 
+// Spaces for a gap wider than `threshold`: one for every space unit (or
+// threshold, when that is wider) it holds, at least one.
+int32_t SpacesAbove(int32_t gap, int32_t threshold, int32_t spaceUnit) {
+  if (threshold >= gap) return 0;
+  const int32_t unit = std::max(threshold, spaceUnit);
+  if (unit == 0) return 1;
+  return std::max(1, gap / unit);
+}
+
 // Spaces for a gap between two blocks of the given reference widths; 0 when
 // the gap is not wider than the threshold.
 int32_t SpacesForGap(int32_t gap, int32_t refWidthA, int32_t refWidthB, int32_t spaceUnit) {
   const int32_t threshold =
       static_cast<int32_t>(RoundHalfEvenDiv(kSpaceGapTenths * (int64_t{refWidthA} + refWidthB), 10));
-  if (threshold >= gap) return 0;
-  const int32_t unit = std::max(threshold, spaceUnit);
-  if (unit == 0) return 1;
-  return std::max(1, gap / unit);
+  return SpacesAbove(gap, threshold, spaceUnit);
+}
+
+bool IsAsciiAlphanumeric(CharCode code) {
+  const auto alnum = [](uint8_t c) { return std::isalnum(c) != 0; };
+  return LeadByte(code) < kDoubleByteStart && alnum(LeadByte(code)) && (TrailByte(code) == 0 || alnum(TrailByte(code)));
+}
+
+bool IsAscii(CharCode code) {
+  return LeadByte(code) < kDoubleByteStart;
+}
+
+// A Chinese character beside an ASCII letter, digit or sign. Between the
+// two, a printed space leaves at least a third of a Chinese character and
+// Latin text set close to Chinese text a fifth at most, whatever the
+// reference widths of the ASCII characters; the gap is measured against the
+// Chinese character size.
+bool IsHanziBesideAscii(const CharBlock& a, const CharBlock& b) {
+  return (IsHanzi(a.Codes[0]) && IsAscii(b.Codes[0])) || (IsAscii(a.Codes[0]) && IsHanzi(b.Codes[0]));
 }
 
 // Every full-width character stands in a cell as wide as a Chinese
@@ -282,6 +309,20 @@ void CharMapInsert(int32_t position, int32_t count, CharBlock* value) {
   map.insert(map.begin() + static_cast<std::ptrdiff_t>(at), static_cast<size_t>(count), value);
 }
 
+// Spaces between blocks a and b, `gap` apart. Between a hanzi and ASCII
+// text and between Latin letters and digits the gap is measured against the
+// line's Chinese character size.
+int32_t SpacesBetween(const CharBlock& a, const CharBlock& b, int32_t gap, int32_t spaceUnit) {
+  const auto ofHanziSize = [](int64_t hundredths) {
+    return static_cast<int32_t>(RoundHalfEvenDiv(hundredths * LineHanziSize, 100));
+  };
+  if (LineHanziSize > 0 && IsHanziBesideAscii(a, b)) return SpacesAbove(gap, ofHanziSize(kMixedSpaceHundredths), spaceUnit);
+  if (LineHanziSize > 0 && IsAsciiAlphanumeric(a.Codes[0]) && IsAsciiAlphanumeric(b.Codes[0])) {
+    return SpacesAbove(gap, ofHanziSize(kLatinSpaceHundredths), spaceUnit);
+  }
+  return SpacesForGap(gap, a.RefWidth, b.RefWidth, spaceUnit);
+}
+
 EmittedLine EmitLine() {
   EmittedLine line;
   if (LineBlocks == nullptr) return line;
@@ -294,7 +335,7 @@ EmittedLine EmitLine() {
     if (i > 0) {
       const CharBlock& a = *blocks[i - 1];
       const int32_t gap = b.Left - a.Right + 1 - EmptyCellPart(a) - EmptyCellPart(b);
-      spaces = SpacesForGap(gap, a.RefWidth, b.RefWidth, spaceUnit);
+      spaces = SpacesBetween(a, b, gap, spaceUnit);
     } else {
       line.Indent = IndentFor(b, spaceUnit);
       spaces = line.Indent;

@@ -255,10 +255,34 @@ TEST_F(ContextCorrectionTest, SnoutRadicalOfTheOpenBracketsSizeClosesIt) {
   line.Add(Box{0, 40, 0, 40}, kHanzi, kGood);
   line.Add(Box{60, 74, 0, 34}, kLeftCorner, kGood);
   line.Add(Box{78, 92, 14, 40}, AsciiCode('C'), kGood);
-  line.Add(Box{96, 110, 6, 40}, MakeCode(0xE5, 0xEE), kGood);  // 彐
+  line.Add(Box{96, 110, 6, 40}, MakeCode(0xE5, 0xE6), kGood);  // 彐
   line.Add(Box{130, 170, 0, 40}, kHanzi, kGood);
   engine::CloseCornerBrackets();
   EXPECT_EQ(line[3].Codes[0], kRightCorner);
+}
+
+TEST_F(ContextCorrectionTest, LetterOrCliffOfTheClosingBracketsSizeAfterChineseTextOpensIt) {
+  engine::LineHanziSize = 40;
+  // 」 15 × 34; the open bracket before it was read f (15 × 33) after a
+  // hanzi; a letter of the word inside is narrower.
+  line.Add(Box{0, 40, 0, 40}, kHanzi, kGood);
+  line.Add(Box{60, 75, 0, 33}, AsciiCode('f'), kGood);
+  line.Add(Box{80, 90, 10, 40}, AsciiCode('a'), kGood);
+  line.Add(Box{100, 115, 6, 40}, kRightCorner, kGood);
+  line.Add(Box{130, 170, 0, 40}, kHanzi, kGood);
+  line.Add(Box{180, 195, 0, 34}, MakeCode(0xB3, 0xA7), kGood);  // 厂 the size of the next 」
+  line.Add(Box{200, 240, 0, 40}, kHanzi, kGood);
+  line.Add(Box{250, 265, 6, 40}, kRightCorner, kGood);
+  // A letter of that size inside Latin text opens nothing.
+  line.Add(Box{280, 290, 10, 40}, AsciiCode('a'), kGood);
+  line.Add(Box{300, 315, 0, 34}, AsciiCode('W'), kGood);
+  line.Add(Box{320, 335, 6, 40}, kRightCorner, kGood);
+  engine::CloseCornerBrackets();
+  engine::OpenCornerBrackets();
+  EXPECT_EQ(line[1].Codes[0], kLeftCorner);
+  EXPECT_EQ(line[2].Codes[0], AsciiCode('a'));
+  EXPECT_EQ(line[5].Codes[0], kLeftCorner);
+  EXPECT_EQ(line[9].Codes[0], AsciiCode('W'));
 }
 
 TEST(PreferCommonHanziTest, ARareHanziGivesWayToACommonOneCloseBehindIt) {

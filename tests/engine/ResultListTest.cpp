@@ -171,6 +171,55 @@ TEST_F(ResultListTest, SpacesNeedAGapWiderThanThreeTenthsOfTheReferenceWidths) {
   EXPECT_EQ(line(81), "\xD6\xD0  \xD6\xD0") << "gap 82 div 41 = 2";
 }
 
+TEST_F(ResultListTest, GapsBetweenHanziAndAsciiAreMeasuredAgainstTheHanziSize) {
+  // Hanzi 40 wide, "Ctrl" as two letter pairs 21 wide each: against their
+  // reference widths a gap of 13 would be no space; against the Chinese
+  // character size (rnd(0.28 × 40) = 11) it is one, and a Latin word set
+  // close (gap 9) stays joined.
+  const auto line = [](int32_t gapBefore, int32_t gapAfter) {
+    const int32_t latin = 39 + gapBefore;
+    const int32_t hanzi = latin + 41 + gapAfter;
+    return EmitAndKeep({NewTestBlock(0, 39, 0, 39, kHanzi, kConfident),
+                        NewTestBlock(latin, latin + 20, 8, 39, engine::AsciiPairCode('C', 't'), kConfident),
+                        NewTestBlock(latin + 21, latin + 41, 8, 39, engine::AsciiPairCode('r', 'l'), kConfident),
+                        NewTestBlock(hanzi, hanzi + 39, 0, 39, kHanzi, kConfident)});
+  };
+  engine::LineHanziSize = 40;
+  EXPECT_EQ(line(12, 12), "\xD6\xD0 Ctrl \xD6\xD0");
+  engine::FreePageLines();
+  EXPECT_EQ(line(8, 8), "\xD6\xD0" "Ctrl\xD6\xD0");
+  engine::FreePageLines();
+  engine::LineHanziSize = 0;  // no Chinese character size: the reference widths decide
+  EXPECT_EQ(line(12, 12), "\xD6\xD0" "Ctrl\xD6\xD0");
+
+  // An ASCII sign too: "个 (其" with the ( 18 columns after the hanzi.
+  engine::FreePageLines();
+  engine::LineHanziSize = 40;
+  EXPECT_EQ(EmitAndKeep({NewTestBlock(0, 39, 0, 39, kHanzi, kConfident),
+                         NewTestBlock(57, 67, 0, 44, engine::AsciiCode('('), kConfident),
+                         NewTestBlock(71, 110, 0, 39, kHanzi, kConfident)}),
+            "\xD6\xD0 (\xD6\xD0");
+}
+
+TEST_F(ResultListTest, GapsBetweenLatinLettersAreMeasuredAgainstTheHanziSize) {
+  // "Wr" and "iter" of a bold face: the narrow i and t have small reference
+  // widths, so a letter gap of 9 would pass for a space; against the Chinese
+  // character size (rnd(0.3 × 40) = 12) only a wider gap is one.
+  const auto line = [](int32_t gap) {
+    const int32_t it = 43 + 20 + gap;
+    return EmitAndKeep({NewTestBlock(0, 39, 0, 39, kHanzi, kConfident),
+                        NewTestBlock(43, 63, 8, 39, engine::AsciiPairCode('W', 'r'), kConfident),
+                        NewTestBlock(it, it + 9, 8, 39, engine::AsciiPairCode('i', 't'), kConfident),
+                        NewTestBlock(it + 12, it + 32, 8, 39, engine::AsciiPairCode('e', 'r'), kConfident)});
+  };
+  EXPECT_EQ(line(8), "\xD6\xD0Wr it" "er") << "without the Chinese character size";
+  engine::FreePageLines();
+  engine::LineHanziSize = 40;
+  EXPECT_EQ(line(8), "\xD6\xD0Writer");
+  engine::FreePageLines();
+  EXPECT_EQ(line(14), "\xD6\xD0Wr iter");
+}
+
 TEST_F(ResultListTest, SpaceUnitLeavesOutOutlyingSizes) {
   // Sizes 30, 30, 30 and 300: mean 97, so 300 (> 291) is left out and the
   // unit is 30; the gap of 91 is then 3 units.

@@ -671,36 +671,48 @@ void ResolveLetterCase() {
   }
 }
 
-void CloseCornerBrackets() {
+namespace {
+
+// One side of a pair of corner brackets: the bracket that was read, the one
+// to find, the hanzi that looks like the one to find, the direction in
+// which the bracketed text runs from the bracket that was read, and where
+// the missing bracket must stand.
+struct BracketSearch {
+  CharCode Found;
+  CharCode Missing;
+  CharCode LookAlike;
+  int32_t Step;
+  bool (*AtTextEdge)(int32_t);
+};
+
+// Walks the line from the bracket that was read towards the text it opens
+// or closes, and reads the first letter, sign or look-alike of that
+// bracket's size at the far edge of the text as the missing bracket.
+void FindMissingBracket(const BracketSearch& search) {
   if (LineBlocks == nullptr || LineHanziSize <= 0) return;
-  int32_t open = -1;
-  for (int32_t i = 0; i < LineSize(); ++i) {
+  int32_t found = -1;
+  const int32_t first = search.Step > 0 ? 0 : LineSize() - 1;
+  for (int32_t i = first; i >= 0 && i < LineSize(); i += search.Step) {
     CharBlock& p = At(i);
     if (p.Codes[0] == kLeftCorner || p.Codes[0] == kRightCorner) {
-      open = p.Codes[0] == kLeftCorner ? i : -1;
-    } else if (open >= 0 && (IsSingleLatinOrSign(p.Codes[0]) || p.Codes[0] == kSnoutRadical) &&
-               HasSizeOf(p, At(open)) && EndsBracketedText(i)) {
-      Replace(p, kRightCorner);
+      found = p.Codes[0] == search.Found ? i : -1;
+    } else if (found >= 0 && (IsSingleLatinOrSign(p.Codes[0]) || p.Codes[0] == search.LookAlike) &&
+               HasSizeOf(p, At(found)) && search.AtTextEdge(i)) {
+      Replace(p, search.Missing);
       p.GlyphClass = GlyphClass(p.Codes);
-      open = -1;
+      found = -1;
     }
   }
 }
 
+}  // namespace
+
+void CloseCornerBrackets() {
+  FindMissingBracket({kLeftCorner, kRightCorner, kSnoutRadical, +1, EndsBracketedText});
+}
+
 void OpenCornerBrackets() {
-  if (LineBlocks == nullptr || LineHanziSize <= 0) return;
-  int32_t close = -1;
-  for (int32_t i = LineSize(); i-- > 0;) {
-    CharBlock& p = At(i);
-    if (p.Codes[0] == kLeftCorner || p.Codes[0] == kRightCorner) {
-      close = p.Codes[0] == kRightCorner ? i : -1;
-    } else if (close >= 0 && (IsSingleLatinOrSign(p.Codes[0]) || p.Codes[0] == kCliffRadical) &&
-               HasSizeOf(p, At(close)) && StartsBracketedText(i)) {
-      Replace(p, kLeftCorner);
-      p.GlyphClass = GlyphClass(p.Codes);
-      close = -1;
-    }
-  }
+  FindMissingBracket({kRightCorner, kLeftCorner, kCliffRadical, -1, StartsBracketedText});
 }
 
 void PreferCommonHanzi(CharBlock& block) {

@@ -68,6 +68,30 @@ Contents ContentsOf(const std::vector<uint8_t>& bytes) {
   return {bytes.size(), Checksum(bytes.data(), bytes.size())};
 }
 
+// Size and fingerprint of the bytes of a table as read or written, kept in
+// memory only, to tell at a save whether a file still holds those bytes. The
+// byte-wise checksum of the commit record costs some 20 ms on the 15 MB of a
+// full library at every start; the fingerprint reads eight bytes at a time
+// in four independent lanes and costs about one.
+Contents FingerprintOf(const std::vector<uint8_t>& bytes) {
+  constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15ULL;
+  constexpr size_t kLanes = 4;
+  constexpr size_t kWord = sizeof(uint64_t);
+  uint64_t lanes[kLanes] = {1, 2, 3, 4};
+  const size_t whole = bytes.size() / (kLanes * kWord) * (kLanes * kWord);
+  for (size_t at = 0; at < whole; at += kLanes * kWord) {
+    for (size_t lane = 0; lane < kLanes; ++lane) {
+      uint64_t word;
+      std::memcpy(&word, bytes.data() + at + lane * kWord, kWord);
+      lanes[lane] = (lanes[lane] ^ word) * kMultiplier;
+      lanes[lane] ^= lanes[lane] >> 29;
+    }
+  }
+  uint64_t hash = Checksum(bytes.data() + whole, bytes.size() - whole);
+  for (const uint64_t lane : lanes) hash = (hash ^ lane) * kMultiplier;
+  return {bytes.size(), hash};
+}
+
 std::string PathIn(const std::string& folder, const std::string& name) {
   return (fs::path(folder) / name).string();
 }
@@ -76,7 +100,7 @@ std::string SystemError(const std::string& what) {
   return what + ": " + std::strerror(errno);
 }
 
-// The table files as last read or written.
+// The table files as last read or written (Tables: their fingerprints).
 struct KnownFiles {
   std::string Folder;  // empty: none yet
   std::vector<platform::FileStamp> Stamps = std::vector<platform::FileStamp>(kTables);
@@ -288,7 +312,7 @@ FolderRead ReadLibraryFolder(const std::string& folder, TableImages& tables, std
       if (error) *error = TableFileName(t) + ": " + platform::FileReadText(read);
       return FolderRead::Failed;
     }
-    known.Tables[t] = ContentsOf(bytes);
+    known.Tables[t] = FingerprintOf(bytes);
     tables[t] = std::move(bytes);
   }
   Known() = std::move(known);
@@ -316,9 +340,10 @@ SaveResult WriteLibraryFolder(const std::string& folder, const TableImages& tabl
   };
   for (int32_t t = 0; t < kTables; ++t) {
     // A table is written unless its file is still the one read, with these bytes.
-    const Contents contents = ContentsOf(*tables[t]);
-    if (known && stamps[t].Exists && stamps[t] == Known().Stamps[t] && Known().Tables[t] == contents)
+    if (known && stamps[t].Exists && stamps[t] == Known().Stamps[t] &&
+        Known().Tables[t] == FingerprintOf(*tables[t]))
       continue;
+    const Contents contents = ContentsOf(*tables[t]);
     const std::string path = PathIn(folder, TableFileName(t));
     const std::string temporary = platform::TemporaryName(path);
     written.push_back(temporary);
@@ -352,7 +377,7 @@ SaveResult WriteLibraryFolder(const std::string& folder, const TableImages& tabl
   KnownFiles now;
   now.Folder = folder;
   now.Stamps = StampsIn(folder);
-  for (int32_t t = 0; t < kTables; ++t) now.Tables[t] = ContentsOf(*tables[t]);
+  for (int32_t t = 0; t < kTables; ++t) now.Tables[t] = FingerprintOf(*tables[t]);
   Known() = std::move(now);
   return SaveResult::Saved;
 }

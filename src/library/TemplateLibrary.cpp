@@ -91,6 +91,8 @@ bool ParseTable(const std::vector<uint8_t>& bytes, Table& table) {
   // Everything after the filler byte.
   const size_t maxValues = blockSize > 0 ? (blockSize - 1) / sizeof(CharIndex) : 0;
   table.Offsets.resize(kFeatureIndexCount + 1);
+  // The room the lists' slots leave free in the file is reserved but never
+  // touched, so it takes no memory; shrinking it away would copy the table.
   table.Values.reserve(maxValues);
   for (int32_t i = 0; i < kFeatureIndexCount; ++i) {
     table.Offsets[static_cast<size_t>(i)] = static_cast<uint32_t>(table.Values.size());
@@ -98,7 +100,6 @@ bool ParseTable(const std::vector<uint8_t>& bytes, Table& table) {
     if (offset != 0 && !PackList(block, blockSize, offset, maxValues, table.Values)) return false;
   }
   table.Offsets[kFeatureIndexCount] = static_cast<uint32_t>(table.Values.size());
-  table.Values.shrink_to_fit();
   return true;
 }
 

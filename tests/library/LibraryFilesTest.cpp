@@ -281,6 +281,28 @@ TEST_F(LibraryFilesTest, FilesChangedByOthersAreNotOverwrittenUnlessAsked) {
   EXPECT_EQ(library::SaveLibrary(true), SaveResult::ChangedOnDisk);
 }
 
+TEST_F(LibraryFilesTest, ATableWhoseBytesChangeAtTheSameSizeIsWritten) {
+  // What was read is remembered by size and fingerprint: a change of any
+  // single byte (in each of the fingerprint's lanes and in the tail that
+  // follows the last whole group of words) is a change to write.
+  constexpr size_t kBytes = 32 * 3 + 5;
+  library::TableImages images(32);
+  for (size_t t = 0; t < images.size(); ++t) images[t] = std::vector<uint8_t>(kBytes, static_cast<uint8_t>(t));
+  ASSERT_EQ(library::WriteLibraryFolder(folder.Path(), images, library::SaveMode::Overwrite, nullptr),
+            SaveResult::Saved);
+  for (const size_t at : {size_t{0}, size_t{9}, size_t{18}, size_t{27}, size_t{70}, kBytes - 1}) {
+    library::TableImages read;
+    ASSERT_EQ(library::ReadLibraryFolder(folder.Path(), read, nullptr), library::FolderRead::Read);
+    const std::string table3 = testing_support::TablePath(folder.Path(), 3);
+    const platform::FileStamp untouched = platform::StampOf(table3);
+    (*read[5])[at] ^= 0x40;
+    ASSERT_EQ(library::WriteLibraryFolder(folder.Path(), read, library::SaveMode::KeepChangedFiles, nullptr),
+              SaveResult::Saved);
+    EXPECT_EQ(ReadBytes(testing_support::TablePath(folder.Path(), 5)), *read[5]) << "byte " << at;
+    EXPECT_EQ(platform::StampOf(table3), untouched) << "an unchanged table is left as it is";
+  }
+}
+
 TEST_F(LibraryFilesTest, LoadingRemovesStrayFilesAndRefusesADamagedRecord) {
   const Files old = SaveOldLibrary();
   for (const char* name : {"ZEZID.D03.tmp4242", "ZEZID.commit.tmp17"}) WriteBytes(folder.File(name), {1, 2});

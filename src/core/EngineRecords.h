@@ -37,6 +37,16 @@ constexpr bool IsOneOf(CharCode code, std::initializer_list<CharCode> codes) {
     if (c == code) return true;
   return false;
 }
+// A Latin letter or digit: ASCII (alone, or the first of a pair) or its
+// full-width form in row A3.
+constexpr bool IsLatinLetterOrDigit(CharCode code) {
+  constexpr uint8_t kFullWidthLead = 0xA3;
+  constexpr uint8_t kFullWidthOffset = 0x80;
+  const uint8_t lead = LeadByte(code);
+  if (lead >= 0x80 && lead != kFullWidthLead) return false;
+  const auto c = static_cast<uint8_t>(lead == kFullWidthLead ? TrailByte(code) - kFullWidthOffset : lead);
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 // The code's GBK bytes as text: the lead byte, then the trail byte unless it
 // is 0 (a single ASCII character); empty for the code 0.
 inline std::string CodeBytes(CharCode code) {

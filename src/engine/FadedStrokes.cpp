@@ -6,7 +6,7 @@
 #include "engine/FadedStrokes.h"
 
 #include <algorithm>
-#include <cctype>
+#include <cstdlib>
 
 #include "engine/EngineState.h"
 
@@ -22,14 +22,6 @@ constexpr int64_t kEndHeightTenths = 2;   // and lower than this
 constexpr int64_t kMiddleBandTenths = 2;  // its middle is this near the middle of the hanzi beside it
 constexpr int64_t kEmptyCellTenths = 6;   // the empty part of the cell before it is at least this wide
 constexpr int64_t kRightEndRatio = 2;     // ... and this many times the room after it
-
-bool IsLatinLetterOrDigit(CharCode code) {
-  constexpr uint8_t kFullWidthLead = 0xA3;
-  constexpr uint8_t kFullWidthOffset = 0x80;
-  const uint8_t lead = LeadByte(code);
-  if (lead == kFullWidthLead) return std::isalnum(TrailByte(code) - kFullWidthOffset) != 0;
-  return lead < 0x80 && std::isalnum(lead) != 0;
-}
 
 bool IsStrokeEnd(const BlockList& line, size_t i, int32_t hanziSize) {
   if (i == 0 || i + 1 >= line.size()) return false;

@@ -13,7 +13,6 @@
 #include "engine/PitchCells.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -35,8 +34,6 @@ constexpr int64_t kAdjacentHighTenths = 15;  // lie this far apart
 constexpr int64_t kJoinedMaxTenths = 12;    // a joined cell is at most this wide
 constexpr size_t kMinPitchPairs = 2;
 constexpr int32_t kNoCell = INT32_MIN;
-constexpr uint8_t kFullWidthLead = 0xA3;
-constexpr uint8_t kFullWidthOffset = 0x80;
 
 // Twice the centre column, so that it stays an integer.
 int64_t Centre2(const CharBlock& b) {
@@ -63,19 +60,13 @@ bool IsQuoteOrBracket(CharCode code) {
 // not marks.
 bool IsConfidentMark(const CharBlock& b) {
   const CharCode code = b.Codes[0];
-  if (!IsConfident(b) || LeadByte(code) < 0x80 || IsHanzi(code)) return false;
-  if (LeadByte(code) != kFullWidthLead) return true;
-  const auto ascii = static_cast<uint8_t>(TrailByte(code) - kFullWidthOffset);
-  return !std::isalnum(ascii);
+  return IsConfident(b) && LeadByte(code) >= 0x80 && !IsHanzi(code) && !IsLatinLetterOrDigit(code);
 }
 
 // A confident Latin letter or digit, alone or in a pair, ASCII or full-width:
 // the letters of a word, which has no cells of its own.
 bool IsConfidentLatin(const CharBlock& b) {
-  const CharCode code = b.Codes[0];
-  if (!IsConfident(b)) return false;
-  if (LeadByte(code) == kFullWidthLead) return std::isalnum(TrailByte(code) - kFullWidthOffset) != 0;
-  return LeadByte(code) < 0x80 && std::isalnum(LeadByte(code)) != 0;
+  return IsConfident(b) && IsLatinLetterOrDigit(b.Codes[0]);
 }
 
 // Letters read in the pieces of a broken character look like a short word

@@ -12,7 +12,6 @@
 #include "engine/ResultList.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 
 #include "engine/EngineState.h"
@@ -132,9 +131,10 @@ int32_t SpacesForGap(int32_t gap, int32_t refWidthA, int32_t refWidthB, int32_t 
   return SpacesAbove(gap, threshold, spaceUnit);
 }
 
+// An ASCII letter or digit, or a pair of them.
 bool IsAsciiAlphanumeric(CharCode code) {
-  const auto alnum = [](uint8_t c) { return std::isalnum(c) != 0; };
-  return LeadByte(code) < kDoubleByteStart && alnum(LeadByte(code)) && (TrailByte(code) == 0 || alnum(TrailByte(code)));
+  return LeadByte(code) < kDoubleByteStart && IsLatinLetterOrDigit(code) &&
+         (TrailByte(code) == 0 || IsLatinLetterOrDigit(AsciiCode(static_cast<char>(TrailByte(code)))));
 }
 
 bool IsAscii(CharCode code) {

@@ -7,7 +7,6 @@
 #include "engine/SmallMarks.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <initializer_list>
 
@@ -45,15 +44,6 @@ constexpr std::initializer_list<CharCode> kLowMarks = {
     MakeCode(0xA1, 0xA3),  // 。
     MakeCode(0xA3, 0xAE),  // ．
 };
-
-// A Latin letter or digit, ASCII or full-width.
-bool IsLatin(const CharBlock& b) {
-  constexpr uint8_t kFullWidthLead = 0xA3;
-  constexpr uint8_t kFullWidthOffset = 0x80;
-  const uint8_t lead = LeadByte(b.Codes[0]);
-  const uint8_t c = lead == kFullWidthLead ? static_cast<uint8_t>(TrailByte(b.Codes[0]) - kFullWidthOffset) : lead;
-  return (lead == kFullWidthLead || lead < 0x80) && std::isalnum(c) != 0;
-}
 
 bool ReadsOneOf(const CharBlock& b, std::initializer_list<CharCode> codes) {
   return IsConfident(b) && IsOneOf(b.Codes[0], codes);
@@ -143,7 +133,7 @@ void RestoreSmallMarks(BlockList& line, std::vector<Box>& specks, int32_t hanziS
     if (specks.empty()) return;
     if (smallPrint) {
       CompleteDottedMark(*p, specks, hanziSize, kDottedMarks);
-    } else if (IsLatin(*p)) {
+    } else if (IsLatinLetterOrDigit(p->Codes[0])) {
       CompleteDottedMark(*p, specks, hanziSize, kDottedLetters);
     }
   }

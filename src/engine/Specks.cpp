@@ -21,9 +21,7 @@ namespace engine {
 
 namespace {
 
-constexpr uint8_t kFullWidthLead = 0xA3;
 constexpr uint8_t kSymbolLead = 0xA1;
-constexpr uint8_t kFullWidthOffset = 0x80;
 constexpr CharCode kHanziOne = MakeCode(0xD2, 0xBB);  // 一
 
 // Sizes and gaps in tenths of the Chinese character size.
@@ -86,27 +84,18 @@ int32_t SizeOf(const CharBlock& b) {
   return std::max(b.Right - b.Left, b.Bottom - b.Top);
 }
 
-bool IsAlphanumeric(uint8_t c) {
-  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
 // A confident Chinese character, Latin letter or digit (full-width or ASCII,
 // alone or in a pair): text, never a speck.
 bool IsConfidentText(const CharBlock& b) {
   if (!IsConfident(b)) return false;
   const CharCode code = b.Codes[0];
-  if (IsHanzi(code)) return true;
-  if (LeadByte(code) == kFullWidthLead) return IsAlphanumeric(static_cast<uint8_t>(TrailByte(code) - kFullWidthOffset));
-  return LeadByte(code) < 0x80 && IsAlphanumeric(LeadByte(code));
+  return IsHanzi(code) || IsLatinLetterOrDigit(code);
 }
 
 // Chinese text: a hanzi (whatever its score) or a full-width mark, a
 // double-byte character other than a full-width letter or digit.
 bool IsChineseText(const CharBlock& b) {
-  const CharCode code = b.Codes[0];
-  if (LeadByte(code) < 0x80) return false;
-  if (LeadByte(code) != kFullWidthLead) return true;
-  return !IsAlphanumeric(static_cast<uint8_t>(TrailByte(code) - kFullWidthOffset));
+  return LeadByte(b.Codes[0]) >= 0x80 && !IsLatinLetterOrDigit(b.Codes[0]);
 }
 
 bool IsSmall(const CharBlock& b, int32_t hanziSize) {

@@ -80,6 +80,20 @@ TEST(GlyphClassTest, TableAndCombinations) {
   EXPECT_EQ(ClassOf(0), 0);
 }
 
+TEST(CharacterCodesTest, LatinLettersAndDigitsAsciiAndFullWidth) {
+  for (const char c : {'0', '9', 'A', 'Z', 'a', 'z'}) {
+    EXPECT_TRUE(core::IsLatinLetterOrDigit(AsciiCode(c))) << c;
+    EXPECT_TRUE(core::IsLatinLetterOrDigit(MakeCode(0xA3, static_cast<uint8_t>(c + 0x80)))) << "full-width " << c;
+  }
+  for (const char c : {'/', ':', '@', '[', '`', '{', ' ', '.'}) {
+    EXPECT_FALSE(core::IsLatinLetterOrDigit(AsciiCode(c))) << c;
+    EXPECT_FALSE(core::IsLatinLetterOrDigit(MakeCode(0xA3, static_cast<uint8_t>(c + 0x80)))) << "full-width " << c;
+  }
+  EXPECT_TRUE(core::IsLatinLetterOrDigit(AsciiPairCode('C', 't'))) << "a pair by its first letter";
+  EXPECT_FALSE(core::IsLatinLetterOrDigit(kHanzi));
+  EXPECT_FALSE(core::IsLatinLetterOrDigit(MakeCode(0xA1, 0xC1))) << "a symbol row, not row A3";
+}
+
 TEST(DigitLetterKindTest, PicksTheByteNearestTheBlock) {
   EXPECT_EQ(engine::DigitLetterKind(false, MakeCode(0xA3, 0xB5)), 1);  // ５
   EXPECT_EQ(engine::DigitLetterKind(false, AsciiPairCode('1', 'a')), 2);

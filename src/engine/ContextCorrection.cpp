@@ -41,6 +41,7 @@ constexpr CharCode kRightQuote = MakeCode(0xA1, 0xAF);      // ’
 constexpr CharCode kFullPeriod = MakeCode(0xA3, 0xAE);      // ．
 constexpr CharCode kBullet = MakeCode(0xA1, 0xF1);          // ●
 constexpr CharCode kMiddleDot = MakeCode(0xA1, 0xA4);       // ·
+constexpr CharCode kFullSmallO = MakeCode(0xA3, 0xEF);      // ｏ
 constexpr CharCode kFullCapitalO = MakeCode(0xA3, 0xCF);    // Ｏ
 constexpr CharCode kFullZero = MakeCode(0xA3, 0xB0);        // ０
 constexpr CharCode kChinesePeriod = MakeCode(0xA1, 0xA3);   // 。
@@ -713,6 +714,22 @@ void CloseCornerBrackets() {
 
 void OpenCornerBrackets() {
   FindMissingBracket({kRightCorner, kLeftCorner, kCliffRadical, -1, StartsBracketedText});
+}
+
+constexpr std::initializer_list<CharCode> kRoundLetters = {
+    AsciiPairCode('o', 0), AsciiPairCode('O', 0), AsciiPairCode('0', 0), kFullSmallO, kFullCapitalO, kFullZero};
+
+void CloseSentencesAfterLatin() {
+  if (LineBlocks == nullptr || LineHanziSize <= 0) return;
+  constexpr int64_t kMarkTenths = 4;
+  for (int32_t i = 1; i < LineSize(); ++i) {
+    CharBlock& p = At(i);
+    if (!IsOneOf(p.Codes[0], kRoundLetters) || !IsLatinLetterOrDigit(At(i - 1).Codes[0])) continue;
+    if (i + 1 < LineSize() && !IsChineseText(i + 1)) continue;
+    if (10 * int64_t{p.Bottom - p.Top + 1} >= kMarkTenths * LineHanziSize) continue;
+    Replace(p, kChinesePeriod);
+    p.GlyphClass = GlyphClass(p.Codes);
+  }
 }
 
 void PreferCommonHanzi(CharBlock& block) {

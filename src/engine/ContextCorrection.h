@@ -26,6 +26,12 @@ void CloseCornerBrackets();
 // opens the text that 」 closes: it follows Chinese text or starts the line
 // (run after CloseCornerBrackets, so that a 」 found there counts).
 void OpenCornerBrackets();
+// After Latin text a 。 can read as the letter o, O or the digit 0. A round
+// letter or digit less than 0.4 of a Chinese character high (o is half as
+// high, O and 0 three quarters) that follows a Latin letter or digit and is
+// followed by Chinese text, or ends the line, is 。 (run after the letter
+// case is resolved).
+void CloseSentencesAfterLatin();
 
 // Helpers over *LineBlocks, exposed for the tests.
 int32_t NearestNonDash(int32_t index);

@@ -299,6 +299,27 @@ TEST_F(ContextCorrectionTest, LetterOrCliffOfTheClosingBracketsSizeAfterChineseT
   EXPECT_EQ(line[9].Codes[0], AsciiCode('W'));
 }
 
+TEST_F(ContextCorrectionTest, SmallRoundLetterEndingLatinTextBeforeChineseIsAPeriod) {
+  engine::LineHanziSize = 40;
+  line.Add(Box{0, 40, 0, 40}, kHanzi, kGood);
+  line.Add(Box{50, 70, 10, 40}, AsciiCode('B'), kGood);
+  line.Add(Box{72, 86, 10, 40}, AsciiCode('4'), kGood);
+  line.Add(Box{90, 102, 28, 40}, AsciiCode('o'), kGood);  // 13 high: 。
+  line.Add(Box{130, 170, 0, 40}, kHanzi, kGood);
+  line.Add(Box{180, 200, 10, 40}, AsciiCode('B'), kGood);
+  line.Add(Box{204, 222, 22, 40}, AsciiCode('o'), kGood);  // 19 high: a letter o
+  line.Add(Box{230, 270, 0, 40}, kHanzi, kGood);
+  line.Add(Box{280, 300, 10, 40}, AsciiCode('B'), kGood);
+  line.Add(Box{304, 316, 28, 40}, AsciiCode('o'), kGood);  // Latin text goes on
+  line.Add(Box{320, 340, 10, 40}, AsciiCode('k'), kGood);
+  line.Add(Box{350, 362, 28, 40}, kFullO, kGood);          // ends the line
+  engine::CloseSentencesAfterLatin();
+  EXPECT_EQ(line[3].Codes[0], kChinesePeriod);
+  EXPECT_EQ(line[6].Codes[0], AsciiCode('o'));
+  EXPECT_EQ(line[9].Codes[0], AsciiCode('o'));
+  EXPECT_EQ(line[11].Codes[0], kChinesePeriod);
+}
+
 TEST(PreferCommonHanziTest, ARareHanziGivesWayToACommonOneCloseBehindIt) {
   constexpr CharCode kRareYao = MakeCode(0xD8, 0xB2);   // 夭, second level
   constexpr CharCode kTian = MakeCode(0xCC, 0xEC);      // 天, first level

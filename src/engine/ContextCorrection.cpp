@@ -37,7 +37,10 @@ constexpr uint8_t kCaseBit = 0x20;
 
 constexpr CharCode kInfinity = MakeCode(0xA1, 0xDE);        // ∞
 constexpr CharCode kFullComma = MakeCode(0xA3, 0xAC);       // ，
+constexpr CharCode kLeftQuote = MakeCode(0xA1, 0xAE);       // ‘
 constexpr CharCode kRightQuote = MakeCode(0xA1, 0xAF);      // ’
+constexpr CharCode kLeftDoubleQuote = MakeCode(0xA1, 0xB0);  // “
+constexpr CharCode kRightDoubleQuote = MakeCode(0xA1, 0xB1);  // ”
 constexpr CharCode kFullPeriod = MakeCode(0xA3, 0xAE);      // ．
 constexpr CharCode kBullet = MakeCode(0xA1, 0xF1);          // ●
 constexpr CharCode kMiddleDot = MakeCode(0xA1, 0xA4);       // ·
@@ -729,6 +732,27 @@ void CloseSentencesAfterLatin() {
     if (10 * int64_t{p.Bottom - p.Top + 1} >= kMarkTenths * LineHanziSize) continue;
     Replace(p, kChinesePeriod);
     p.GlyphClass = GlyphClass(p.Codes);
+  }
+}
+
+void OrientQuotes() {
+  if (LineBlocks == nullptr || LineHanziSize <= 0) return;
+  constexpr int64_t kSideTenths = 35;  // hundredths of a Chinese character
+  struct Pair {
+    CharCode Opening, Closing;
+    std::initializer_list<CharCode> Read;
+  };
+  static const Pair kPairs[] = {{kLeftDoubleQuote, kRightDoubleQuote, {kLeftDoubleQuote, kRightDoubleQuote}},
+                                {kLeftQuote, kRightQuote, {kLeftQuote, kRightQuote}}};
+  for (int32_t i = 1; i + 1 < LineSize(); ++i) {
+    CharBlock& p = At(i);
+    const int64_t lean = int64_t{p.Left - At(i - 1).Right} - (At(i + 1).Left - p.Right);
+    if (100 * std::abs(lean) < kSideTenths * LineHanziSize) continue;
+    for (const Pair& pair : kPairs) {
+      if (!IsOneOf(p.Codes[0], pair.Read)) continue;
+      Replace(p, lean > 0 ? pair.Opening : pair.Closing);
+      p.GlyphClass = GlyphClass(p.Codes);
+    }
   }
 }
 

@@ -32,6 +32,11 @@ void OpenCornerBrackets();
 // followed by Chinese text, or ends the line, is 。 (run after the letter
 // case is resolved).
 void CloseSentencesAfterLatin();
+// Chinese faces set “ and ‘ at the right of their cells, next to the text
+// they open, and ” and ’ at the left, next to the text they close. A quote
+// with clearly more white on one side than on the other (0.35 of a Chinese
+// character) is the one whose text lies on the other side.
+void OrientQuotes();
 
 // Helpers over *LineBlocks, exposed for the tests.
 int32_t NearestNonDash(int32_t index);

@@ -116,6 +116,7 @@ void CorrectLine() {
   for (int32_t i = 0; i < static_cast<int32_t>(LineBlocks->size()); ++i) CorrectAmbiguous(i);
   ResolveLetterCase();
   CloseSentencesAfterLatin();
+  OrientQuotes();
   CloseCornerBrackets();
   OpenCornerBrackets();
 }

@@ -320,6 +320,30 @@ TEST_F(ContextCorrectionTest, SmallRoundLetterEndingLatinTextBeforeChineseIsAPer
   EXPECT_EQ(line[11].Codes[0], kChinesePeriod);
 }
 
+TEST_F(ContextCorrectionTest, QuotesTurnTowardsTheTextOnTheirNarrowSide) {
+  constexpr CharCode kLeftDouble = MakeCode(0xA1, 0xB0);   // “
+  constexpr CharCode kRightDouble = MakeCode(0xA1, 0xB1);  // ”
+  constexpr CharCode kLeftSingle = MakeCode(0xA1, 0xAE);   // ‘
+  constexpr CharCode kFullStraight = MakeCode(0xA3, 0xA2); // ＂
+  engine::LineHanziSize = 40;
+  line.Add(Box{0, 40, 0, 40}, kHanzi, kGood);
+  line.Add(Box{70, 80, 0, 12}, kRightDouble, kGood);  // 29 white before, 4 after: opens
+  line.Add(Box{84, 124, 0, 40}, kHanzi, kGood);
+  line.Add(Box{128, 138, 0, 12}, kLeftSingle, kGood);  // 3 before, 26 after: closes
+  line.Add(Box{164, 204, 0, 40}, kHanzi, kGood);
+  line.Add(Box{214, 224, 0, 12}, kRightDouble, kGood);  // 9 before, 4 after: left alone
+  line.Add(Box{228, 268, 0, 40}, kHanzi, kGood);
+  line.Add(Box{298, 308, 0, 12}, kFullStraight, kGood);  // a straight quote stays straight
+  line.Add(Box{312, 352, 0, 40}, kHanzi, kGood);
+  line.Add(Box{382, 392, 0, 12}, kRightDouble, kGood);  // the line's end: one side unknown
+  engine::OrientQuotes();
+  EXPECT_EQ(line[1].Codes[0], kLeftDouble);
+  EXPECT_EQ(line[3].Codes[0], kRightQuote);
+  EXPECT_EQ(line[5].Codes[0], kRightDouble);
+  EXPECT_EQ(line[7].Codes[0], kFullStraight);
+  EXPECT_EQ(line[9].Codes[0], kRightDouble);
+}
+
 TEST(PreferCommonHanziTest, ARareHanziGivesWayToACommonOneCloseBehindIt) {
   constexpr CharCode kRareYao = MakeCode(0xD8, 0xB2);   // 夭, second level
   constexpr CharCode kTian = MakeCode(0xCC, 0xEC);      // 天, first level

@@ -16,4 +16,18 @@ namespace engine {
 // that it is shown for checking. Returns the number of marks read as 一.
 int32_t ReadStrokeEndsAsOne(core::BlockList& line, int32_t hanziSize);
 
+// On light print the thin ring of 。 breaks up and often only a short arc of
+// it is left, while a comma keeps its heavy head; the classifier reads such
+// small marks as ， or 。 about at random. Where they stand tells them apart:
+// the head of a comma starts where the face sets the top of its commas, so a
+// small mark after a Chinese character that ends about where the commas
+// start (and starts below the middle of the line) is what is left of a 。,
+// and a small mark read as 。 that starts where the commas start and is
+// hardly wider than they are is a comma. The commas' height and width are
+// learned from the commas read after Chinese characters on the page so far,
+// this line's included, and are used from the fifth one on.
+void SettleFadedPeriods(core::BlockList& line, int32_t hanziSize);
+// Forgets the commas' height and width (at the start of a page).
+void ForgetCommaHeights();
+
 }  // namespace engine

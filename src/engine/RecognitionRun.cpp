@@ -306,6 +306,7 @@ void FinishLine() {
     ReadStrokeEndsAsOne(*LineBlocks, HanziSizeOf(*LineBlocks));
     DropDotsInMarkCells(*LineBlocks, HanziSizeOf(*LineBlocks));
     RestoreSmallMarks(*LineBlocks, BandSpecks, HanziSizeOf(*LineBlocks));
+    SettleFadedPeriods(*LineBlocks, HanziSizeOf(*LineBlocks));
   }
   if (LineBlocks->empty() || IsNoiseLine(*LineBlocks)) {
     ReleaseLine();
@@ -345,6 +346,7 @@ RunOutcome ScanPage() {
   BandSpecks.clear();
   SizeSum = 0;
   SizeCount = 0;
+  ForgetCommaHeights();
 
   // Whatever a stopped or failed scan leaves of its band is released.
   struct PendingGuard {

@@ -104,7 +104,9 @@ TEST_F(SmallMarksTest, TwoSpecksInTheCellAfterAHanziReadAsAColon) {
   line.Add(Box{120, 147, 10, 37}, kHanzi, kGood);
   // Both dots below the middle of the characters, as ： sits in some faces.
   std::vector<Box> specks = {Box{32, 34, 26, 28}, Box{32, 34, 33, 35}, Box{92, 94, 33, 35}};
-  auto fromTop = [](int32_t top) { return [top](const engine::CharBlock& b, int32_t) { return b.Top == top; }; };
+  auto fromTop = [](int32_t top) {
+    return [top](const engine::CharBlock& b, int32_t) { return b.Top == top; };
+  };
   line.Script({{fromTop(26), kColon, 58}, {fromTop(33), kPeriod, 58}});
   engine::RestoreSmallMarks(line.Blocks(), specks, 28);
   ASSERT_EQ(line.size(), 5u);

@@ -735,9 +735,27 @@ void CloseSentencesAfterLatin() {
   }
 }
 
+// Light print can leave of a double quote only a short stroke or a dot at
+// the top of the line, read as a hyphen, a dash, a 一 or a middle dot, none
+// of which stands there: a mark under half a Chinese character wide and a
+// quarter high that ends in the top 0.4 of the full-height Chinese
+// character beside it.
+bool IsQuoteRemnant(int32_t i, const CharBlock& p) {
+  constexpr int64_t kWidthHundredths = 50;
+  constexpr int64_t kHeightHundredths = 25;
+  constexpr int64_t kTopBandHundredths = 40;
+  if (!IsOneOf(p.Codes[0], {AsciiCode('-'), kEmDash, kHanziOne, kMiddleDot})) return false;
+  constexpr int64_t kFullHeightHundredths = 80;
+  const CharBlock& hanzi = IsHanzi(At(i - 1).Codes[0]) ? At(i - 1) : At(i + 1);
+  return IsHanzi(hanzi.Codes[0]) && 100 * int64_t{hanzi.Bottom - hanzi.Top + 1} >= kFullHeightHundredths * LineHanziSize &&
+         100 * int64_t{p.Right - p.Left + 1} < kWidthHundredths * LineHanziSize &&
+         100 * int64_t{p.Bottom - p.Top + 1} < kHeightHundredths * LineHanziSize &&
+         100 * int64_t{p.Bottom - hanzi.Top} < kTopBandHundredths * LineHanziSize;
+}
+
 void OrientQuotes() {
   if (LineBlocks == nullptr || LineHanziSize <= 0) return;
-  constexpr int64_t kSideTenths = 35;  // hundredths of a Chinese character
+  constexpr int64_t kSideHundredths = 35;
   struct Pair {
     CharCode Opening, Closing;
     std::initializer_list<CharCode> Read;
@@ -747,7 +765,12 @@ void OrientQuotes() {
   for (int32_t i = 1; i + 1 < LineSize(); ++i) {
     CharBlock& p = At(i);
     const int64_t lean = int64_t{p.Left - At(i - 1).Right} - (At(i + 1).Left - p.Right);
-    if (100 * std::abs(lean) < kSideTenths * LineHanziSize) continue;
+    if (IsQuoteRemnant(i, p)) {
+      Replace(p, lean > 0 ? kLeftDoubleQuote : kRightDoubleQuote);
+      p.GlyphClass = GlyphClass(p.Codes);
+      continue;
+    }
+    if (100 * std::abs(lean) < kSideHundredths * LineHanziSize) continue;
     for (const Pair& pair : kPairs) {
       if (!IsOneOf(p.Codes[0], pair.Read)) continue;
       Replace(p, lean > 0 ? pair.Opening : pair.Closing);

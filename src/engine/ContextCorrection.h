@@ -35,7 +35,9 @@ void CloseSentencesAfterLatin();
 // Chinese faces set “ and ‘ at the right of their cells, next to the text
 // they open, and ” and ’ at the left, next to the text they close. A quote
 // with clearly more white on one side than on the other (0.35 of a Chinese
-// character) is the one whose text lies on the other side.
+// character) is the one whose text lies on the other side. What light print
+// left of a double quote at the top of the line, read as a hyphen, dash or
+// dot, is turned the same way (towards the nearer text).
 void OrientQuotes();
 
 // Helpers over *LineBlocks, exposed for the tests.

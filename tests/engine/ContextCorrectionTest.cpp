@@ -344,6 +344,26 @@ TEST_F(ContextCorrectionTest, QuotesTurnTowardsTheTextOnTheirNarrowSide) {
   EXPECT_EQ(line[9].Codes[0], kRightDouble);
 }
 
+TEST_F(ContextCorrectionTest, WhatLightPrintLeftOfAQuoteAtTheTopOfTheLineIsTheQuote) {
+  constexpr CharCode kLeftDouble = MakeCode(0xA1, 0xB0);   // “
+  constexpr CharCode kRightDouble = MakeCode(0xA1, 0xB1);  // ”
+  engine::LineHanziSize = 40;
+  line.Add(Box{0, 40, 0, 40}, kHanzi, kGood);
+  line.Add(Box{44, 60, 7, 11}, AsciiCode('-'), kGood);  // at the top, right after the hanzi: closes
+  line.Add(Box{90, 130, 0, 40}, kHanzi, kGood);
+  line.Add(Box{160, 168, 7, 11}, kMiddleDot, kGood);  // at the top, right before the hanzi: opens
+  line.Add(Box{172, 212, 0, 40}, kHanzi, kGood);
+  line.Add(Box{222, 238, 18, 22}, AsciiCode('-'), kGood);  // at the middle: a hyphen
+  line.Add(Box{248, 258, 0, 20}, kHanzi, kGood);
+  line.Add(Box{262, 270, 7, 11}, kMiddleDot, kGood);  // beside pieces of characters, not whole ones
+  line.Add(Box{300, 310, 0, 20}, kHanzi, kGood);
+  engine::OrientQuotes();
+  EXPECT_EQ(line[1].Codes[0], kRightDouble);
+  EXPECT_EQ(line[3].Codes[0], kLeftDouble);
+  EXPECT_EQ(line[5].Codes[0], AsciiCode('-'));
+  EXPECT_EQ(line[7].Codes[0], kMiddleDot);
+}
+
 TEST(PreferCommonHanziTest, ARareHanziGivesWayToACommonOneCloseBehindIt) {
   constexpr CharCode kRareYao = MakeCode(0xD8, 0xB2);   // 夭, second level
   constexpr CharCode kTian = MakeCode(0xCC, 0xEC);      // 天, first level

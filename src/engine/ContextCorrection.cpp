@@ -722,13 +722,13 @@ void OpenCornerBrackets() {
 constexpr std::initializer_list<CharCode> kRoundLetters = {
     AsciiPairCode('o', 0), AsciiPairCode('O', 0), AsciiPairCode('0', 0), kFullSmallO, kFullCapitalO, kFullZero};
 
-void CloseSentencesAfterLatin() {
+void ReadSmallRoundsAsPeriods() {
   if (LineBlocks == nullptr || LineHanziSize <= 0) return;
   constexpr int64_t kMarkTenths = 4;
   for (int32_t i = 1; i < LineSize(); ++i) {
     CharBlock& p = At(i);
-    if (!IsOneOf(p.Codes[0], kRoundLetters) || !IsLatinLetterOrDigit(At(i - 1).Codes[0])) continue;
-    if (i + 1 < LineSize() && !IsChineseText(i + 1)) continue;
+    if (!IsOneOf(p.Codes[0], kRoundLetters)) continue;
+    if (i + 1 < LineSize() && IsLatinLetterOrDigit(At(i + 1).Codes[0])) continue;
     if (10 * int64_t{p.Bottom - p.Top + 1} >= kMarkTenths * LineHanziSize) continue;
     Replace(p, kChinesePeriod);
     p.GlyphClass = GlyphClass(p.Codes);

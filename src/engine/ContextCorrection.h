@@ -26,12 +26,12 @@ void CloseCornerBrackets();
 // opens the text that 」 closes: it follows Chinese text or starts the line
 // (run after CloseCornerBrackets, so that a 」 found there counts).
 void OpenCornerBrackets();
-// After Latin text a 。 can read as the letter o, O or the digit 0. A round
-// letter or digit less than 0.4 of a Chinese character high (o is half as
-// high, O and 0 three quarters) that follows a Latin letter or digit and is
-// followed by Chinese text, or ends the line, is 。 (run after the letter
+// A heavy 。 after Latin text, after a mark or after a blot can read as the
+// letter o, O or the digit 0. A round letter or digit less than 0.4 of a
+// Chinese character high (o is half as high, O and 0 three quarters) that
+// is not followed by a Latin letter or digit is 。 (run after the letter
 // case is resolved).
-void CloseSentencesAfterLatin();
+void ReadSmallRoundsAsPeriods();
 // Chinese faces set “ and ‘ at the right of their cells, next to the text
 // they open, and ” and ’ at the left, next to the text they close. A quote
 // with clearly more white on one side than on the other (0.35 of a Chinese

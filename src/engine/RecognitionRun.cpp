@@ -115,7 +115,7 @@ void CorrectLine() {
   for (CharBlock* block : *LineBlocks) PreferCommonHanzi(*block);
   for (int32_t i = 0; i < static_cast<int32_t>(LineBlocks->size()); ++i) CorrectAmbiguous(i);
   ResolveLetterCase();
-  CloseSentencesAfterLatin();
+  ReadSmallRoundsAsPeriods();
   OrientQuotes();
   CloseCornerBrackets();
   OpenCornerBrackets();

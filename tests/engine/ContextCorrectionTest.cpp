@@ -299,7 +299,7 @@ TEST_F(ContextCorrectionTest, LetterOrCliffOfTheClosingBracketsSizeAfterChineseT
   EXPECT_EQ(line[9].Codes[0], AsciiCode('W'));
 }
 
-TEST_F(ContextCorrectionTest, SmallRoundLetterEndingLatinTextBeforeChineseIsAPeriod) {
+TEST_F(ContextCorrectionTest, SmallRoundLetterNotGoingOnIntoLatinTextIsAPeriod) {
   engine::LineHanziSize = 40;
   line.Add(Box{0, 40, 0, 40}, kHanzi, kGood);
   line.Add(Box{50, 70, 10, 40}, AsciiCode('B'), kGood);
@@ -312,12 +312,16 @@ TEST_F(ContextCorrectionTest, SmallRoundLetterEndingLatinTextBeforeChineseIsAPer
   line.Add(Box{280, 300, 10, 40}, AsciiCode('B'), kGood);
   line.Add(Box{304, 316, 28, 40}, AsciiCode('o'), kGood);  // Latin text goes on
   line.Add(Box{320, 340, 10, 40}, AsciiCode('k'), kGood);
-  line.Add(Box{350, 362, 28, 40}, kFullO, kGood);          // ends the line
-  engine::CloseSentencesAfterLatin();
+  line.Add(Box{350, 362, 28, 40}, kFullO, kGood);          // before a mark
+  line.Add(Box{380, 386, 30, 44}, AsciiCode(','), kGood);
+  line.Add(Box{400, 412, 28, 40}, AsciiCode('o'), kGood);  // after a mark
+  line.Add(Box{440, 480, 0, 40}, kHanzi, kGood);
+  engine::ReadSmallRoundsAsPeriods();
   EXPECT_EQ(line[3].Codes[0], kChinesePeriod);
   EXPECT_EQ(line[6].Codes[0], AsciiCode('o'));
   EXPECT_EQ(line[9].Codes[0], AsciiCode('o'));
   EXPECT_EQ(line[11].Codes[0], kChinesePeriod);
+  EXPECT_EQ(line[13].Codes[0], kChinesePeriod);
 }
 
 TEST_F(ContextCorrectionTest, QuotesTurnTowardsTheTextOnTheirNarrowSide) {

@@ -17,6 +17,7 @@
 
 #include "engine/EngineState.h"
 #include "engine/UnitSort.h"
+#include "library/WordPairs.h"
 
 namespace engine {
 namespace {
@@ -776,6 +777,33 @@ void OrientQuotes() {
       Replace(p, lean > 0 ? pair.Opening : pair.Closing);
       p.GlyphClass = GlyphClass(p.Codes);
     }
+  }
+}
+
+void PreferKnownPairs() {
+  if (LineBlocks == nullptr) return;
+  constexpr int32_t kPairMargin = 4;
+  // How many of its neighbours the context file names beside `code`.
+  const auto pairs = [](int32_t i, CharCode code) {
+    const uint16_t* record = library::WordPairRecord(code);
+    if (record == nullptr) return 0;
+    return int32_t{i > 0 && library::NamesPredecessor(record, At(i - 1).Codes[0])} +
+           int32_t{i + 1 < LineSize() && library::NamesSuccessor(record, At(i + 1).Codes[0])};
+  };
+  for (int32_t i = 0; i < LineSize(); ++i) {
+    CharBlock& p = At(i);
+    if (!IsHanzi(p.Codes[0])) continue;
+    size_t best = 0;
+    int32_t bestPairs = pairs(i, p.Codes[0]);
+    for (size_t k = 1; k < std::size(p.Codes) && p.Codes[k] != 0 && p.Scores[0] - p.Scores[k] <= kPairMargin; ++k) {
+      if (!IsHanzi(p.Codes[k])) continue;
+      const int32_t n = pairs(i, p.Codes[k]);
+      if (n > bestPairs) {
+        best = k;
+        bestPairs = n;
+      }
+    }
+    if (best > 0) std::swap(p.Codes[0], p.Codes[best]);
   }
 }
 

@@ -19,6 +19,11 @@ void ResolveLetterCase();
 // among the candidates, that common character is taken; each keeps its
 // place's score, so the scores stay in order.
 void PreferCommonHanzi(core::CharBlock& block);
+// Of Chinese characters read within a vote of the first candidate, the one
+// that the context file names beside more of its neighbours (the character
+// before it as a predecessor, the one after it as a successor) is taken; each
+// keeps its place's score.
+void PreferKnownPairs();
 // Reads as 」 the letter, sign or 彐 that closes an open 「 of the line
 // (run after the letter case is resolved).
 void CloseCornerBrackets();

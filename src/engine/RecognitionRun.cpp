@@ -113,6 +113,7 @@ void SetLineAverages(const BlockList& line) {
 
 void CorrectLine() {
   for (CharBlock* block : *LineBlocks) PreferCommonHanzi(*block);
+  PreferKnownPairs();
   for (int32_t i = 0; i < static_cast<int32_t>(LineBlocks->size()); ++i) CorrectAmbiguous(i);
   ResolveLetterCase();
   ReadSmallRoundsAsPeriods();

@@ -111,6 +111,21 @@ core::CharCode DecodePredecessor(uint16_t value) {
   return static_cast<core::CharCode>((v >> kPredecessorRotation) | (v << (16 - kPredecessorRotation)));
 }
 
+bool NamesPredecessor(const uint16_t* record, core::CharCode code) {
+  for (uint16_t e = 1; e < record[0]; ++e) {
+    if (DecodePredecessor(record[e]) == code) return true;
+  }
+  return false;
+}
+
+bool NamesSuccessor(const uint16_t* record, core::CharCode code) {
+  const uint16_t* successors = record + record[0];
+  for (uint16_t e = 1; e < successors[0]; ++e) {
+    if (successors[e] <= kMaxCharIndex && IndexToCode(successors[e]) == code) return true;
+  }
+  return false;
+}
+
 uint16_t EncodePredecessor(core::CharCode code) {
   const uint16_t rotated =
       static_cast<uint16_t>((code << kPredecessorRotation) | (code >> (16 - kPredecessorRotation)));

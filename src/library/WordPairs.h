@@ -24,6 +24,10 @@ bool SetWordPairData(std::vector<uint8_t> data);
 // successor count word and entries; nullptr when there is none.
 const uint16_t* WordPairRecord(core::CharCode code);
 core::CharCode DecodePredecessor(uint16_t value);
+// Whether a record names `code` among the characters before, or after, its
+// character.
+bool NamesPredecessor(const uint16_t* record, core::CharCode code);
+bool NamesSuccessor(const uint16_t* record, core::CharCode code);
 uint16_t EncodePredecessor(core::CharCode code);
 
 }  // namespace library

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "engine/ContextCorrection.h"
+#include "library/WordPairs.h"
 #include "engine/EngineState.h"
 #include "support/CorrectionFixtures.h"
 
@@ -366,6 +367,38 @@ TEST_F(ContextCorrectionTest, WhatLightPrintLeftOfAQuoteAtTheTopOfTheLineIsTheQu
   EXPECT_EQ(line[3].Codes[0], kLeftDouble);
   EXPECT_EQ(line[5].Codes[0], AsciiCode('-'));
   EXPECT_EQ(line[7].Codes[0], kMiddleDot);
+}
+
+TEST_F(ContextCorrectionTest, AHanziCloseBehindTheFirstThatFitsItsNeighboursIsTaken) {
+  constexpr CharCode kZhe = MakeCode(0xD5, 0xE2);     // 这
+  constexpr CharCode kYang = MakeCode(0xD1, 0xF9);    // 样, after 这 in the context file
+  constexpr CharCode kXiang = MakeCode(0xCF, 0xE9);   // 祥
+  constexpr CharCode kSheng = MakeCode(0xC9, 0xFA);   // 生
+  // Word.Dat with one record, for 样: 这 before it, nothing after it.
+  std::vector<uint8_t> data(library::kWordPairIndexBytes, 0);
+  const uint32_t entry = static_cast<uint32_t>(data.size() + kYang);
+  for (int b = 0; b < 4; ++b) data[kYang * 4u + b] = static_cast<uint8_t>(entry >> (8 * b));
+  for (const uint16_t w : {uint16_t{2}, library::EncodePredecessor(kZhe), uint16_t{1}}) {
+    data.insert(data.end(), {static_cast<uint8_t>(w), static_cast<uint8_t>(w >> 8)});
+  }
+  ASSERT_TRUE(library::SetWordPairData(data));
+  const auto read = [](core::CharBlock& b, std::initializer_list<std::pair<CharCode, int16_t>> candidates) {
+    size_t k = 0;
+    for (const auto& [code, score] : candidates) {
+      b.Codes[k] = code;
+      b.Scores[k++] = score;
+    }
+  };
+  line.Add(Box{0, 40, 0, 40}, kZhe, kGood);
+  read(*line.Add(Box{50, 90, 0, 40}, kXiang, kGood), {{kXiang, 50}, {kSheng, 50}, {kYang, 46}});
+  line.Add(Box{100, 140, 0, 40}, kZhe, kGood);
+  read(*line.Add(Box{150, 190, 0, 40}, kXiang, kGood), {{kXiang, 50}, {kYang, 45}});  // five votes behind
+  engine::PreferKnownPairs();
+  EXPECT_EQ(line[1].Codes[0], kYang);
+  EXPECT_EQ(line[1].Codes[2], kXiang);
+  EXPECT_EQ(line[1].Scores[0], 50) << "each place keeps its score";
+  EXPECT_EQ(line[3].Codes[0], kXiang);
+  library::SetWordPairData({});
 }
 
 TEST(PreferCommonHanziTest, ARareHanziGivesWayToACommonOneCloseBehindIt) {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "engine/EngineState.h"
@@ -142,6 +143,39 @@ void SettleFadedPeriods(BlockList& line, int32_t hanziSize) {
     p.Codes[0] = settled;
     p.Codes[1] = 0;
   }
+}
+
+int32_t MarkVanishedPeriods(BlockList& line, int32_t hanziSize) {
+  constexpr size_t kRunningText = 8;
+  constexpr int64_t kNarrowestGapTenths = 9;
+  constexpr int64_t kWidestGapTenths = 15;
+  constexpr int64_t kMarkTenths = 3;
+  if (hanziSize <= 0) return 0;
+  const auto hanzi = std::count_if(line.begin(), line.end(), [](const CharBlock* b) { return IsHanzi(b->Codes[0]); });
+  if (static_cast<size_t>(hanzi) < kRunningText) return 0;
+  int32_t marked = 0;
+  for (size_t i = 1; i < line.size(); ++i) {
+    const CharBlock& a = *line[i - 1];
+    const CharBlock& b = *line[i];
+    const int64_t gap = int64_t{b.Left} - a.Right - 1;
+    if (!IsHanzi(a.Codes[0]) || !IsHanzi(b.Codes[0]) || 10 * gap < kNarrowestGapTenths * hanziSize ||
+        10 * gap > kWidestGapTenths * hanziSize) {
+      continue;
+    }
+    const int32_t baseline = BaselineAt(line, i - 1);
+    const auto size = static_cast<int32_t>(kMarkTenths * hanziSize / 10);
+    CharBlock trial{};
+    trial.Codes[0] = kPeriod;
+    trial.Scores[0] = DoubtfulScore;
+    CharBlock* mark = NewBlock();
+    std::memcpy(static_cast<void*>(mark), static_cast<const void*>(&trial), kResultPartBytes);
+    SetBox(*mark, Box{a.Right + 1 + size / 2, a.Right + size + size / 2, std::max(baseline - size + 1, 0), baseline});
+    mark->LineNo = a.LineNo;
+    line.insert(line.begin() + static_cast<std::ptrdiff_t>(i), mark);
+    ++i;
+    ++marked;
+  }
+  return marked;
 }
 
 void ForgetCommaHeights() {

@@ -179,12 +179,13 @@ void ProcessBand() {
 // A page whose strokes fell apart into slivers is thickened before the scan
 // (both copies: the scan and the cell sampling see the same page). Not when
 // the run learns from a ground-truth file, whose boxes describe the page as
-// it is.
-void RepairPageIfBroken() {
+// it is. True when the page was thickened.
+bool RepairPageIfBroken() {
   const Box region{Job.Left, Job.Right, Job.Top, Job.Bottom};
-  if (!HasBrokenStrokes(CountFragments(ScanBits, RowBytes, InkValue, region))) return;
+  if (!HasBrokenStrokes(CountFragments(ScanBits, RowBytes, InkValue, region))) return false;
   RepairBrokenStrokes(ScanBits, RowBytes, PageWidth, PageHeight, InkValue);
   PageBits.assign(ScanBits.begin(), ScanBits.end());
+  return true;
 }
 
 // Direct access to ScanBits for the fill: the ink test and the erasure of one
@@ -308,6 +309,7 @@ void FinishLine() {
     DropDotsInMarkCells(*LineBlocks, HanziSizeOf(*LineBlocks));
     RestoreSmallMarks(*LineBlocks, BandSpecks, HanziSizeOf(*LineBlocks));
     SettleFadedPeriods(*LineBlocks, HanziSizeOf(*LineBlocks));
+    if (LightPrint) MarkVanishedPeriods(*LineBlocks, HanziSizeOf(*LineBlocks));
   }
   if (LineBlocks->empty() || IsNoiseLine(*LineBlocks)) {
     ReleaseLine();
@@ -411,7 +413,7 @@ RunOutcome RunOnBitmap(const RunJob& job) {
   Job.Right = std::min(Job.Right, PageWidth - 1);
   Job.Bottom = std::min(Job.Bottom, PageHeight - 1);
   if (Job.Left > Job.Right || Job.Top > Job.Bottom) return RunOutcome::Done;
-  if (!(library::LearningMode && GroundTruthExists())) RepairPageIfBroken();
+  LightPrint = !(library::LearningMode && GroundTruthExists()) && RepairPageIfBroken();
   return ScanPage();
 }
 

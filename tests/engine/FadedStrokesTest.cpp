@@ -98,4 +98,26 @@ TEST(FadedPeriodsTest, WhereASmallMarkStartsTellsACommasHeadFromWhatIsLeftOfAPer
   EXPECT_EQ(early.Codes[0], kComma);
 }
 
+TEST(VanishedPeriodsTest, ACellLeftEmptyInRunningTextIsMarkedAsADoubtfulPeriod) {
+  constexpr CharCode kPeriod = MakeCode(0xA1, 0xA3);  // 。
+  // Ten hanzi on a pitch of 44; after the third a cell is left empty (a gap
+  // of 47, 1.2 characters), after the sixth one and a half cells (1.6, a
+  // printed space or a column gap), and the eighth stands half a cell apart.
+  TestLine line;
+  const int32_t lefts[] = {0, 44, 88, 176, 220, 264, 374, 418, 480, 524};
+  for (const int32_t left : lefts) line.Add(Box{left, left + 40, 0, 40}, kHanzi, kGood);
+  EXPECT_EQ(engine::MarkVanishedPeriods(line.Blocks(), kSize), 1);
+  ASSERT_EQ(line.size(), 11u);
+  const CharBlock& mark = line[3];
+  EXPECT_EQ(mark.Codes[0], kPeriod);
+  EXPECT_FALSE(core::IsConfident(mark)) << "shown for checking";
+  EXPECT_GT(mark.Left, 129);
+  EXPECT_LT(mark.Right, 176);
+  EXPECT_EQ(mark.Bottom, 40) << "on the baseline";
+
+  TestLine shortLine;  // a heading or a line of a table, not running text
+  for (const int32_t left : {0, 44, 88, 176, 220}) shortLine.Add(Box{left, left + 40, 0, 40}, kHanzi, kGood);
+  EXPECT_EQ(engine::MarkVanishedPeriods(shortLine.Blocks(), kSize), 0);
+}
+
 }  // namespace

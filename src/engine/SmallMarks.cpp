@@ -38,6 +38,14 @@ constexpr std::initializer_list<CharCode> kDottedLetters = {
     MakeCode(0xA3, 0xE9),  // ｉ
     MakeCode(0xA3, 0xEA),  // ｊ
 };
+// Marks that close a quotation or bracket, after which a clause mark can
+// stand as after a Chinese character.
+constexpr std::initializer_list<CharCode> kClosingMarks = {
+    MakeCode(0xA1, 0xB1),  // ”
+    MakeCode(0xA1, 0xAF),  // ’
+    MakeCode(0xA1, 0xB9),  // 」
+    MakeCode(0xA3, 0xA9),  // ）
+};
 constexpr std::initializer_list<CharCode> kStackedMarks = {
     MakeCode(0xA3, 0xBA),  // ：
     MakeCode(0xA3, 0xBB),  // ；
@@ -139,10 +147,16 @@ bool RestoreMarkAfter(BlockList& line, size_t i, std::vector<Box>& specks, int32
   const CharBlock& a = *line[i];
   const int64_t end = i + 1 < line.size() ? line[i + 1]->Left : a.Right + kLineEndCellTenths * hanziSize / 10;
   if (10 * (end - a.Right) < kCellGapTenths * hanziSize) return false;
-  const int32_t middle = (a.Top + a.Bottom) / 2;
-  const int64_t lowest = a.Bottom + kHangingTenths * hanziSize / 10;
+  // The rows of the line there: those of the taller of the characters on
+  // either side (一 is flat, a quote stands high).
+  const CharBlock& band =
+      i + 1 < line.size() && IsHanzi(line[i + 1]->Codes[0]) && line[i + 1]->Bottom - line[i + 1]->Top > a.Bottom - a.Top
+          ? *line[i + 1]
+          : a;
+  const int32_t middle = (band.Top + band.Bottom) / 2;
+  const int64_t lowest = band.Bottom + kHangingTenths * hanziSize / 10;
   Box box{};
-  std::vector<size_t> used = SpecksInside(specks, a.Right, end, a.Top - 1, lowest, box);
+  std::vector<size_t> used = SpecksInside(specks, a.Right, end, band.Top - 1, lowest, box);
   CharBlock trial;
   auto reads = [&trial](const Box& cell, std::initializer_list<CharCode> marks) {
     Recognise(trial, cell);
@@ -185,7 +199,9 @@ void RestoreSmallMarks(BlockList& line, std::vector<Box>& specks, int32_t hanziS
   }
   if (!smallPrint) return;
   for (size_t i = 0; i < line.size() && !specks.empty(); ++i) {
-    if (IsHanzi(line[i]->Codes[0]) && RestoreMarkAfter(line, i, specks, hanziSize)) ++i;
+    if (IsOneOf(line[i]->Codes[0], kClosingMarks) || IsHanzi(line[i]->Codes[0])) {
+      if (RestoreMarkAfter(line, i, specks, hanziSize)) ++i;
+    }
   }
 }
 

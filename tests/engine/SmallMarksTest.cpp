@@ -117,4 +117,21 @@ TEST_F(SmallMarksTest, TwoSpecksInTheCellAfterAHanziReadAsAColon) {
   EXPECT_TRUE(specks.empty());
 }
 
+TEST_F(SmallMarksTest, CommaAfterAFlatCharacterOrAClosingQuoteTakesTheRowsOfTheNextCharacter) {
+  constexpr CharCode kOne = MakeCode(0xD2, 0xBB);         // 一
+  constexpr CharCode kRightQuote = MakeCode(0xA1, 0xB1);  // ”
+  line.Add(Box{0, 27, 10, 37}, kHanzi, kGood);
+  line.Add(Box{30, 57, 22, 24}, kOne, kGood);
+  line.Add(Box{90, 117, 10, 37}, kHanzi, kGood);
+  line.Add(Box{120, 130, 10, 15}, kRightQuote, kGood);
+  line.Add(Box{165, 192, 10, 37}, kHanzi, kGood);
+  std::vector<Box> specks = {Box{61, 63, 33, 38}, Box{134, 136, 33, 38}};
+  line.Script({{Any(), kComma, 55}});
+  engine::RestoreSmallMarks(line.Blocks(), specks, 28);
+  ASSERT_EQ(line.size(), 7u);
+  EXPECT_EQ(line[2].Codes[0], kComma);
+  EXPECT_EQ(line[5].Codes[0], kComma);
+  EXPECT_TRUE(specks.empty());
+}
+
 }  // namespace

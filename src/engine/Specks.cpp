@@ -173,16 +173,17 @@ bool IsTinyDot(const CharBlock& b, int32_t hanziSize) {
          10 * int64_t{SizeOf(b)} < kLeadingDotTenths * hanziSize;
 }
 
-// A tiny dot that opens the line and stands apart from what follows it, or
-// opens a run of tiny dots that stands apart from the text after it: no line
-// of text begins with a clause mark, so these are dirt in the margin or the
-// indent. A dot that touches the word after it (".packages") and a
-// full-size comma are kept.
+// A tiny dot that opens the line and stands apart from what follows it or
+// comes right before a Chinese character, or opens a run of tiny dots that
+// does: no line of text begins with a clause mark, so these are dirt in the
+// margin or the indent. A dot that touches the word after it (".packages")
+// and a full-size comma are kept.
 bool IsLeadingSpeck(const BlockList& line, size_t i, int32_t hanziSize) {
   if (i != 0 || line.size() < 2) return false;
   size_t next = 0;
   while (next < line.size() && IsTinyDot(*line[next], hanziSize)) ++next;
   if (next == 0 || next == line.size()) return false;
+  if (IsHanzi(line[next]->Codes[0])) return true;
   const int32_t gap = std::max(line[1]->Left - line[0]->Right, line[next]->Left - line[next - 1]->Right);
   return 10 * int64_t{gap} >= kLeadingGapTenths * hanziSize;
 }

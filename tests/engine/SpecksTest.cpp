@@ -101,6 +101,26 @@ TEST_F(SpecksTest, SmallMarkFarFromEveryNeighbourIsASpeck) {
   EXPECT_EQ(Codes(), "Ho");
 }
 
+TEST_F(SpecksTest, TinyDotsEndingTheLineHalfACharacterAfterItsTextAreSpecks) {
+  HanziAt(0);
+  Add(60, 64, 18, 22, kMiddleDot);  // 20 columns after the text (half a character is 20 of 40)
+  Add(90, 94, 30, 34, kDot);
+  engine::DropSpecks(line_, kHanziSize);
+  EXPECT_EQ(Codes(), "H");
+
+  Clear();
+  HanziAt(0);
+  Add(45, 49, 34, 38, kDot);  // a comma's head close after the text: kept
+  engine::DropSpecks(line_, kHanziSize);
+  EXPECT_EQ(line_.size(), 2u);
+
+  Clear();
+  HanziAt(0);
+  Add(62, 68, 20, 26, kPeriod);  // a small 。 in the middle of its cell: kept
+  engine::DropSpecks(line_, kHanziSize);
+  EXPECT_EQ(Codes(), "Ho");
+}
+
 TEST_F(SpecksTest, TinyDotsThatOpenTheLineApartFromItsTextOrBeforeChineseAreSpecks) {
   Add(0, 4, 30, 34, engine::AsciiCode('.'));  // dirt in the indent, two of them
   Add(20, 25, 18, 23, kMiddleDot);

@@ -783,24 +783,27 @@ void OrientQuotes() {
 void PreferKnownPairs() {
   if (LineBlocks == nullptr) return;
   constexpr int32_t kPairMargin = 4;
-  // How many of its neighbours the context file names beside `code`.
-  const auto pairs = [](int32_t i, CharCode code) {
-    const uint16_t* record = library::WordPairRecord(code);
-    if (record == nullptr) return 0;
-    return int32_t{i > 0 && library::NamesPredecessor(record, At(i - 1).Codes[0])} +
-           int32_t{i + 1 < LineSize() && library::NamesSuccessor(record, At(i + 1).Codes[0])};
+  // Evidence for `code` at position i from its neighbours: two for each pair
+  // the context file names, one for each it cannot tell.
+  const auto evidence = [](int32_t i, CharCode code) {
+    const auto weight = [](library::PairKnowledge k) { return static_cast<int32_t>(k); };
+    return (i > 0 ? weight(library::KnowPair(At(i - 1).Codes[0], code)) : 1) +
+           (i + 1 < LineSize() ? weight(library::KnowPair(code, At(i + 1).Codes[0])) : 1);
   };
   for (int32_t i = 0; i < LineSize(); ++i) {
     CharBlock& p = At(i);
     if (!IsHanzi(p.Codes[0])) continue;
     size_t best = 0;
-    int32_t bestPairs = pairs(i, p.Codes[0]);
+    const int32_t first = evidence(i, p.Codes[0]);
+    int32_t bestEvidence = first;
     for (size_t k = 1; k < std::size(p.Codes) && p.Codes[k] != 0 && p.Scores[0] - p.Scores[k] <= kPairMargin; ++k) {
       if (!IsHanzi(p.Codes[k])) continue;
-      const int32_t n = pairs(i, p.Codes[k]);
-      if (n > bestPairs) {
+      const int32_t n = evidence(i, p.Codes[k]);
+      // A whole named pair more, or anything more at equal votes.
+      const bool enough = n >= first + 2 || p.Scores[k] == p.Scores[0];
+      if (n > bestEvidence && enough) {
         best = k;
-        bestPairs = n;
+        bestEvidence = n;
       }
     }
     if (best > 0) std::swap(p.Codes[0], p.Codes[best]);

@@ -40,7 +40,7 @@ constexpr CharCode kInfinity = MakeCode(0xA1, 0xDE);        // ∞
 constexpr CharCode kFullComma = MakeCode(0xA3, 0xAC);       // ，
 constexpr CharCode kLeftQuote = MakeCode(0xA1, 0xAE);       // ‘
 constexpr CharCode kRightQuote = MakeCode(0xA1, 0xAF);      // ’
-constexpr CharCode kLeftDoubleQuote = MakeCode(0xA1, 0xB0);  // “
+constexpr CharCode kLeftDoubleQuote = MakeCode(0xA1, 0xB0);   // “
 constexpr CharCode kRightDoubleQuote = MakeCode(0xA1, 0xB1);  // ”
 constexpr CharCode kFullPeriod = MakeCode(0xA3, 0xAE);      // ．
 constexpr CharCode kBullet = MakeCode(0xA1, 0xF1);          // ●
@@ -720,8 +720,34 @@ void OpenCornerBrackets() {
   FindMissingBracket({kRightCorner, kLeftCorner, kCliffRadical, -1, StartsBracketedText});
 }
 
+namespace {
+
 constexpr std::initializer_list<CharCode> kRoundLetters = {
-    AsciiPairCode('o', 0), AsciiPairCode('O', 0), AsciiPairCode('0', 0), kFullSmallO, kFullCapitalO, kFullZero};
+    AsciiPairCode('o', 0), AsciiPairCode('O', 0), AsciiPairCode('0', 0),  // ASCII
+    kFullSmallO,           kFullCapitalO,         kFullZero,              // full-width
+};
+
+// Light print can leave of a double quote only a short stroke or a dot at
+// the top of the line, read as a hyphen, a dash, a 一 or a middle dot, none
+// of which stands there: a mark under half a Chinese character wide and a
+// quarter high that ends in the top 0.4 of the full-height Chinese
+// character beside it.
+bool IsQuoteRemnant(int32_t i, const CharBlock& p) {
+  constexpr int64_t kWidthHundredths = 50;
+  constexpr int64_t kHeightHundredths = 25;
+  constexpr int64_t kTopBandHundredths = 40;
+  constexpr int64_t kFullHeightHundredths = 80;
+  if (!IsOneOf(p.Codes[0], {AsciiCode('-'), kEmDash, kHanziOne, kMiddleDot})) return false;
+  const CharBlock& hanzi = IsHanzi(At(i - 1).Codes[0]) ? At(i - 1) : At(i + 1);
+  const auto below = [](int64_t extent, int64_t hundredths) {
+    return 100 * extent < hundredths * LineHanziSize;
+  };
+  return IsHanzi(hanzi.Codes[0]) && !below(hanzi.Bottom - hanzi.Top + 1, kFullHeightHundredths) &&
+         below(p.Right - p.Left + 1, kWidthHundredths) && below(p.Bottom - p.Top + 1, kHeightHundredths) &&
+         below(p.Bottom - hanzi.Top, kTopBandHundredths);
+}
+
+}  // namespace
 
 void ReadSmallRoundsAsPeriods() {
   if (LineBlocks == nullptr || LineHanziSize <= 0) return;
@@ -734,24 +760,6 @@ void ReadSmallRoundsAsPeriods() {
     Replace(p, kChinesePeriod);
     p.GlyphClass = GlyphClass(p.Codes);
   }
-}
-
-// Light print can leave of a double quote only a short stroke or a dot at
-// the top of the line, read as a hyphen, a dash, a 一 or a middle dot, none
-// of which stands there: a mark under half a Chinese character wide and a
-// quarter high that ends in the top 0.4 of the full-height Chinese
-// character beside it.
-bool IsQuoteRemnant(int32_t i, const CharBlock& p) {
-  constexpr int64_t kWidthHundredths = 50;
-  constexpr int64_t kHeightHundredths = 25;
-  constexpr int64_t kTopBandHundredths = 40;
-  if (!IsOneOf(p.Codes[0], {AsciiCode('-'), kEmDash, kHanziOne, kMiddleDot})) return false;
-  constexpr int64_t kFullHeightHundredths = 80;
-  const CharBlock& hanzi = IsHanzi(At(i - 1).Codes[0]) ? At(i - 1) : At(i + 1);
-  return IsHanzi(hanzi.Codes[0]) && 100 * int64_t{hanzi.Bottom - hanzi.Top + 1} >= kFullHeightHundredths * LineHanziSize &&
-         100 * int64_t{p.Right - p.Left + 1} < kWidthHundredths * LineHanziSize &&
-         100 * int64_t{p.Bottom - p.Top + 1} < kHeightHundredths * LineHanziSize &&
-         100 * int64_t{p.Bottom - hanzi.Top} < kTopBandHundredths * LineHanziSize;
 }
 
 void OrientQuotes() {
@@ -796,7 +804,8 @@ void PreferKnownPairs() {
     size_t best = 0;
     const int32_t first = evidence(i, p.Codes[0]);
     int32_t bestEvidence = first;
-    for (size_t k = 1; k < std::size(p.Codes) && p.Codes[k] != 0 && p.Scores[0] - p.Scores[k] <= kPairMargin; ++k) {
+    for (size_t k = 1; k < std::size(p.Codes) && p.Codes[k] != 0 && p.Scores[0] - p.Scores[k] <= kPairMargin;
+         ++k) {
       if (!IsHanzi(p.Codes[k])) continue;
       const int32_t n = evidence(i, p.Codes[k]);
       // A whole named pair more, or anything more at equal votes.

@@ -19,10 +19,12 @@ void ResolveLetterCase();
 // among the candidates, that common character is taken; each keeps its
 // place's score, so the scores stay in order.
 void PreferCommonHanzi(core::CharBlock& block);
-// Of Chinese characters read within a vote of the first candidate, the one
-// that the context file names beside more of its neighbours (the character
-// before it as a predecessor, the one after it as a successor) is taken; each
-// keeps its place's score.
+// Of the Chinese characters read within four votes of the first candidate,
+// the one that the context file supports better beside its neighbours is
+// taken: a pair the file names counts two, a pair it cannot tell (both lists
+// full of more frequent neighbours) one, a pair it would have named but does
+// not nothing. It takes a whole named pair more, or equal votes; each
+// candidate keeps its place's score.
 void PreferKnownPairs();
 // Reads as 」 the letter, sign or 彐 that closes an open 「 of the line
 // (run after the letter case is resolved).

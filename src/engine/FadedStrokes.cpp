@@ -151,7 +151,8 @@ int32_t MarkVanishedPeriods(BlockList& line, int32_t hanziSize) {
   constexpr int64_t kWidestGapTenths = 15;
   constexpr int64_t kMarkTenths = 3;
   if (hanziSize <= 0) return 0;
-  const auto hanzi = std::count_if(line.begin(), line.end(), [](const CharBlock* b) { return IsHanzi(b->Codes[0]); });
+  const auto hanzi =
+      std::count_if(line.begin(), line.end(), [](const CharBlock* b) { return IsHanzi(b->Codes[0]); });
   if (static_cast<size_t>(hanzi) < kRunningText) return 0;
   int32_t marked = 0;
   for (size_t i = 1; i < line.size(); ++i) {
@@ -169,7 +170,8 @@ int32_t MarkVanishedPeriods(BlockList& line, int32_t hanziSize) {
     trial.Scores[0] = DoubtfulScore;
     CharBlock* mark = NewBlock();
     std::memcpy(static_cast<void*>(mark), static_cast<const void*>(&trial), kResultPartBytes);
-    SetBox(*mark, Box{a.Right + 1 + size / 2, a.Right + size + size / 2, std::max(baseline - size + 1, 0), baseline});
+    SetBox(*mark, Box{a.Right + 1 + size / 2, a.Right + size + size / 2, std::max(baseline - size + 1, 0),
+                      baseline});
     mark->LineNo = a.LineNo;
     line.insert(line.begin() + static_cast<std::ptrdiff_t>(i), mark);
     ++i;

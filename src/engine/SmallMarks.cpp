@@ -149,10 +149,10 @@ bool RestoreMarkAfter(BlockList& line, size_t i, std::vector<Box>& specks, int32
   if (10 * (end - a.Right) < kCellGapTenths * hanziSize) return false;
   // The rows of the line there: those of the taller of the characters on
   // either side (一 is flat, a quote stands high).
-  const CharBlock& band =
-      i + 1 < line.size() && IsHanzi(line[i + 1]->Codes[0]) && line[i + 1]->Bottom - line[i + 1]->Top > a.Bottom - a.Top
-          ? *line[i + 1]
-          : a;
+  const CharBlock& band = i + 1 < line.size() && IsHanzi(line[i + 1]->Codes[0]) &&
+                                  line[i + 1]->Bottom - line[i + 1]->Top > a.Bottom - a.Top
+                              ? *line[i + 1]
+                              : a;
   const int32_t middle = (band.Top + band.Bottom) / 2;
   const int64_t lowest = band.Bottom + kHangingTenths * hanziSize / 10;
   Box box{};

@@ -209,7 +209,8 @@ bool IsSpeck(const BlockList& line, size_t i, int32_t hanziSize) {
   const CharBlock& p = *line[i];
   if (IsConfidentText(p)) return false;
   if (i > 0 && i + 1 < line.size() && IsSqueezedBetween(p, *line[i - 1], *line[i + 1], hanziSize)) return true;
-  return IsLeadingSpeck(line, i, hanziSize) || IsTrailingDot(line, i, hanziSize) || IsLone(line, i, hanziSize);
+  return IsLeadingSpeck(line, i, hanziSize) || IsTrailingDot(line, i, hanziSize) ||
+         IsLone(line, i, hanziSize);
 }
 
 bool IsMark(const CharBlock& b) {

@@ -6,8 +6,8 @@
 #include <utility>
 
 #include "engine/ContextCorrection.h"
-#include "library/WordPairs.h"
 #include "engine/EngineState.h"
+#include "library/WordPairs.h"
 #include "support/CorrectionFixtures.h"
 
 namespace {
@@ -313,7 +313,7 @@ TEST_F(ContextCorrectionTest, SmallRoundLetterNotGoingOnIntoLatinTextIsAPeriod) 
   line.Add(Box{280, 300, 10, 40}, AsciiCode('B'), kGood);
   line.Add(Box{304, 316, 28, 40}, AsciiCode('o'), kGood);  // Latin text goes on
   line.Add(Box{320, 340, 10, 40}, AsciiCode('k'), kGood);
-  line.Add(Box{350, 362, 28, 40}, kFullO, kGood);          // before a mark
+  line.Add(Box{350, 362, 28, 40}, kFullO, kGood);  // before a mark
   line.Add(Box{380, 386, 30, 44}, AsciiCode(','), kGood);
   line.Add(Box{400, 412, 28, 40}, AsciiCode('o'), kGood);  // after a mark
   line.Add(Box{440, 480, 0, 40}, kHanzi, kGood);
@@ -326,10 +326,10 @@ TEST_F(ContextCorrectionTest, SmallRoundLetterNotGoingOnIntoLatinTextIsAPeriod) 
 }
 
 TEST_F(ContextCorrectionTest, QuotesTurnTowardsTheTextOnTheirNarrowSide) {
-  constexpr CharCode kLeftDouble = MakeCode(0xA1, 0xB0);   // “
-  constexpr CharCode kRightDouble = MakeCode(0xA1, 0xB1);  // ”
-  constexpr CharCode kLeftSingle = MakeCode(0xA1, 0xAE);   // ‘
-  constexpr CharCode kFullStraight = MakeCode(0xA3, 0xA2); // ＂
+  constexpr CharCode kLeftDouble = MakeCode(0xA1, 0xB0);    // “
+  constexpr CharCode kRightDouble = MakeCode(0xA1, 0xB1);   // ”
+  constexpr CharCode kLeftSingle = MakeCode(0xA1, 0xAE);    // ‘
+  constexpr CharCode kFullStraight = MakeCode(0xA3, 0xA2);  // ＂
   engine::LineHanziSize = 40;
   line.Add(Box{0, 40, 0, 40}, kHanzi, kGood);
   line.Add(Box{70, 80, 0, 12}, kRightDouble, kGood);  // 29 white before, 4 after: opens
@@ -370,10 +370,10 @@ TEST_F(ContextCorrectionTest, WhatLightPrintLeftOfAQuoteAtTheTopOfTheLineIsTheQu
 }
 
 TEST_F(ContextCorrectionTest, AHanziCloseBehindTheFirstThatFitsItsNeighboursIsTaken) {
-  constexpr CharCode kZhe = MakeCode(0xD5, 0xE2);     // 这
-  constexpr CharCode kYang = MakeCode(0xD1, 0xF9);    // 样, after 这 in the context file
-  constexpr CharCode kXiang = MakeCode(0xCF, 0xE9);   // 祥
-  constexpr CharCode kSheng = MakeCode(0xC9, 0xFA);   // 生
+  constexpr CharCode kZhe = MakeCode(0xD5, 0xE2);    // 这
+  constexpr CharCode kYang = MakeCode(0xD1, 0xF9);   // 样, after 这 in the context file
+  constexpr CharCode kXiang = MakeCode(0xCF, 0xE9);  // 祥
+  constexpr CharCode kSheng = MakeCode(0xC9, 0xFA);  // 生
   // Word.Dat with one record, for 样: 这 before it, nothing after it.
   std::vector<uint8_t> data(library::kWordPairIndexBytes, 0);
   const uint32_t entry = static_cast<uint32_t>(data.size() + kYang);

@@ -26,12 +26,14 @@ std::vector<uint8_t> OneRecordFile(const std::vector<uint16_t>& record, size_t p
 }
 
 // A file with one record per character, one after another after the index.
-std::vector<uint8_t> RecordsFile(const std::vector<std::pair<core::CharCode, std::vector<uint16_t>>>& records) {
+std::vector<uint8_t> RecordsFile(
+    const std::vector<std::pair<core::CharCode, std::vector<uint16_t>>>& records) {
   std::vector<uint8_t> data(kWordPairIndexBytes, 0);
   for (const auto& [code, record] : records) {
     const uint32_t entry = static_cast<uint32_t>(data.size() + code);
     for (int i = 0; i < 4; ++i) data[code * 4u + i] = static_cast<uint8_t>(entry >> (8 * i));
-    for (uint16_t w : record) data.insert(data.end(), {static_cast<uint8_t>(w), static_cast<uint8_t>(w >> 8)});
+    for (uint16_t w : record)
+      data.insert(data.end(), {static_cast<uint8_t>(w), static_cast<uint8_t>(w >> 8)});
   }
   return data;
 }

@@ -227,20 +227,12 @@ constexpr int32_t kContextRaise = 2;
 constexpr int32_t kMaxOpenLead = 2;  // a previous block further ahead is not revised
 constexpr int16_t kSeedVote = 2;
 
-bool NamesPredecessor(const uint16_t* record, CharCode code) {
-  const uint16_t count = record[0];
-  for (uint16_t e = 1; e < count; ++e) {
-    if (library::DecodePredecessor(record[e]) == code) return true;
-  }
-  return false;
-}
-
 // Raises the previous block's candidates that the record names as
 // predecessors and moves each up past lower scores.
 void RaisePredecessors(const uint16_t* record, bool* raised) {
   CharBlock& prev = *PrevBlock;
   for (int32_t i = 0; i < kMaxCandidates && prev.Codes[i] != 0; ++i) {
-    if (raised[i] || !NamesPredecessor(record, prev.Codes[i])) continue;
+    if (raised[i] || !library::NamesPredecessor(record, prev.Codes[i])) continue;
     prev.Scores[i] += kContextRaise;
     raised[i] = true;
     for (int32_t j = i; j > 0 && prev.Scores[j - 1] < prev.Scores[j]; --j) {

@@ -17,6 +17,7 @@
 
 #include "engine/EngineState.h"
 #include "engine/UnitSort.h"
+#include "library/WordPairs.h"
 
 namespace engine {
 namespace {
@@ -37,10 +38,14 @@ constexpr uint8_t kCaseBit = 0x20;
 
 constexpr CharCode kInfinity = MakeCode(0xA1, 0xDE);        // ∞
 constexpr CharCode kFullComma = MakeCode(0xA3, 0xAC);       // ，
+constexpr CharCode kLeftQuote = MakeCode(0xA1, 0xAE);       // ‘
 constexpr CharCode kRightQuote = MakeCode(0xA1, 0xAF);      // ’
+constexpr CharCode kLeftDoubleQuote = MakeCode(0xA1, 0xB0);   // “
+constexpr CharCode kRightDoubleQuote = MakeCode(0xA1, 0xB1);  // ”
 constexpr CharCode kFullPeriod = MakeCode(0xA3, 0xAE);      // ．
 constexpr CharCode kBullet = MakeCode(0xA1, 0xF1);          // ●
 constexpr CharCode kMiddleDot = MakeCode(0xA1, 0xA4);       // ·
+constexpr CharCode kFullSmallO = MakeCode(0xA3, 0xEF);      // ｏ
 constexpr CharCode kFullCapitalO = MakeCode(0xA3, 0xCF);    // Ｏ
 constexpr CharCode kFullZero = MakeCode(0xA3, 0xB0);        // ０
 constexpr CharCode kChinesePeriod = MakeCode(0xA1, 0xA3);   // 。
@@ -713,6 +718,105 @@ void CloseCornerBrackets() {
 
 void OpenCornerBrackets() {
   FindMissingBracket({kRightCorner, kLeftCorner, kCliffRadical, -1, StartsBracketedText});
+}
+
+namespace {
+
+constexpr std::initializer_list<CharCode> kRoundLetters = {
+    AsciiPairCode('o', 0), AsciiPairCode('O', 0), AsciiPairCode('0', 0),  // ASCII
+    kFullSmallO,           kFullCapitalO,         kFullZero,              // full-width
+};
+
+// Light print can leave of a double quote only a short stroke or a dot at
+// the top of the line, read as a hyphen, a dash, a 一 or a middle dot, none
+// of which stands there: a mark under half a Chinese character wide and a
+// quarter high that ends in the top 0.4 of the full-height Chinese
+// character beside it.
+bool IsQuoteRemnant(int32_t i, const CharBlock& p) {
+  constexpr int64_t kWidthHundredths = 50;
+  constexpr int64_t kHeightHundredths = 25;
+  constexpr int64_t kTopBandHundredths = 40;
+  constexpr int64_t kFullHeightHundredths = 80;
+  if (!IsOneOf(p.Codes[0], {AsciiCode('-'), kEmDash, kHanziOne, kMiddleDot})) return false;
+  const CharBlock& hanzi = IsHanzi(At(i - 1).Codes[0]) ? At(i - 1) : At(i + 1);
+  const auto below = [](int64_t extent, int64_t hundredths) {
+    return 100 * extent < hundredths * LineHanziSize;
+  };
+  return IsHanzi(hanzi.Codes[0]) && !below(hanzi.Bottom - hanzi.Top + 1, kFullHeightHundredths) &&
+         below(p.Right - p.Left + 1, kWidthHundredths) && below(p.Bottom - p.Top + 1, kHeightHundredths) &&
+         below(p.Bottom - hanzi.Top, kTopBandHundredths);
+}
+
+}  // namespace
+
+void ReadSmallRoundsAsPeriods() {
+  if (LineBlocks == nullptr || LineHanziSize <= 0) return;
+  constexpr int64_t kMarkTenths = 4;
+  for (int32_t i = 1; i < LineSize(); ++i) {
+    CharBlock& p = At(i);
+    if (!IsOneOf(p.Codes[0], kRoundLetters)) continue;
+    if (i + 1 < LineSize() && IsLatinLetterOrDigit(At(i + 1).Codes[0])) continue;
+    if (10 * int64_t{p.Bottom - p.Top + 1} >= kMarkTenths * LineHanziSize) continue;
+    Replace(p, kChinesePeriod);
+    p.GlyphClass = GlyphClass(p.Codes);
+  }
+}
+
+void OrientQuotes() {
+  if (LineBlocks == nullptr || LineHanziSize <= 0) return;
+  constexpr int64_t kSideHundredths = 35;
+  struct Pair {
+    CharCode Opening, Closing;
+    std::initializer_list<CharCode> Read;
+  };
+  static const Pair kPairs[] = {{kLeftDoubleQuote, kRightDoubleQuote, {kLeftDoubleQuote, kRightDoubleQuote}},
+                                {kLeftQuote, kRightQuote, {kLeftQuote, kRightQuote}}};
+  for (int32_t i = 1; i + 1 < LineSize(); ++i) {
+    CharBlock& p = At(i);
+    const int64_t lean = int64_t{p.Left - At(i - 1).Right} - (At(i + 1).Left - p.Right);
+    if (IsQuoteRemnant(i, p)) {
+      Replace(p, lean > 0 ? kLeftDoubleQuote : kRightDoubleQuote);
+      p.GlyphClass = GlyphClass(p.Codes);
+      continue;
+    }
+    if (100 * std::abs(lean) < kSideHundredths * LineHanziSize) continue;
+    for (const Pair& pair : kPairs) {
+      if (!IsOneOf(p.Codes[0], pair.Read)) continue;
+      Replace(p, lean > 0 ? pair.Opening : pair.Closing);
+      p.GlyphClass = GlyphClass(p.Codes);
+    }
+  }
+}
+
+void PreferKnownPairs() {
+  if (LineBlocks == nullptr) return;
+  constexpr int32_t kPairMargin = 4;
+  // Evidence for `code` at position i from its neighbours: two for each pair
+  // the context file names, one for each it cannot tell.
+  const auto evidence = [](int32_t i, CharCode code) {
+    const auto weight = [](library::PairKnowledge k) { return static_cast<int32_t>(k); };
+    return (i > 0 ? weight(library::KnowPair(At(i - 1).Codes[0], code)) : 1) +
+           (i + 1 < LineSize() ? weight(library::KnowPair(code, At(i + 1).Codes[0])) : 1);
+  };
+  for (int32_t i = 0; i < LineSize(); ++i) {
+    CharBlock& p = At(i);
+    if (!IsHanzi(p.Codes[0])) continue;
+    size_t best = 0;
+    const int32_t first = evidence(i, p.Codes[0]);
+    int32_t bestEvidence = first;
+    for (size_t k = 1; k < std::size(p.Codes) && p.Codes[k] != 0 && p.Scores[0] - p.Scores[k] <= kPairMargin;
+         ++k) {
+      if (!IsHanzi(p.Codes[k])) continue;
+      const int32_t n = evidence(i, p.Codes[k]);
+      // A whole named pair more, or anything more at equal votes.
+      const bool enough = n >= first + 2 || p.Scores[k] == p.Scores[0];
+      if (n > bestEvidence && enough) {
+        best = k;
+        bestEvidence = n;
+      }
+    }
+    if (best > 0) std::swap(p.Codes[0], p.Codes[best]);
+  }
 }
 
 void PreferCommonHanzi(CharBlock& block) {

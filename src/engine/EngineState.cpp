@@ -25,6 +25,7 @@ bool UseContext = true;
 bool StopRequested = false;
 bool SupervisorMode = false;
 bool LineCorrectionEnabled = true;
+bool LightPrint = false;
 
 int32_t SizeSum = 0;
 int32_t SizeCount = 0;

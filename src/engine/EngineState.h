@@ -114,6 +114,9 @@ extern bool SupervisorMode;
 // The line correction (splits, merges, contextual corrections) is on; the
 // command line can switch it off to measure what it brings.
 extern bool LineCorrectionEnabled;
+// The page's strokes had fallen apart (light print) and were thickened
+// before the scan.
+extern bool LightPrint;
 
 // Counters of the run.
 extern int32_t SizeSum;

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <vector>
 
 #include "engine/EngineState.h"
 
@@ -15,6 +17,9 @@ namespace engine {
 namespace {
 
 constexpr CharCode kHanziOne = MakeCode(0xD2, 0xBB);  // 一
+constexpr CharCode kComma = MakeCode(0xA3, 0xAC);     // ，
+constexpr CharCode kPeriod = MakeCode(0xA1, 0xA3);    // 。
+constexpr CharCode kFullStop = MakeCode(0xA3, 0xAE);  // ．
 
 // In tenths of the Chinese character size.
 constexpr int64_t kEndWidthTenths = 4;    // the end of the stroke is narrower than this
@@ -62,6 +67,121 @@ int32_t ReadStrokeEndsAsOne(BlockList& line, int32_t hanziSize) {
     ++read;
   }
   return read;
+}
+
+namespace {
+
+constexpr int64_t kMarkHundredths = 25;  // a small mark is narrower and lower than this
+// Heights above the line's baseline, in thousandths of a Chinese character.
+constexpr int32_t kHighest = 500;    // a 。 remnant starts below the middle of the line
+constexpr int32_t kCommaSlack = 30;  // a comma starts this near the commas' top
+constexpr size_t kMinCommas = 5;
+
+// The commas read after Chinese characters on the page so far: the heights
+// of their tops and their widths.
+struct CommaRecord {
+  std::vector<int32_t> Heights;
+  std::vector<int32_t> Widths;
+};
+CommaRecord& Commas() {
+  static CommaRecord commas;
+  return commas;
+}
+
+int32_t Median(std::vector<int32_t> values) {
+  const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+  std::nth_element(values.begin(), middle, values.end());
+  return *middle;
+}
+
+// The baseline at position i: the middle bottom of the Chinese characters
+// among the two blocks on either side (the line may still be slightly
+// skewed), or −1.
+int32_t BaselineAt(const BlockList& line, size_t i) {
+  constexpr size_t kReach = 2;
+  std::vector<int32_t> bottoms;
+  for (size_t k = i > kReach ? i - kReach : 0; k <= i + kReach && k < line.size(); ++k) {
+    if (k != i && IsHanzi(line[k]->Codes[0])) bottoms.push_back(line[k]->Bottom);
+  }
+  return bottoms.empty() ? -1 : Median(std::move(bottoms));
+}
+
+}  // namespace
+
+void SettleFadedPeriods(BlockList& line, int32_t hanziSize) {
+  if (hanziSize <= 0) return;
+  // The height of row y above the baseline at block i.
+  const auto heightAt = [&](size_t i, int32_t y) {
+    return static_cast<int32_t>(1000 * int64_t{BaselineAt(line, i) - y} / hanziSize);
+  };
+  const auto afterHanzi = [&line](size_t i) { return i > 0 && IsHanzi(line[i - 1]->Codes[0]); };
+  CommaRecord& commas = Commas();
+  for (size_t i = 1; i < line.size(); ++i) {
+    const CharBlock& p = *line[i];
+    if (!afterHanzi(i) || p.Codes[0] != kComma || !IsConfident(p)) continue;
+    commas.Heights.push_back(heightAt(i, p.Top));
+    commas.Widths.push_back(p.Right - p.Left + 1);
+  }
+  if (commas.Heights.size() < kMinCommas) return;
+  const int32_t commaTop = Median(commas.Heights);
+  const int32_t commaWidth = Median(commas.Widths);
+  for (size_t i = 1; i < line.size(); ++i) {
+    CharBlock& p = *line[i];
+    if (!afterHanzi(i) || !IsOneOf(p.Codes[0], {kComma, kPeriod, kFullStop})) continue;
+    const int32_t width = p.Right - p.Left + 1;
+    if (100 * int64_t{width} >= kMarkHundredths * hanziSize ||
+        100 * int64_t{p.Bottom - p.Top + 1} >= kMarkHundredths * hanziSize) {
+      continue;
+    }
+    const int32_t top = heightAt(i, p.Top);
+    CharCode settled = p.Codes[0];
+    if (heightAt(i, p.Bottom) >= commaTop - kCommaSlack && top < kHighest) settled = kPeriod;
+    if (p.Codes[0] == kPeriod && 4 * width <= 5 * commaWidth && std::abs(top - commaTop) <= kCommaSlack) {
+      settled = kComma;
+    }
+    if (settled == p.Codes[0]) continue;
+    p.Codes[0] = settled;
+    p.Codes[1] = 0;
+  }
+}
+
+int32_t MarkVanishedPeriods(BlockList& line, int32_t hanziSize) {
+  constexpr size_t kRunningText = 8;
+  constexpr int64_t kNarrowestGapTenths = 9;
+  constexpr int64_t kWidestGapTenths = 15;
+  constexpr int64_t kMarkTenths = 3;
+  if (hanziSize <= 0) return 0;
+  const auto hanzi =
+      std::count_if(line.begin(), line.end(), [](const CharBlock* b) { return IsHanzi(b->Codes[0]); });
+  if (static_cast<size_t>(hanzi) < kRunningText) return 0;
+  int32_t marked = 0;
+  for (size_t i = 1; i < line.size(); ++i) {
+    const CharBlock& a = *line[i - 1];
+    const CharBlock& b = *line[i];
+    const int64_t gap = int64_t{b.Left} - a.Right - 1;
+    if (!IsHanzi(a.Codes[0]) || !IsHanzi(b.Codes[0]) || 10 * gap < kNarrowestGapTenths * hanziSize ||
+        10 * gap > kWidestGapTenths * hanziSize) {
+      continue;
+    }
+    const int32_t baseline = BaselineAt(line, i - 1);
+    const auto size = static_cast<int32_t>(kMarkTenths * hanziSize / 10);
+    CharBlock trial{};
+    trial.Codes[0] = kPeriod;
+    trial.Scores[0] = DoubtfulScore;
+    CharBlock* mark = NewBlock();
+    std::memcpy(static_cast<void*>(mark), static_cast<const void*>(&trial), kResultPartBytes);
+    SetBox(*mark, Box{a.Right + 1 + size / 2, a.Right + size + size / 2, std::max(baseline - size + 1, 0),
+                      baseline});
+    mark->LineNo = a.LineNo;
+    line.insert(line.begin() + static_cast<std::ptrdiff_t>(i), mark);
+    ++i;
+    ++marked;
+  }
+  return marked;
+}
+
+void ForgetCommaHeights() {
+  Commas() = CommaRecord{};
 }
 
 }  // namespace engine

@@ -16,4 +16,26 @@ namespace engine {
 // that it is shown for checking. Returns the number of marks read as 一.
 int32_t ReadStrokeEndsAsOne(core::BlockList& line, int32_t hanziSize);
 
+// On light print the thin ring of 。 breaks up and often only a short arc of
+// it is left, while a comma keeps its heavy head; the classifier reads such
+// small marks as ， or 。 about at random. Where they stand tells them apart:
+// the head of a comma starts where the face sets the top of its commas, so a
+// small mark after a Chinese character that ends about where the commas
+// start (and starts below the middle of the line) is what is left of a 。,
+// and a small mark read as 。 that starts where the commas start and is
+// hardly wider than they are is a comma. The commas' height and width are
+// learned from the commas read after Chinese characters on the page so far,
+// this line's included, and are used from the fifth one on.
+void SettleFadedPeriods(core::BlockList& line, int32_t hanziSize);
+// On light print a 。 can vanish altogether, while the heavy head of a comma
+// stays: in a line of running Chinese text (eight Chinese characters or
+// more), a gap between two Chinese characters as wide as a cell of its own
+// (0.9 to 1.5 of a character) holds a mark that is no longer there. It is
+// filled with a doubtful 。 at the baseline on the left of the gap, so that
+// the text keeps its sentence and the place is shown for checking. Only for
+// pages whose strokes fell apart (LightPrint). Returns the number of marks.
+int32_t MarkVanishedPeriods(core::BlockList& line, int32_t hanziSize);
+// Forgets the commas' height and width (at the start of a page).
+void ForgetCommaHeights();
+
 }  // namespace engine

@@ -113,8 +113,11 @@ void SetLineAverages(const BlockList& line) {
 
 void CorrectLine() {
   for (CharBlock* block : *LineBlocks) PreferCommonHanzi(*block);
+  PreferKnownPairs();
   for (int32_t i = 0; i < static_cast<int32_t>(LineBlocks->size()); ++i) CorrectAmbiguous(i);
   ResolveLetterCase();
+  ReadSmallRoundsAsPeriods();
+  OrientQuotes();
   CloseCornerBrackets();
   OpenCornerBrackets();
 }
@@ -176,12 +179,13 @@ void ProcessBand() {
 // A page whose strokes fell apart into slivers is thickened before the scan
 // (both copies: the scan and the cell sampling see the same page). Not when
 // the run learns from a ground-truth file, whose boxes describe the page as
-// it is.
-void RepairPageIfBroken() {
+// it is. True when the page was thickened.
+bool RepairPageIfBroken() {
   const Box region{Job.Left, Job.Right, Job.Top, Job.Bottom};
-  if (!HasBrokenStrokes(CountFragments(ScanBits, RowBytes, InkValue, region))) return;
+  if (!HasBrokenStrokes(CountFragments(ScanBits, RowBytes, InkValue, region))) return false;
   RepairBrokenStrokes(ScanBits, RowBytes, PageWidth, PageHeight, InkValue);
   PageBits.assign(ScanBits.begin(), ScanBits.end());
+  return true;
 }
 
 // Direct access to ScanBits for the fill: the ink test and the erasure of one
@@ -304,6 +308,8 @@ void FinishLine() {
     ReadStrokeEndsAsOne(*LineBlocks, HanziSizeOf(*LineBlocks));
     DropDotsInMarkCells(*LineBlocks, HanziSizeOf(*LineBlocks));
     RestoreSmallMarks(*LineBlocks, BandSpecks, HanziSizeOf(*LineBlocks));
+    SettleFadedPeriods(*LineBlocks, HanziSizeOf(*LineBlocks));
+    if (LightPrint) MarkVanishedPeriods(*LineBlocks, HanziSizeOf(*LineBlocks));
   }
   if (LineBlocks->empty() || IsNoiseLine(*LineBlocks)) {
     ReleaseLine();
@@ -343,6 +349,7 @@ RunOutcome ScanPage() {
   BandSpecks.clear();
   SizeSum = 0;
   SizeCount = 0;
+  ForgetCommaHeights();
 
   // Whatever a stopped or failed scan leaves of its band is released.
   struct PendingGuard {
@@ -406,7 +413,7 @@ RunOutcome RunOnBitmap(const RunJob& job) {
   Job.Right = std::min(Job.Right, PageWidth - 1);
   Job.Bottom = std::min(Job.Bottom, PageHeight - 1);
   if (Job.Left > Job.Right || Job.Top > Job.Bottom) return RunOutcome::Done;
-  if (!(library::LearningMode && GroundTruthExists())) RepairPageIfBroken();
+  LightPrint = !(library::LearningMode && GroundTruthExists()) && RepairPageIfBroken();
   return ScanPage();
 }
 

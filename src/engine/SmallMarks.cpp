@@ -38,6 +38,18 @@ constexpr std::initializer_list<CharCode> kDottedLetters = {
     MakeCode(0xA3, 0xE9),  // ｉ
     MakeCode(0xA3, 0xEA),  // ｊ
 };
+// Marks that close a quotation or bracket, after which a clause mark can
+// stand as after a Chinese character.
+constexpr std::initializer_list<CharCode> kClosingMarks = {
+    MakeCode(0xA1, 0xB1),  // ”
+    MakeCode(0xA1, 0xAF),  // ’
+    MakeCode(0xA1, 0xB9),  // 」
+    MakeCode(0xA3, 0xA9),  // ）
+};
+constexpr std::initializer_list<CharCode> kStackedMarks = {
+    MakeCode(0xA3, 0xBA),  // ：
+    MakeCode(0xA3, 0xBB),  // ；
+};
 constexpr std::initializer_list<CharCode> kLowMarks = {
     MakeCode(0xA3, 0xAC),  // ，
     MakeCode(0xA1, 0xA2),  // 、
@@ -85,30 +97,78 @@ void CompleteDottedMark(CharBlock& p, std::vector<Box>& specks, int32_t hanziSiz
   TakeOut(specks, used);
 }
 
-// A low mark in the cell after a Chinese character; true when one was
+// In print this small a comma can fall apart into its head, a speck, and a
+// tail of pixels too few even to be set aside, hanging below the head at most
+// a blank row apart. The box grows down over that ink, no lower than
+// `lowest`, so that the cell sees the whole comma.
+void GrowOverTail(Box& box, int64_t lowest) {
+  constexpr int32_t kMaxBlankRows = 1;
+  int32_t blank = 0;
+  for (int32_t y = box.Bottom + 1; y <= lowest && y < PageHeight && blank <= kMaxBlankRows; ++y) {
+    bool ink = false;
+    for (int32_t x = std::max(box.Left - 1, 0); x <= std::min(box.Right + 1, PageWidth - 1); ++x) {
+      if (!IsInk(x, y)) continue;
+      ink = true;
+      box.Left = std::min(box.Left, x);
+      box.Right = std::max(box.Right, x);
+    }
+    if (ink) {
+      box.Bottom = y;
+      blank = 0;
+    } else {
+      ++blank;
+    }
+  }
+}
+
+// The specks that lie wholly right of `left`, left of `right`, below `top`
+// and no lower than `bottom`: their positions, and their union in `box`.
+std::vector<size_t> SpecksInside(const std::vector<Box>& specks, int64_t left, int64_t right, int64_t top,
+                                 int64_t bottom, Box& box) {
+  std::vector<size_t> inside;
+  for (size_t k = 0; k < specks.size(); ++k) {
+    const Box& s = specks[k];
+    if (s.Left <= left || s.Right >= right || s.Top <= top || s.Bottom > bottom) continue;
+    if (inside.empty()) {
+      box = s;
+    } else {
+      UnionBox(box, s);
+    }
+    inside.push_back(k);
+  }
+  return inside;
+}
+
+// A mark in the cell after a Chinese character, made of specks only: a colon
+// or semicolon when two or more specks beside the character together read
+// one, else a low mark from the specks below its middle. True when one was
 // inserted after position i.
 bool RestoreMarkAfter(BlockList& line, size_t i, std::vector<Box>& specks, int32_t hanziSize) {
   const CharBlock& a = *line[i];
   const int64_t end = i + 1 < line.size() ? line[i + 1]->Left : a.Right + kLineEndCellTenths * hanziSize / 10;
   if (10 * (end - a.Right) < kCellGapTenths * hanziSize) return false;
-  const int32_t middle = (a.Top + a.Bottom) / 2;
-  const int64_t lowest = a.Bottom + kHangingTenths * hanziSize / 10;
+  // The rows of the line there: those of the taller of the characters on
+  // either side (一 is flat, a quote stands high).
+  const CharBlock& band = i + 1 < line.size() && IsHanzi(line[i + 1]->Codes[0]) &&
+                                  line[i + 1]->Bottom - line[i + 1]->Top > a.Bottom - a.Top
+                              ? *line[i + 1]
+                              : a;
+  const int32_t middle = (band.Top + band.Bottom) / 2;
+  const int64_t lowest = band.Bottom + kHangingTenths * hanziSize / 10;
   Box box{};
-  std::vector<size_t> used;
-  for (size_t k = 0; k < specks.size(); ++k) {
-    const Box& s = specks[k];
-    if (s.Left <= a.Right || s.Right >= end || s.Top <= middle || s.Bottom > lowest) continue;
-    if (used.empty()) {
-      box = s;
-    } else {
-      UnionBox(box, s);
-    }
-    used.push_back(k);
-  }
-  if (used.empty()) return false;
+  std::vector<size_t> used = SpecksInside(specks, a.Right, end, band.Top - 1, lowest, box);
   CharBlock trial;
-  Recognise(trial, box);
-  if (!ReadsOneOf(trial, kLowMarks)) return false;
+  auto reads = [&trial](const Box& cell, std::initializer_list<CharCode> marks) {
+    Recognise(trial, cell);
+    return ReadsOneOf(trial, marks);
+  };
+  const bool stacked = used.size() >= 2 && reads(box, kStackedMarks);
+  if (!stacked) {
+    used = SpecksInside(specks, a.Right, end, middle, lowest, box);
+    if (used.empty()) return false;
+    GrowOverTail(box, lowest);
+    if (!reads(box, kLowMarks)) return false;
+  }
   CharBlock* mark = NewBlock();
   std::memcpy(static_cast<void*>(mark), static_cast<const void*>(&trial), kResultPartBytes);
   SetBox(*mark, box);
@@ -139,7 +199,9 @@ void RestoreSmallMarks(BlockList& line, std::vector<Box>& specks, int32_t hanziS
   }
   if (!smallPrint) return;
   for (size_t i = 0; i < line.size() && !specks.empty(); ++i) {
-    if (IsHanzi(line[i]->Codes[0]) && RestoreMarkAfter(line, i, specks, hanziSize)) ++i;
+    if (IsOneOf(line[i]->Codes[0], kClosingMarks) || IsHanzi(line[i]->Codes[0])) {
+      if (RestoreMarkAfter(line, i, specks, hanziSize)) ++i;
+    }
   }
 }
 

@@ -34,6 +34,7 @@ constexpr int64_t kDotOffsetHundredths = 15;  // a middle dot's middle is this n
 constexpr int64_t kCommaTenths = 5;         // a comma or full stop is smaller than this
 constexpr int64_t kLeadingDotTenths = 2;    // a dot that opens a line is smaller than this
 constexpr int64_t kLeadingGapTenths = 3;    // ... and at least this far from the text after it
+constexpr int64_t kTrailingGapTenths = 5;   // a middle dot this far after the end of the text
 
 constexpr CharCode kMiddleDot = MakeCode(0xA1, 0xA4);         // ·
 constexpr CharCode kFullStop = MakeCode(0xA1, 0xA3);          // 。
@@ -173,25 +174,43 @@ bool IsTinyDot(const CharBlock& b, int32_t hanziSize) {
          10 * int64_t{SizeOf(b)} < kLeadingDotTenths * hanziSize;
 }
 
-// A tiny dot that opens the line and stands apart from what follows it, or
-// opens a run of tiny dots that stands apart from the text after it: no line
-// of text begins with a clause mark, so these are dirt in the margin or the
-// indent. A dot that touches the word after it (".packages") and a
-// full-size comma are kept.
+// A tiny dot that opens the line and stands apart from what follows it or
+// comes right before a Chinese character, or opens a run of tiny dots that
+// does: no line of text begins with a clause mark, so these are dirt in the
+// margin or the indent. A dot that touches the word after it (".packages")
+// and a full-size comma are kept.
 bool IsLeadingSpeck(const BlockList& line, size_t i, int32_t hanziSize) {
   if (i != 0 || line.size() < 2) return false;
   size_t next = 0;
   while (next < line.size() && IsTinyDot(*line[next], hanziSize)) ++next;
   if (next == 0 || next == line.size()) return false;
+  if (IsHanzi(line[next]->Codes[0])) return true;
   const int32_t gap = std::max(line[1]->Left - line[0]->Right, line[next]->Left - line[next - 1]->Right);
   return 10 * int64_t{gap} >= kLeadingGapTenths * hanziSize;
+}
+
+// A tiny dot other than 。 that ends the line, or a run of them that does,
+// at least half a character after the text: a comma stands close after the
+// character it follows, and a middle dot between two words, so these are
+// dirt in the margin. (Some faces set 。 in the middle of its cell, half a
+// character from the text.)
+bool IsTrailingDot(const BlockList& line, size_t i, int32_t hanziSize) {
+  const auto tinyDot = [&line, hanziSize](size_t k) {
+    return line[k]->Codes[0] != kFullStop && IsTinyDot(*line[k], hanziSize);
+  };
+  if (i == 0 || !tinyDot(i)) return false;
+  for (size_t k = i + 1; k < line.size(); ++k) {
+    if (!tinyDot(k)) return false;
+  }
+  return 10 * int64_t{line[i]->Left - line[i - 1]->Right} >= kTrailingGapTenths * hanziSize;
 }
 
 bool IsSpeck(const BlockList& line, size_t i, int32_t hanziSize) {
   const CharBlock& p = *line[i];
   if (IsConfidentText(p)) return false;
   if (i > 0 && i + 1 < line.size() && IsSqueezedBetween(p, *line[i - 1], *line[i + 1], hanziSize)) return true;
-  return IsLeadingSpeck(line, i, hanziSize) || IsLone(line, i, hanziSize);
+  return IsLeadingSpeck(line, i, hanziSize) || IsTrailingDot(line, i, hanziSize) ||
+         IsLone(line, i, hanziSize);
 }
 
 bool IsMark(const CharBlock& b) {

@@ -31,6 +31,9 @@ struct WordPairImage {
   std::vector<uint32_t> Index;      // record offset per code, 0 = no record
   std::vector<uint16_t> EvenWords;  // the file's words from byte 0
   std::vector<uint16_t> OddWords;   // the file's words from byte 1
+  // The longest predecessor and successor lists of the file.
+  size_t LongestPredecessors = 0;
+  size_t LongestSuccessors = 0;
 };
 
 WordPairImage& Image() {
@@ -47,6 +50,12 @@ std::vector<uint16_t> WordsFrom(const std::vector<uint8_t>& data, size_t start) 
   words.reserve(data.size() / 2);
   for (size_t offset = start; offset + 1 < data.size(); offset += 2) words.push_back(WordAt(data, offset));
   return words;
+}
+
+// Entries of a list that starts with its count word (a count of 0 or 1 is
+// an empty list).
+size_t ListLength(const uint16_t* list) {
+  return list[0] > 1 ? list[0] - 1u : 0u;
 }
 
 // Both count words and all entries of the record at `offset` lie inside the
@@ -82,6 +91,13 @@ bool SetWordPairData(std::vector<uint8_t> data) {
   image.EvenWords = WordsFrom(data, 0);
   if (anyOdd) image.OddWords = WordsFrom(data, 1);
   Image() = std::move(image);
+  WordPairImage& loaded = Image();
+  for (size_t code = 0; code < kCodeCount; ++code) {
+    const uint16_t* record = WordPairRecord(static_cast<core::CharCode>(code));
+    if (record == nullptr) continue;
+    loaded.LongestPredecessors = std::max(loaded.LongestPredecessors, ListLength(record));
+    loaded.LongestSuccessors = std::max(loaded.LongestSuccessors, ListLength(record + record[0]));
+  }
   return true;
 }
 
@@ -109,6 +125,29 @@ const uint16_t* WordPairRecord(core::CharCode code) {
 core::CharCode DecodePredecessor(uint16_t value) {
   const uint16_t v = value ^ kPredecessorMask;
   return static_cast<core::CharCode>((v >> kPredecessorRotation) | (v << (16 - kPredecessorRotation)));
+}
+
+bool NamesPredecessor(const uint16_t* record, core::CharCode code) {
+  for (uint16_t e = 1; e < record[0]; ++e) {
+    if (DecodePredecessor(record[e]) == code) return true;
+  }
+  return false;
+}
+
+PairKnowledge KnowPair(core::CharCode first, core::CharCode second) {
+  const WordPairImage& image = Image();
+  const uint16_t* before = WordPairRecord(first);
+  const uint16_t* after = WordPairRecord(second);
+  const uint16_t* successors = before != nullptr ? before + before[0] : nullptr;
+  if (successors != nullptr) {
+    for (uint16_t e = 1; e < successors[0]; ++e) {
+      if (successors[e] <= kMaxCharIndex && IndexToCode(successors[e]) == second) return PairKnowledge::Named;
+    }
+  }
+  if (after != nullptr && NamesPredecessor(after, first)) return PairKnowledge::Named;
+  const bool successorsFull = successors != nullptr && ListLength(successors) >= image.LongestSuccessors;
+  const bool predecessorsFull = after != nullptr && ListLength(after) >= image.LongestPredecessors;
+  return successorsFull && predecessorsFull ? PairKnowledge::Unknown : PairKnowledge::Absent;
 }
 
 uint16_t EncodePredecessor(core::CharCode code) {

@@ -24,6 +24,17 @@ bool SetWordPairData(std::vector<uint8_t> data);
 // successor count word and entries; nullptr when there is none.
 const uint16_t* WordPairRecord(core::CharCode code);
 core::CharCode DecodePredecessor(uint16_t value);
+// Whether a record names `code` among the characters before its character.
+bool NamesPredecessor(const uint16_t* record, core::CharCode code);
+
+// What the file tells of `first` standing right before `second`: Named when
+// the successors of `first` or the predecessors of `second` name the other;
+// Absent when neither does although one of those lists is shorter than the
+// longest of its kind in the file (it kept every neighbour frequent enough,
+// so the pair is rare); Unknown when both lists are full (each keeps only its
+// most frequent neighbours).
+enum class PairKnowledge { Absent, Unknown, Named };
+PairKnowledge KnowPair(core::CharCode first, core::CharCode second);
 uint16_t EncodePredecessor(core::CharCode code);
 
 }  // namespace library

@@ -7,6 +7,7 @@
 
 #include "engine/ContextCorrection.h"
 #include "engine/EngineState.h"
+#include "library/WordPairs.h"
 #include "support/CorrectionFixtures.h"
 
 namespace {
@@ -297,6 +298,107 @@ TEST_F(ContextCorrectionTest, LetterOrCliffOfTheClosingBracketsSizeAfterChineseT
   EXPECT_EQ(line[2].Codes[0], AsciiCode('a'));
   EXPECT_EQ(line[5].Codes[0], kLeftCorner);
   EXPECT_EQ(line[9].Codes[0], AsciiCode('W'));
+}
+
+TEST_F(ContextCorrectionTest, SmallRoundLetterNotGoingOnIntoLatinTextIsAPeriod) {
+  engine::LineHanziSize = 40;
+  line.Add(Box{0, 40, 0, 40}, kHanzi, kGood);
+  line.Add(Box{50, 70, 10, 40}, AsciiCode('B'), kGood);
+  line.Add(Box{72, 86, 10, 40}, AsciiCode('4'), kGood);
+  line.Add(Box{90, 102, 28, 40}, AsciiCode('o'), kGood);  // 13 high: 。
+  line.Add(Box{130, 170, 0, 40}, kHanzi, kGood);
+  line.Add(Box{180, 200, 10, 40}, AsciiCode('B'), kGood);
+  line.Add(Box{204, 222, 22, 40}, AsciiCode('o'), kGood);  // 19 high: a letter o
+  line.Add(Box{230, 270, 0, 40}, kHanzi, kGood);
+  line.Add(Box{280, 300, 10, 40}, AsciiCode('B'), kGood);
+  line.Add(Box{304, 316, 28, 40}, AsciiCode('o'), kGood);  // Latin text goes on
+  line.Add(Box{320, 340, 10, 40}, AsciiCode('k'), kGood);
+  line.Add(Box{350, 362, 28, 40}, kFullO, kGood);  // before a mark
+  line.Add(Box{380, 386, 30, 44}, AsciiCode(','), kGood);
+  line.Add(Box{400, 412, 28, 40}, AsciiCode('o'), kGood);  // after a mark
+  line.Add(Box{440, 480, 0, 40}, kHanzi, kGood);
+  engine::ReadSmallRoundsAsPeriods();
+  EXPECT_EQ(line[3].Codes[0], kChinesePeriod);
+  EXPECT_EQ(line[6].Codes[0], AsciiCode('o'));
+  EXPECT_EQ(line[9].Codes[0], AsciiCode('o'));
+  EXPECT_EQ(line[11].Codes[0], kChinesePeriod);
+  EXPECT_EQ(line[13].Codes[0], kChinesePeriod);
+}
+
+TEST_F(ContextCorrectionTest, QuotesTurnTowardsTheTextOnTheirNarrowSide) {
+  constexpr CharCode kLeftDouble = MakeCode(0xA1, 0xB0);    // “
+  constexpr CharCode kRightDouble = MakeCode(0xA1, 0xB1);   // ”
+  constexpr CharCode kLeftSingle = MakeCode(0xA1, 0xAE);    // ‘
+  constexpr CharCode kFullStraight = MakeCode(0xA3, 0xA2);  // ＂
+  engine::LineHanziSize = 40;
+  line.Add(Box{0, 40, 0, 40}, kHanzi, kGood);
+  line.Add(Box{70, 80, 0, 12}, kRightDouble, kGood);  // 29 white before, 4 after: opens
+  line.Add(Box{84, 124, 0, 40}, kHanzi, kGood);
+  line.Add(Box{128, 138, 0, 12}, kLeftSingle, kGood);  // 3 before, 26 after: closes
+  line.Add(Box{164, 204, 0, 40}, kHanzi, kGood);
+  line.Add(Box{214, 224, 0, 12}, kRightDouble, kGood);  // 9 before, 4 after: left alone
+  line.Add(Box{228, 268, 0, 40}, kHanzi, kGood);
+  line.Add(Box{298, 308, 0, 12}, kFullStraight, kGood);  // a straight quote stays straight
+  line.Add(Box{312, 352, 0, 40}, kHanzi, kGood);
+  line.Add(Box{382, 392, 0, 12}, kRightDouble, kGood);  // the line's end: one side unknown
+  engine::OrientQuotes();
+  EXPECT_EQ(line[1].Codes[0], kLeftDouble);
+  EXPECT_EQ(line[3].Codes[0], kRightQuote);
+  EXPECT_EQ(line[5].Codes[0], kRightDouble);
+  EXPECT_EQ(line[7].Codes[0], kFullStraight);
+  EXPECT_EQ(line[9].Codes[0], kRightDouble);
+}
+
+TEST_F(ContextCorrectionTest, WhatLightPrintLeftOfAQuoteAtTheTopOfTheLineIsTheQuote) {
+  constexpr CharCode kLeftDouble = MakeCode(0xA1, 0xB0);   // “
+  constexpr CharCode kRightDouble = MakeCode(0xA1, 0xB1);  // ”
+  engine::LineHanziSize = 40;
+  line.Add(Box{0, 40, 0, 40}, kHanzi, kGood);
+  line.Add(Box{44, 60, 7, 11}, AsciiCode('-'), kGood);  // at the top, right after the hanzi: closes
+  line.Add(Box{90, 130, 0, 40}, kHanzi, kGood);
+  line.Add(Box{160, 168, 7, 11}, kMiddleDot, kGood);  // at the top, right before the hanzi: opens
+  line.Add(Box{172, 212, 0, 40}, kHanzi, kGood);
+  line.Add(Box{222, 238, 18, 22}, AsciiCode('-'), kGood);  // at the middle: a hyphen
+  line.Add(Box{248, 258, 0, 20}, kHanzi, kGood);
+  line.Add(Box{262, 270, 7, 11}, kMiddleDot, kGood);  // beside pieces of characters, not whole ones
+  line.Add(Box{300, 310, 0, 20}, kHanzi, kGood);
+  engine::OrientQuotes();
+  EXPECT_EQ(line[1].Codes[0], kRightDouble);
+  EXPECT_EQ(line[3].Codes[0], kLeftDouble);
+  EXPECT_EQ(line[5].Codes[0], AsciiCode('-'));
+  EXPECT_EQ(line[7].Codes[0], kMiddleDot);
+}
+
+TEST_F(ContextCorrectionTest, AHanziCloseBehindTheFirstThatFitsItsNeighboursIsTaken) {
+  constexpr CharCode kZhe = MakeCode(0xD5, 0xE2);    // 这
+  constexpr CharCode kYang = MakeCode(0xD1, 0xF9);   // 样, after 这 in the context file
+  constexpr CharCode kXiang = MakeCode(0xCF, 0xE9);  // 祥
+  constexpr CharCode kSheng = MakeCode(0xC9, 0xFA);  // 生
+  // Word.Dat with one record, for 样: 这 before it, nothing after it.
+  std::vector<uint8_t> data(library::kWordPairIndexBytes, 0);
+  const uint32_t entry = static_cast<uint32_t>(data.size() + kYang);
+  for (int b = 0; b < 4; ++b) data[kYang * 4u + b] = static_cast<uint8_t>(entry >> (8 * b));
+  for (const uint16_t w : {uint16_t{2}, library::EncodePredecessor(kZhe), uint16_t{1}}) {
+    data.insert(data.end(), {static_cast<uint8_t>(w), static_cast<uint8_t>(w >> 8)});
+  }
+  ASSERT_TRUE(library::SetWordPairData(data));
+  const auto read = [](core::CharBlock& b, std::initializer_list<std::pair<CharCode, int16_t>> candidates) {
+    size_t k = 0;
+    for (const auto& [code, score] : candidates) {
+      b.Codes[k] = code;
+      b.Scores[k++] = score;
+    }
+  };
+  line.Add(Box{0, 40, 0, 40}, kZhe, kGood);
+  read(*line.Add(Box{50, 90, 0, 40}, kXiang, kGood), {{kXiang, 50}, {kSheng, 50}, {kYang, 46}});
+  line.Add(Box{100, 140, 0, 40}, kZhe, kGood);
+  read(*line.Add(Box{150, 190, 0, 40}, kXiang, kGood), {{kXiang, 50}, {kYang, 45}});  // five votes behind
+  engine::PreferKnownPairs();
+  EXPECT_EQ(line[1].Codes[0], kYang);
+  EXPECT_EQ(line[1].Codes[2], kXiang);
+  EXPECT_EQ(line[1].Scores[0], 50) << "each place keeps its score";
+  EXPECT_EQ(line[3].Codes[0], kXiang);
+  library::SetWordPairData({});
 }
 
 TEST(PreferCommonHanziTest, ARareHanziGivesWayToACommonOneCloseBehindIt) {

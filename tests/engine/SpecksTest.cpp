@@ -101,7 +101,27 @@ TEST_F(SpecksTest, SmallMarkFarFromEveryNeighbourIsASpeck) {
   EXPECT_EQ(Codes(), "Ho");
 }
 
-TEST_F(SpecksTest, TinyDotsThatOpenTheLineApartFromItsTextAreSpecks) {
+TEST_F(SpecksTest, TinyDotsEndingTheLineHalfACharacterAfterItsTextAreSpecks) {
+  HanziAt(0);
+  Add(60, 64, 18, 22, kMiddleDot);  // 20 columns after the text (half a character is 20 of 40)
+  Add(90, 94, 30, 34, kDot);
+  engine::DropSpecks(line_, kHanziSize);
+  EXPECT_EQ(Codes(), "H");
+
+  Clear();
+  HanziAt(0);
+  Add(45, 49, 34, 38, kDot);  // a comma's head close after the text: kept
+  engine::DropSpecks(line_, kHanziSize);
+  EXPECT_EQ(line_.size(), 2u);
+
+  Clear();
+  HanziAt(0);
+  Add(62, 68, 20, 26, kPeriod);  // a small 。 in the middle of its cell: kept
+  engine::DropSpecks(line_, kHanziSize);
+  EXPECT_EQ(Codes(), "Ho");
+}
+
+TEST_F(SpecksTest, TinyDotsThatOpenTheLineApartFromItsTextOrBeforeChineseAreSpecks) {
   Add(0, 4, 30, 34, engine::AsciiCode('.'));  // dirt in the indent, two of them
   Add(20, 25, 18, 23, kMiddleDot);
   HanziAt(40);                                // 15 columns on: apart
@@ -110,10 +130,10 @@ TEST_F(SpecksTest, TinyDotsThatOpenTheLineApartFromItsTextAreSpecks) {
 
   Clear();
   Add(0, 6, 30, 36, kPeriod);                 // a dot read as a tiny 。, far in the margin
-  Add(40, 44, 18, 22, kMiddleDot);            // then one right before the text
+  Add(40, 44, 18, 22, kMiddleDot);            // then one right before a Chinese character
   HanziAt(46);
   engine::DropSpecks(line_, kHanziSize);
-  EXPECT_EQ(Codes(), "*H");
+  EXPECT_EQ(Codes(), "H");
 
   Clear();
   Add(0, 4, 36, 40, engine::AsciiCode('.'));  // ".packages": the dot touches its word

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "library/CharIndex.h"
 #include "library/WordPairs.h"
 #include "platform/FileIo.h"
 #include "support/LibraryFixtures.h"
@@ -24,7 +25,40 @@ std::vector<uint8_t> OneRecordFile(const std::vector<uint16_t>& record, size_t p
   return data;
 }
 
+// A file with one record per character, one after another after the index.
+std::vector<uint8_t> RecordsFile(
+    const std::vector<std::pair<core::CharCode, std::vector<uint16_t>>>& records) {
+  std::vector<uint8_t> data(kWordPairIndexBytes, 0);
+  for (const auto& [code, record] : records) {
+    const uint32_t entry = static_cast<uint32_t>(data.size() + code);
+    for (int i = 0; i < 4; ++i) data[code * 4u + i] = static_cast<uint8_t>(entry >> (8 * i));
+    for (uint16_t w : record)
+      data.insert(data.end(), {static_cast<uint8_t>(w), static_cast<uint8_t>(w >> 8)});
+  }
+  return data;
+}
+
 }  // namespace
+
+TEST(WordPairs, APairIsNamedAbsentFromAListWithRoomOrUnknownBetweenFullLists) {
+  constexpr core::CharCode kZhou = core::MakeCode(0xD6, 0xDC);  // 周
+  constexpr core::CharCode kSan = core::MakeCode(0xC8, 0xFD);   // 三
+  constexpr core::CharCode kWang = core::MakeCode(0xCD, 0xF5);  // 王
+  using library::PairKnowledge;
+  // The longest lists of the file hold one character: 周's successors (王)
+  // and 三's predecessors (国); 王's lists are empty.
+  ASSERT_TRUE(library::SetWordPairData(RecordsFile({
+      {kZhou, {1, 2, library::CodeToIndex(kWang)}},
+      {kSan, {2, library::EncodePredecessor(kGuo), 1}},
+      {kWang, {1, 1}},
+  })));
+  EXPECT_EQ(library::KnowPair(kZhou, kWang), PairKnowledge::Named);
+  EXPECT_EQ(library::KnowPair(kGuo, kSan), PairKnowledge::Named) << "from the predecessors of the second";
+  EXPECT_EQ(library::KnowPair(kZhou, kSan), PairKnowledge::Unknown) << "both lists are full";
+  EXPECT_EQ(library::KnowPair(kWang, kSan), PairKnowledge::Absent) << "王 kept every successor";
+  EXPECT_EQ(library::KnowPair(kZhong, kSan), PairKnowledge::Absent) << "中 has no record at all";
+  library::SetWordPairData({});
+}
 
 TEST(WordPairs, TransformAndLookupAtEvenAndOddOffsets) {
   for (uint32_t v = 0; v < 65536; ++v) {

@@ -23,6 +23,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -302,9 +303,13 @@ FolderRead ReadLibraryFolder(const std::string& folder, const TableVisitor& visi
     Known() = std::move(known);
     return FolderRead::NoLibraryFiles;
   }
-  // One buffer for all files unless the visitor takes them: reading into
-  // memory already in use costs no page faults.
+  // One buffer, as large as the largest file, for all files unless the
+  // visitor takes them: reading into memory already in use costs no page
+  // faults, and a buffer that never moves leaves the allocator as it was.
   std::vector<uint8_t> bytes;
+  uint64_t largest = 0;
+  for (const platform::FileStamp& stamp : known.Stamps) largest = std::max(largest, stamp.Size);
+  bytes.reserve(std::min<size_t>(largest, platform::kMaxDataFileBytes));
   for (int32_t t = 0; t < kTables; ++t) {
     const platform::FileRead read =
         platform::ReadRegularFile(PathIn(folder, TableFileName(t)), bytes, platform::kMaxDataFileBytes);

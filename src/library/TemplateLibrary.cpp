@@ -87,7 +87,8 @@ uint64_t ZeroLanes(uint64_t word) {
 
 // Copies the list at byte `at` of a table file image to `to`, as it lies in
 // the file, and returns the number of its values, the terminator included;
-// up to three values after the terminator are copied as well. Every value
+// up to three values after the terminator may be copied as well, all within
+// `room`. Every value
 // must be a character index, since the classifier counts votes by index, and
 // the terminator must lie inside the image within the first `room` values;
 // 0 otherwise. Works four values at a time: lists are a few dozen values
@@ -123,7 +124,7 @@ bool ParseTable(const std::vector<uint8_t>& image, Table& table) {
   const size_t blockSize = image.size() - kIndexBytes;
   // Everything after the filler byte.
   const size_t maxValues = blockSize > 0 ? (blockSize - 1) / sizeof(CharIndex) : 0;
-  table.Loaded = std::make_unique_for_overwrite<CharIndex[]>(maxValues + kWordValues - 1);
+  table.Loaded = std::make_unique_for_overwrite<CharIndex[]>(maxValues);
   table.Offsets.resize(kFeatureIndexCount + 1);
   size_t total = 0;
   for (int32_t i = 0; i < kFeatureIndexCount; ++i) {

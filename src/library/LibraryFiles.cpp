@@ -23,6 +23,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -292,10 +293,9 @@ std::string TableFileName(int32_t table) {
   return name;
 }
 
-FolderRead ReadLibraryFolder(const std::string& folder, TableImages& tables, std::string* error) {
+FolderRead ReadLibraryFolder(const std::string& folder, const TableVisitor& visit, std::string* error) {
   platform::FileLock lock;
   if (!LockFolder(lock, folder, platform::FileLock::Mode::Shared, error)) return FolderRead::Failed;
-  tables.assign(kTables, std::nullopt);
   KnownFiles known;
   known.Folder = folder;
   known.Stamps = StampsIn(folder);
@@ -303,20 +303,39 @@ FolderRead ReadLibraryFolder(const std::string& folder, TableImages& tables, std
     Known() = std::move(known);
     return FolderRead::NoLibraryFiles;
   }
+  // One buffer, as large as the largest file, for all files unless the
+  // visitor takes them: reading into memory already in use costs no page
+  // faults, and a buffer that never moves leaves the allocator as it was.
+  std::vector<uint8_t> bytes;
+  uint64_t largest = 0;
+  for (const platform::FileStamp& stamp : known.Stamps) largest = std::max(largest, stamp.Size);
+  bytes.reserve(std::min<size_t>(largest, platform::kMaxDataFileBytes));
   for (int32_t t = 0; t < kTables; ++t) {
-    std::vector<uint8_t> bytes;
     const platform::FileRead read =
         platform::ReadRegularFile(PathIn(folder, TableFileName(t)), bytes, platform::kMaxDataFileBytes);
-    if (read == platform::FileRead::CannotOpen) continue;  // that table starts empty
+    if (read == platform::FileRead::CannotOpen) {  // that table starts empty
+      visit(t, nullptr);
+      continue;
+    }
     if (read != platform::FileRead::Read) {
       if (error) *error = TableFileName(t) + ": " + platform::FileReadText(read);
       return FolderRead::Failed;
     }
     known.Tables[t] = FingerprintOf(bytes);
-    tables[t] = std::move(bytes);
+    visit(t, &bytes);
   }
   Known() = std::move(known);
   return FolderRead::Read;
+}
+
+FolderRead ReadLibraryFolder(const std::string& folder, TableImages& tables, std::string* error) {
+  tables.assign(kTables, std::nullopt);
+  return ReadLibraryFolder(
+      folder,
+      [&](int32_t table, std::vector<uint8_t>* bytes) {
+        if (bytes) tables[table] = std::move(*bytes);
+      },
+      error);
 }
 
 SaveResult WriteLibraryFolder(const std::string& folder, const TableImages& tables, SaveMode mode,

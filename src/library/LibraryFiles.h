@@ -31,10 +31,17 @@ enum class FolderRead {
   NoLibraryFiles,  // no file whose name starts with "ZEZID.D0"
   Failed,
 };
+// Called for every table in turn while the folder is read, with the bytes of
+// its file, which it may take, or nullptr when there is no file; a table can
+// so be used while its bytes are still in the processor's caches.
+using TableVisitor = std::function<void(int32_t table, std::vector<uint8_t>* bytes)>;
 // Reads the table files of `folder` after finishing or discarding an
 // interrupted save, and remembers what was read (see LibraryFilesChanged).
 // A table file that cannot be opened is no table; one that is not a regular
-// file or is larger than any real table fails the read.
+// file or is larger than any real table fails the read (the tables before it
+// have been visited).
+FolderRead ReadLibraryFolder(const std::string& folder, const TableVisitor& visit, std::string* error);
+// The same, keeping the bytes of every table file in `tables`.
 FolderRead ReadLibraryFolder(const std::string& folder, TableImages& tables, std::string* error);
 
 // How a save ended.

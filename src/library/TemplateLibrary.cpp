@@ -7,19 +7,23 @@
 // In memory every table keeps its lists packed one after another in
 // feature-index order, as the classifier reads them: neighbouring feature
 // values lie close together, and a lookup is one index read. Loading builds
-// this form straight from the file image in one pass that checks every offset
-// and list against the file before anything is used, and lets the lists of a
-// file claim no more values than the file holds, so that offsets pointing many
-// times at one long list cannot make a small file take gigabytes. The slots of
-// ListSlot, one allocation per list, are built only for a table that learning
-// changes; from then on the slots are the table and the packed lists are
-// rebuilt from them on the first read after a change. The files are read and
-// written as one set by LibraryFiles.
+// this form from each file image as soon as it is read, in one pass that
+// checks every offset and list against the file while it copies the list,
+// and lets the lists of a file claim no more values than the file holds, so
+// that offsets pointing many times at one long list cannot make a small file
+// take gigabytes or unbounded time. A table is used only once all its lists
+// passed. The slots of ListSlot, one allocation per list, are built only for
+// a table that learning changes; from then on the slots are the table and
+// the packed lists are rebuilt from them on the first read after a change.
+// The files are read and written as one set by LibraryFiles.
 #include "library/TemplateLibrary.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <filesystem>
 #include <iterator>
+#include <memory>
 #include <system_error>
 
 #include "platform/ByteOrder.h"
@@ -41,10 +45,13 @@ constexpr uint8_t kFillerByte = 0;
 constexpr const char* kSaveError = "保存出错!";
 
 struct Table {
-  // The list of feature index i occupies Values[Offsets[i] … Offsets[i + 1]):
+  // The list of feature index i occupies Packed[Offsets[i] … Offsets[i + 1]):
   // its characters and the terminator 0; an index without a list occupies
   // nothing. Empty for a table without any list.
   std::vector<uint32_t> Offsets;
+  const CharIndex* Packed = nullptr;
+  // Where the packed lists are kept: as loaded, or as packed from the slots.
+  std::unique_ptr<CharIndex[]> Loaded;
   std::vector<CharIndex> Values;
   // The packed lists hold the table (false only after a slot was handed out).
   bool PackedValid = true;
@@ -64,42 +71,74 @@ std::string& FolderSetting() {
   return folder;
 }
 
-// Appends the list at `offset` of a loaded block and its terminator. The slot
-// must start on a slot boundary inside the block and its terminator must lie
-// inside the block; every value must be a character index, since the
-// classifier counts votes by index. The lists of a block may hold no more
-// values in all than `maxValues`.
-bool PackList(const uint8_t* block, size_t blockSize, uint32_t offset, size_t maxValues,
-              std::vector<CharIndex>& values) {
-  if (offset >= blockSize || (offset - 1) % kSlotGroupBytes != 0) return false;
-  for (size_t pos = offset; pos + 1 < blockSize; pos += sizeof(CharIndex)) {
-    if (values.size() >= maxValues) return false;  // more than the file holds
-    const uint16_t value = platform::GetLe16(block + pos);
-    if (value > kMaxCharIndex) return false;
-    values.push_back(value);
-    if (value == 0) return true;
+// Per 16-bit lane of four values read as one little-endian word: the lanes
+// that end a list, the terminator 0 or a value above kMaxCharIndex. No lane's
+// sum carries into the next, since the top bit of each is cleared first.
+constexpr size_t kWordValues = sizeof(uint64_t) / sizeof(CharIndex);
+constexpr uint64_t kLanes = 0x0001000100010001ULL;
+constexpr uint64_t kLaneTops = 0x8000 * kLanes;
+static_assert(kMaxCharIndex < 0x8000);
+uint64_t AboveMaxLanes(uint64_t word) {
+  return (((word & ~kLaneTops) + (0x8000 - kMaxCharIndex - 1) * kLanes) | word) & kLaneTops;
+}
+uint64_t ZeroLanes(uint64_t word) {
+  return ~(((word & ~kLaneTops) + 0x7FFF * kLanes) | word) & kLaneTops;
+}
+
+// Copies the list at byte `at` of a table file image to `to`, as it lies in
+// the file, and returns the number of its values, the terminator included;
+// up to three values after the terminator may be copied as well, all within
+// `room`. Every value
+// must be a character index, since the classifier counts votes by index, and
+// the terminator must lie inside the image within the first `room` values;
+// 0 otherwise. Works four values at a time: lists are a few dozen values
+// long, and loading reads millions.
+size_t CopyList(const std::vector<uint8_t>& image, size_t at, size_t room, CharIndex* to) {
+  const uint8_t* from = image.data() + at;
+  const size_t limit = std::min((image.size() - at) / sizeof(CharIndex), room);
+  size_t n = 0;
+  for (; n + kWordValues <= limit; n += kWordValues) {
+    const uint64_t word = platform::GetLe64(from + n * sizeof(CharIndex));
+    std::memcpy(to + n, from + n * sizeof(CharIndex), sizeof word);
+    const uint64_t aboveMax = AboveMaxLanes(word);
+    const uint64_t end = aboveMax | ZeroLanes(word);
+    if (end == 0) continue;
+    const int lane = std::countr_zero(end) / 16;
+    return (aboveMax >> (lane * 16)) & 0x8000 ? 0 : n + lane + 1;  // the first lane decides
   }
-  return false;
+  for (; n < limit; ++n) {
+    const uint16_t value = platform::GetLe16(from + n * sizeof(CharIndex));
+    std::memcpy(to + n, from + n * sizeof(CharIndex), sizeof(CharIndex));
+    if (value == 0) return n + 1;
+    if (value > kMaxCharIndex) return 0;
+  }
+  return 0;
 }
 
 // Parses a table file image into packed lists; false for a file that is
-// short or inconsistent.
-bool ParseTable(const std::vector<uint8_t>& bytes, Table& table) {
-  if (bytes.size() < kIndexBytes) return false;
-  const uint8_t* block = bytes.data() + kIndexBytes;
-  const size_t blockSize = bytes.size() - kIndexBytes;
+// short or inconsistent. The lists of a file may hold no more values in all
+// than the file does: their room is allocated at once, and what the slots'
+// padding and the index leave of it is never touched, so it takes no memory.
+bool ParseTable(const std::vector<uint8_t>& image, Table& table) {
+  if (image.size() < kIndexBytes) return false;
+  const size_t blockSize = image.size() - kIndexBytes;
   // Everything after the filler byte.
   const size_t maxValues = blockSize > 0 ? (blockSize - 1) / sizeof(CharIndex) : 0;
+  table.Loaded = std::make_unique_for_overwrite<CharIndex[]>(maxValues);
   table.Offsets.resize(kFeatureIndexCount + 1);
-  // The room the lists' slots leave free in the file is reserved but never
-  // touched, so it takes no memory; shrinking it away would copy the table.
-  table.Values.reserve(maxValues);
+  size_t total = 0;
   for (int32_t i = 0; i < kFeatureIndexCount; ++i) {
-    table.Offsets[static_cast<size_t>(i)] = static_cast<uint32_t>(table.Values.size());
-    const uint32_t offset = platform::GetLe32(bytes.data() + i * sizeof(uint32_t));
-    if (offset != 0 && !PackList(block, blockSize, offset, maxValues, table.Values)) return false;
+    table.Offsets[static_cast<size_t>(i)] = static_cast<uint32_t>(total);
+    const uint32_t offset = platform::GetLe32(image.data() + i * sizeof(uint32_t));
+    if (offset == 0) continue;
+    if (offset >= blockSize || (offset - 1) % kSlotGroupBytes != 0) return false;
+    const size_t n = CopyList(image, kIndexBytes + offset, maxValues - total, table.Loaded.get() + total);
+    if (n == 0) return false;
+    total += n;
   }
-  table.Offsets[kFeatureIndexCount] = static_cast<uint32_t>(table.Values.size());
+  table.Offsets[kFeatureIndexCount] = static_cast<uint32_t>(total);
+  platform::LittleEndianToHost(table.Loaded.get(), total);
+  table.Packed = table.Loaded.get();
   return true;
 }
 
@@ -108,7 +147,7 @@ bool ParseTable(const std::vector<uint8_t>& bytes, Table& table) {
 const CharIndex* PackedList(const Table& table, int32_t featureIndex) {
   if (table.Offsets.empty()) return nullptr;
   const uint32_t start = table.Offsets[static_cast<size_t>(featureIndex)];
-  return start == table.Offsets[static_cast<size_t>(featureIndex) + 1] ? nullptr : table.Values.data() + start;
+  return start == table.Offsets[static_cast<size_t>(featureIndex) + 1] ? nullptr : table.Packed + start;
 }
 
 // The list at a feature index as the table holds it now: from the slots when
@@ -170,6 +209,8 @@ void Pack(Table& table) {
     table.Values.push_back(0);
   }
   table.Offsets[kFeatureIndexCount] = static_cast<uint32_t>(table.Values.size());
+  table.Packed = table.Values.data();
+  table.Loaded.reset();
   table.PackedValid = true;
 }
 
@@ -220,7 +261,7 @@ const CharIndex* LibraryList(int32_t table, int32_t featureIndex) {
 PackedLists LibraryLists(int32_t table) {
   const Table& t = PackedTableOf(table);
   if (t.Offsets.empty()) return {EmptyOffsets().data(), nullptr};
-  return {t.Offsets.data(), t.Values.data()};
+  return {t.Offsets.data(), t.Packed};
 }
 
 uint64_t TableVersion(int32_t table) {
@@ -243,8 +284,17 @@ std::string ExecutableFolder() {
 bool LoadLibrary(const LoadProgress* progress, std::string* problem) {
   ClearLibrary();
   if (progress) (*progress)(0);
-  TableImages images;
-  switch (ReadLibraryFolder(ProgramFolder(), images, problem)) {
+  // Each table is parsed as soon as it is read, while its bytes are in the
+  // caches and in the memory the next table is read to; the first damaged one
+  // fails the load once the folder is read.
+  std::vector<Table> loaded(kTableCount);
+  int32_t damaged = -1;
+  const TableVisitor parse = [&](int32_t t, std::vector<uint8_t>* bytes) {
+    if (damaged >= 0) return;
+    if (progress) (*progress)(t);
+    if (bytes && !ParseTable(*bytes, loaded[static_cast<size_t>(t)])) damaged = t;
+  };
+  switch (ReadLibraryFolder(ProgramFolder(), parse, problem)) {
     case FolderRead::Read:
       break;
     case FolderRead::NoLibraryFiles:
@@ -253,13 +303,9 @@ bool LoadLibrary(const LoadProgress* progress, std::string* problem) {
     case FolderRead::Failed:
       return false;
   }
-  std::vector<Table> loaded(kTableCount);
-  for (int32_t t = 0; t < kTableCount; ++t) {
-    if (progress) (*progress)(t);
-    if (images[t] && !ParseTable(*images[t], loaded[static_cast<size_t>(t)])) {
-      if (problem) *problem = TableFileName(t) + " is damaged";
-      return false;
-    }
+  if (damaged >= 0) {
+    if (problem) *problem = TableFileName(damaged) + " is damaged";
+    return false;
   }
   for (int32_t t = 0; t < kTableCount; ++t) {
     Table& table = Tables()[static_cast<size_t>(t)];

@@ -2,6 +2,8 @@
 // (bitmaps, ground-truth files, library tables) store them.
 #pragma once
 
+#include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -14,12 +16,21 @@ inline uint32_t GetLe32(const uint8_t* p) {
   return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
          (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
+inline uint64_t GetLe64(const uint8_t* p) {
+  return uint64_t{GetLe32(p)} | (uint64_t{GetLe32(p + 4)} << 32);
+}
 inline void PutLe16(uint8_t* p, uint16_t v) {
   p[0] = static_cast<uint8_t>(v);
   p[1] = static_cast<uint8_t>(v >> 8);
 }
 inline void PutLe32(uint8_t* p, uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+// Turns 16-bit values copied as they lie in a file into the processor's order.
+inline void LittleEndianToHost(uint16_t* values, size_t count) {
+  if constexpr (std::endian::native == std::endian::big) {
+    for (size_t i = 0; i < count; ++i) values[i] = static_cast<uint16_t>(values[i] >> 8 | values[i] << 8);
+  }
 }
 inline void AppendLe16(std::vector<uint8_t>& out, uint16_t v) {
   out.push_back(static_cast<uint8_t>(v));

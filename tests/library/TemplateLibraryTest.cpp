@@ -213,3 +213,110 @@ TEST_F(TemplateLibraryTest, LoadedTablesAnswerWithoutSlotsAndTellTheirChanges) {
   EXPECT_NE(library::TableVersion(6), learned);
   EXPECT_EQ(library::LibraryList(6, 50), nullptr);
 }
+
+namespace {
+
+// A table file with the given index entries (feature index, offset) and the
+// given values after the filler byte, slots and padding as they are.
+std::vector<uint8_t> TableFileWith(const std::vector<std::pair<int32_t, uint32_t>>& index,
+                                   const std::vector<uint16_t>& values) {
+  std::vector<uint8_t> bytes = TableFile(0, values);
+  for (const auto& [featureIndex, offset] : index)
+    for (int i = 0; i < 4; ++i) bytes[featureIndex * 4 + i] = static_cast<uint8_t>(offset >> (8 * i));
+  return bytes;
+}
+
+// The offset of value `k` after the filler byte.
+uint32_t OffsetOfValue(size_t k) {
+  return static_cast<uint32_t>(1 + 2 * k);
+}
+
+// What the classifier reads of a list: its extent in the packed lists.
+std::vector<uint16_t> ReadByClassifier(int32_t table, int32_t featureIndex) {
+  const library::PackedLists lists = library::LibraryLists(table);
+  return {lists.Values + lists.Offsets[featureIndex], lists.Values + lists.Offsets[featureIndex + 1]};
+}
+
+}  // namespace
+
+// Offsets may point at the lists in any order, several at one list, into a
+// later slot of a longer list, and at a list that ends with the file; the
+// classifier sees each list up to its terminator and never the padding.
+TEST_F(TemplateLibraryTest, ListsAreReadWhereverTheOffsetsPointAndWithoutTheirPadding) {
+  std::vector<uint16_t> values = {300, 301, 302, 0, 0, 0};                 // slot 0: three characters
+  values.insert(values.end(), {400, 401, 402, 403, 404, 405, 406, 0});     // slot 1: seven characters
+  values.insert(values.end(), {15887, 0xFFFF, 9, 1});                      // and padding that is no list
+  values.insert(values.end(), {500, 501, 502, 503, 504, 505, 506, 507, 508, 509, 0});  // ends with the file
+  WriteBytes(TablePath(9), TableFileWith({{0, OffsetOfValue(18)},  // the last list first
+                                          {1, OffsetOfValue(0)},
+                                          {2, OffsetOfValue(6)},
+                                          {3, OffsetOfValue(0)},     // the list of index 1 again
+                                          {4, OffsetOfValue(12)}},   // the second slot of index 2's list
+                                         values));
+  ASSERT_TRUE(library::LoadLibrary(nullptr));
+  EXPECT_EQ(ReadByClassifier(9, 0), (std::vector<uint16_t>{500, 501, 502, 503, 504, 505, 506, 507, 508, 509, 0}));
+  EXPECT_EQ(ReadByClassifier(9, 1), (std::vector<uint16_t>{300, 301, 302, 0}));
+  EXPECT_EQ(ReadByClassifier(9, 2), (std::vector<uint16_t>{400, 401, 402, 403, 404, 405, 406, 0}));
+  EXPECT_EQ(ReadByClassifier(9, 3), ReadByClassifier(9, 1));
+  EXPECT_EQ(ReadByClassifier(9, 4), (std::vector<uint16_t>{406, 0}));
+  EXPECT_TRUE(ReadByClassifier(9, 5).empty());
+  EXPECT_EQ(library::LibraryList(9, 2)[7], 0);
+  EXPECT_EQ(library::StatsOfTable(9).Entries, 10 + 3 + 7 + 3 + 1);
+
+  // The last list without its terminator runs out of the file.
+  values.pop_back();
+  WriteBytes(TablePath(9), TableFileWith({{0, OffsetOfValue(18)}}, values));
+  EXPECT_FALSE(library::LoadLibrary(nullptr));
+}
+
+// Lists of every length end at their terminator, and a value above the
+// largest character index is refused at every place in a list; the largest
+// index itself is a character.
+TEST_F(TemplateLibraryTest, EveryPlaceInAListIsChecked) {
+  std::vector<uint16_t> values;
+  std::vector<std::pair<int32_t, uint32_t>> index;
+  for (int32_t length = 0; length < 14; ++length) {
+    index.push_back({length, OffsetOfValue(values.size())});
+    const size_t slot = library::SlotValuesFor(static_cast<size_t>(length));
+    for (size_t k = 0; k < slot; ++k)
+      values.push_back(k < static_cast<size_t>(length) ? static_cast<uint16_t>(1000 + k) : 0);
+  }
+  WriteBytes(TablePath(2), TableFileWith(index, values));
+  ASSERT_TRUE(library::LoadLibrary(nullptr));
+  for (int32_t length = 0; length < 14; ++length) {
+    const std::vector<uint16_t> list = ReadByClassifier(2, length);
+    ASSERT_EQ(list.size(), static_cast<size_t>(length) + 1) << length;
+    EXPECT_EQ(list.back(), 0) << length;
+  }
+
+  const int32_t longest = 13;
+  const size_t first = index[longest].second / 2;  // its first value
+  for (int32_t place = 0; place < longest; ++place) {
+    for (const uint16_t value : {uint16_t{library::kMaxCharIndex}, uint16_t{15887}, uint16_t{0x8000},
+                                 uint16_t{0xFFFF}}) {
+      std::vector<uint16_t> changed = values;
+      changed[first + static_cast<size_t>(place)] = value;
+      WriteBytes(TablePath(2), TableFileWith(index, changed));
+      EXPECT_EQ(library::LoadLibrary(nullptr), value == library::kMaxCharIndex) << place << " " << value;
+    }
+  }
+}
+
+// The lists of a file may hold as many values as the file, not one more,
+// however the offsets share them.
+TEST_F(TemplateLibraryTest, SharedListsMayFillTheFileExactly) {
+  const std::vector<uint16_t> slot = {700, 701, 0, 0, 0, 0};  // a file of six values
+  WriteBytes(TablePath(1), TableFileWith({{5, 1}, {6, 1}}, slot));
+  ASSERT_TRUE(library::LoadLibrary(nullptr));
+  EXPECT_EQ(ReadByClassifier(1, 6), (std::vector<uint16_t>{700, 701, 0}));
+  WriteBytes(TablePath(1), TableFileWith({{5, 1}, {6, 1}, {7, 1}}, slot));
+  EXPECT_FALSE(library::LoadLibrary(nullptr));
+
+  const std::vector<uint16_t> full = {700, 701, 702, 703, 704, 0};
+  WriteBytes(TablePath(1), TableFileWith({{5, 1}}, full));
+  ASSERT_TRUE(library::LoadLibrary(nullptr));
+  EXPECT_EQ(library::StatsOfTable(1).Entries, 5);
+  WriteBytes(TablePath(1), TableFileWith({{5, 1}, {6, OffsetOfValue(6)}}, {700, 701, 702, 703, 704, 0, 800, 0}));
+  ASSERT_TRUE(library::LoadLibrary(nullptr));
+  EXPECT_EQ(ReadByClassifier(1, 6), (std::vector<uint16_t>{800, 0}));
+}

@@ -33,7 +33,8 @@ void SettleFadedPeriods(core::BlockList& line, int32_t hanziSize);
 // (0.9 to 1.5 of a character) holds a mark that is no longer there. It is
 // filled with a doubtful 。 at the baseline on the left of the gap, so that
 // the text keeps its sentence and the place is shown for checking. Only for
-// pages whose strokes fell apart (LightPrint). Returns the number of marks.
+// pages whose strokes fell apart (LightPrint), and not in learning mode,
+// where a mark without ink must not be taught. Returns the number of marks.
 int32_t MarkVanishedPeriods(core::BlockList& line, int32_t hanziSize);
 // Forgets the commas' height and width (at the start of a page).
 void ForgetCommaHeights();

@@ -309,7 +309,8 @@ void FinishLine() {
     DropDotsInMarkCells(*LineBlocks, HanziSizeOf(*LineBlocks));
     RestoreSmallMarks(*LineBlocks, BandSpecks, HanziSizeOf(*LineBlocks));
     SettleFadedPeriods(*LineBlocks, HanziSizeOf(*LineBlocks));
-    if (LightPrint) MarkVanishedPeriods(*LineBlocks, HanziSizeOf(*LineBlocks));
+    // A mark put where no ink is left must not be taught to the library.
+    if (LightPrint && !library::LearningMode) MarkVanishedPeriods(*LineBlocks, HanziSizeOf(*LineBlocks));
   }
   if (LineBlocks->empty() || IsNoiseLine(*LineBlocks)) {
     ReleaseLine();

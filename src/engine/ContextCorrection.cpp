@@ -794,7 +794,9 @@ void PreferKnownPairs() {
   // Evidence for `code` at position i from its neighbours: two for each pair
   // the context file names, one for each it cannot tell.
   const auto evidence = [](int32_t i, CharCode code) {
-    const auto weight = [](library::PairKnowledge k) { return static_cast<int32_t>(k); };
+    const auto weight = [](library::PairKnowledge k) {
+      return k == library::PairKnowledge::Named ? 2 : k == library::PairKnowledge::Unknown ? 1 : 0;
+    };
     return (i > 0 ? weight(library::KnowPair(At(i - 1).Codes[0], code)) : 1) +
            (i + 1 < LineSize() ? weight(library::KnowPair(code, At(i + 1).Codes[0])) : 1);
   };

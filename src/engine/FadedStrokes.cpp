@@ -18,8 +18,8 @@ namespace {
 
 constexpr CharCode kHanziOne = MakeCode(0xD2, 0xBB);  // 一
 constexpr CharCode kComma = MakeCode(0xA3, 0xAC);     // ，
-constexpr CharCode kPeriod = MakeCode(0xA1, 0xA3);    // 。
-constexpr CharCode kFullStop = MakeCode(0xA3, 0xAE);  // ．
+constexpr CharCode kChinesePeriod = MakeCode(0xA1, 0xA3);  // 。
+constexpr CharCode kFullPeriod = MakeCode(0xA3, 0xAE);     // ．
 
 // In tenths of the Chinese character size.
 constexpr int64_t kEndWidthTenths = 4;    // the end of the stroke is narrower than this
@@ -110,16 +110,16 @@ int32_t BaselineAt(const BlockList& line, size_t i) {
 
 void SettleFadedPeriods(BlockList& line, int32_t hanziSize) {
   if (hanziSize <= 0) return;
-  // The height of row y above the baseline at block i.
-  const auto heightAt = [&](size_t i, int32_t y) {
-    return static_cast<int32_t>(1000 * int64_t{BaselineAt(line, i) - y} / hanziSize);
+  // The height of row y above `baseline`.
+  const auto height = [hanziSize](int32_t baseline, int32_t y) {
+    return static_cast<int32_t>(1000 * int64_t{baseline - y} / hanziSize);
   };
   const auto afterHanzi = [&line](size_t i) { return i > 0 && IsHanzi(line[i - 1]->Codes[0]); };
   CommaRecord& commas = Commas();
   for (size_t i = 1; i < line.size(); ++i) {
     const CharBlock& p = *line[i];
     if (!afterHanzi(i) || p.Codes[0] != kComma || !IsConfident(p)) continue;
-    commas.Heights.push_back(heightAt(i, p.Top));
+    commas.Heights.push_back(height(BaselineAt(line, i), p.Top));
     commas.Widths.push_back(p.Right - p.Left + 1);
   }
   if (commas.Heights.size() < kMinCommas) return;
@@ -127,16 +127,18 @@ void SettleFadedPeriods(BlockList& line, int32_t hanziSize) {
   const int32_t commaWidth = Median(commas.Widths);
   for (size_t i = 1; i < line.size(); ++i) {
     CharBlock& p = *line[i];
-    if (!afterHanzi(i) || !IsOneOf(p.Codes[0], {kComma, kPeriod, kFullStop})) continue;
+    if (!afterHanzi(i) || !IsOneOf(p.Codes[0], {kComma, kChinesePeriod, kFullPeriod})) continue;
     const int32_t width = p.Right - p.Left + 1;
     if (100 * int64_t{width} >= kMarkHundredths * hanziSize ||
         100 * int64_t{p.Bottom - p.Top + 1} >= kMarkHundredths * hanziSize) {
       continue;
     }
-    const int32_t top = heightAt(i, p.Top);
+    const int32_t baseline = BaselineAt(line, i);
+    const int32_t top = height(baseline, p.Top);
     CharCode settled = p.Codes[0];
-    if (heightAt(i, p.Bottom) >= commaTop - kCommaSlack && top < kHighest) settled = kPeriod;
-    if (p.Codes[0] == kPeriod && 4 * width <= 5 * commaWidth && std::abs(top - commaTop) <= kCommaSlack) {
+    if (height(baseline, p.Bottom) >= commaTop - kCommaSlack && top < kHighest) settled = kChinesePeriod;
+    if (p.Codes[0] == kChinesePeriod && 4 * width <= 5 * commaWidth &&
+        std::abs(top - commaTop) <= kCommaSlack) {
       settled = kComma;
     }
     if (settled == p.Codes[0]) continue;
@@ -166,7 +168,7 @@ int32_t MarkVanishedPeriods(BlockList& line, int32_t hanziSize) {
     const int32_t baseline = BaselineAt(line, i - 1);
     const auto size = static_cast<int32_t>(kMarkTenths * hanziSize / 10);
     CharBlock trial{};
-    trial.Codes[0] = kPeriod;
+    trial.Codes[0] = kChinesePeriod;
     trial.Scores[0] = DoubtfulScore;
     CharBlock* mark = NewBlock();
     std::memcpy(static_cast<void*>(mark), static_cast<const void*>(&trial), kResultPartBytes);

@@ -34,7 +34,7 @@ constexpr int64_t kDotOffsetHundredths = 15;  // a middle dot's middle is this n
 constexpr int64_t kCommaTenths = 5;         // a comma or full stop is smaller than this
 constexpr int64_t kLeadingDotTenths = 2;    // a dot that opens a line is smaller than this
 constexpr int64_t kLeadingGapTenths = 3;    // ... and at least this far from the text after it
-constexpr int64_t kTrailingGapTenths = 5;   // a middle dot this far after the end of the text
+constexpr int64_t kTrailingGapTenths = 5;   // a dot ending a line this far after the text
 
 constexpr CharCode kMiddleDot = MakeCode(0xA1, 0xA4);         // ·
 constexpr CharCode kFullStop = MakeCode(0xA1, 0xA3);          // 。

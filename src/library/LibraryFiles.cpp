@@ -328,16 +328,6 @@ FolderRead ReadLibraryFolder(const std::string& folder, const TableVisitor& visi
   return FolderRead::Read;
 }
 
-FolderRead ReadLibraryFolder(const std::string& folder, TableImages& tables, std::string* error) {
-  tables.assign(kTables, std::nullopt);
-  return ReadLibraryFolder(
-      folder,
-      [&](int32_t table, std::vector<uint8_t>* bytes) {
-        if (bytes) tables[table] = std::move(*bytes);
-      },
-      error);
-}
-
 SaveResult WriteLibraryFolder(const std::string& folder, const TableImages& tables, SaveMode mode,
                               std::string* error) {
   platform::FileLock lock;

@@ -41,8 +41,6 @@ using TableVisitor = std::function<void(int32_t table, std::vector<uint8_t>* byt
 // file or is larger than any real table fails the read (the tables before it
 // have been visited).
 FolderRead ReadLibraryFolder(const std::string& folder, const TableVisitor& visit, std::string* error);
-// The same, keeping the bytes of every table file in `tables`.
-FolderRead ReadLibraryFolder(const std::string& folder, TableImages& tables, std::string* error);
 
 // How a save ended.
 enum class SaveResult {

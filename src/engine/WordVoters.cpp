@@ -1,14 +1,14 @@
 // The voters of feature words, kept per word value (see WordVoters.h).
 //
 // A word value met for the first time is looked up in its table's lists at
-// the value and its twelve neighbours; each character found is appended once
-// (LastWord remembers the word that took it), and the run of characters is
-// kept under the value. Every later cell with the same value in the same
-// table and range mode finds that run at once.
+// the value and its twelve neighbours, and the characters found, each taken
+// once, are kept under the value: as a list when there are few, else as a set.
+// Every later cell with the same value in the same table and range mode
+// finds them at once.
 #include "engine/WordVoters.h"
 
 #include <array>
-#include <unordered_map>
+#include <deque>
 #include <vector>
 
 #include "engine/EngineState.h"
@@ -24,13 +24,20 @@ using library::CharIndex;
 constexpr int32_t kDigits = 6;
 constexpr int32_t kMaxDigit = 4;
 constexpr int32_t kModeCount = 4;
-// The room of one table's kept runs, in characters (1 MB): a page of many
-// shapes fills a fifth of it.
+// Up to this many voters are kept as a list (512 bytes, a quarter of a set):
+// the vote counts a listed voter one at a time, a set's 16384 bits at once.
+constexpr uint32_t kMaxListedVoters = 64;
+// The room of one table's kept voters: 1 MB of listed voters and 1 MB of
+// sets. A clean page fills 0.7 MB of sets in its busiest table, a faint or
+// heavy one outgrows them there once.
 constexpr size_t kMaxKeptValues = size_t{1} << 19;
+constexpr size_t kMaxKeptSets = 512;
+constexpr int32_t kNoSet = -1;
 
 struct KeptRun {
   uint32_t First;
   uint32_t Count;
+  int32_t Set;  // index into Sets, or kNoSet for a list
   bool Found;
 };
 
@@ -38,16 +45,21 @@ struct KeptVoters {
   bool Valid = false;
   uint64_t Version = 0;
   RangeSet Ranges{};
-  std::unordered_map<int32_t, KeptRun> Runs;  // by word value
+  std::vector<uint32_t> RunOf;  // by the word's feature index: 1 + the run's number, 0 for none
+  std::vector<KeptRun> Runs;
   std::vector<CharIndex> Values;
+  std::deque<VoterSet> Sets;  // a set never moves once made
 
   void Reset(int32_t table, const RangeSet& ranges) {
+    RunOf.assign(library::kFeatureIndexCount, 0);
     Runs.clear();
     Values.clear();
+    Sets.clear();
     Valid = true;
     Version = library::TableVersion(table);
     Ranges = ranges;
   }
+  bool Full() const { return Values.size() >= kMaxKeptValues || Sets.size() >= kMaxKeptSets; }
 };
 
 using KeptTables = std::array<std::array<KeptVoters, kFeatureWords>, kModeCount>;
@@ -86,42 +98,62 @@ int32_t LookupIndices(int32_t word, int32_t* indices) {
   return n;
 }
 
-// The run of word w at `word`, appended to `values`. All lists are asked for
-// before any is read; a character is written at the end of the run every
-// time and kept only the first time word w meets it inside the mode's ranges
-// (a branch would go either way at random).
-KeptRun MakeRun(int32_t w, int32_t word, int32_t rangeMode, std::vector<CharIndex>& values) {
+// The voters of word w at `word`. All lists are asked for before any is
+// read. Many entries in lists inside the mode's ranges make a set; few
+// entries, or lists that still hold characters outside the ranges, a list,
+// where each character is written at the end every time and kept only the
+// first time it is met inside the ranges (a branch would go either way at
+// random).
+KeptRun MakeRun(int32_t w, int32_t word, int32_t rangeMode, KeptVoters& kept) {
   const ModeView view = ModeLists(w, rangeMode);
   const library::PackedLists& lists = view.Lists;
   const RangeSet ranges = RangesOfMode(rangeMode);
   int32_t indices[kLookupsPerWord];
   const int32_t lookups = LookupIndices(word, indices);
-  KeptRun run{static_cast<uint32_t>(values.size()), 0, false};
+  KeptRun run{0, 0, kNoSet, false};
   size_t total = 0;
   for (int32_t i = 0; i < lookups; ++i) {
     const uint32_t first = lists.Offsets[indices[i]];
     const uint32_t end = lists.Offsets[indices[i] + 1];
     if (first == end) continue;  // no list
     run.Found = true;
-    total += end - first;
+    total += end - first - 1;  // without the terminator
     for (uint32_t k = first; k < end; k += kCacheLineValues) __builtin_prefetch(lists.Values + k);
   }
-  values.resize(run.First + total);
-  CharIndex* out = values.data() + run.First;
+  if (view.InRangeOnly && total > kMaxListedVoters) {
+    run.Set = static_cast<int32_t>(kept.Sets.size());
+    uint64_t* bits = kept.Sets.emplace_back().Bits;
+    for (int32_t i = 0; i < lookups; ++i) {
+      const uint32_t end = lists.Offsets[indices[i] + 1];
+      for (uint32_t k = lists.Offsets[indices[i]]; k + 1 < end; ++k) {
+        const CharIndex c = lists.Values[k];  // the lists hold valid indices only
+        bits[c / 64] |= uint64_t{1} << (c % 64);
+      }
+    }
+    return run;
+  }
+  static VoterSet seen;  // the characters met so far, cleared after use
+  run.First = static_cast<uint32_t>(kept.Values.size());
+  kept.Values.resize(run.First + total);
+  CharIndex* out = kept.Values.data() + run.First;
   uint32_t taken = 0;
-  const auto wordNo = static_cast<int8_t>(w);
   for (int32_t i = 0; i < lookups; ++i) {
     const uint32_t end = lists.Offsets[indices[i] + 1];
     for (uint32_t k = lists.Offsets[indices[i]]; k + 1 < end; ++k) {
-      const CharIndex c = lists.Values[k];  // the lists hold valid indices only
-      const uint32_t fresh = LastWord[c] != wordNo;
+      const CharIndex c = lists.Values[k];
+      const uint64_t bit = uint64_t{1} << (c % 64);
+      const uint32_t fresh = (seen.Bits[c / 64] & bit) == 0;
       const uint32_t wanted = view.InRangeOnly || InRanges(ranges, c);  // the same for all of a view in range
       out[taken] = c;
       taken += fresh & wanted;
-      LastWord[c] = wordNo;
+      seen.Bits[c / 64] |= bit;
     }
   }
-  values.resize(run.First + taken);
+  for (int32_t i = 0; i < lookups; ++i) {
+    const uint32_t end = lists.Offsets[indices[i] + 1];
+    for (uint32_t k = lists.Offsets[indices[i]]; k + 1 < end; ++k) seen.Bits[lists.Values[k] / 64] = 0;
+  }
+  kept.Values.resize(run.First + taken);
   run.Count = taken;
   return run;
 }
@@ -131,13 +163,18 @@ KeptRun MakeRun(int32_t w, int32_t word, int32_t rangeMode, std::vector<CharInde
 void FindWordVoters(const int32_t* words, int32_t rangeMode, WordVoters* voters) {
   for (int32_t w = 0; w < kFeatureWords; ++w) {
     KeptVoters& kept = KeptVotersOf(w, rangeMode);
-    auto found = kept.Runs.find(words[w]);
-    if (found == kept.Runs.end()) {
-      if (kept.Values.size() >= kMaxKeptValues) kept.Reset(w, kept.Ranges);
-      found = kept.Runs.emplace(words[w], MakeRun(w, words[w], rangeMode, kept.Values)).first;
+    const int32_t index = library::FeatureWordToIndex(words[w]);
+    if (kept.RunOf[index] == 0) {
+      if (kept.Full()) kept.Reset(w, kept.Ranges);
+      kept.Runs.push_back(MakeRun(w, words[w], rangeMode, kept));
+      kept.RunOf[index] = static_cast<uint32_t>(kept.Runs.size());
     }
-    const KeptRun& run = found->second;
-    voters[w] = {kept.Values.data() + run.First, run.Count, run.Found};
+    const KeptRun& run = kept.Runs[kept.RunOf[index] - 1];
+    if (run.Set != kNoSet) {
+      voters[w] = {&kept.Sets[static_cast<size_t>(run.Set)], nullptr, run.Count, run.Found};
+    } else {
+      voters[w] = {nullptr, kept.Values.data() + run.First, run.Count, run.Found};
+    }
   }
 }
 

@@ -8,7 +8,8 @@
 #include "engine/WordVoters.h"
 
 #include <array>
-#include <deque>
+#include <cstring>
+#include <memory>
 #include <vector>
 
 #include "engine/EngineState.h"
@@ -32,6 +33,7 @@ constexpr uint32_t kMaxListedVoters = 64;
 // heavy one outgrows them there once.
 constexpr size_t kMaxKeptValues = size_t{1} << 19;
 constexpr size_t kMaxKeptSets = 512;
+constexpr size_t kSetsPerBlock = 32;  // 64 KB
 constexpr int32_t kNoSet = -1;
 
 struct KeptRun {
@@ -48,18 +50,34 @@ struct KeptVoters {
   std::vector<uint32_t> RunOf;  // by the word's feature index: 1 + the run's number, 0 for none
   std::vector<KeptRun> Runs;
   std::vector<CharIndex> Values;
-  std::deque<VoterSet> Sets;  // a set never moves once made
+  // The sets, in blocks that outlive a fresh start, so that a set never
+  // moves once made and memory is asked for once per block.
+  std::vector<std::unique_ptr<VoterSet[]>> SetBlocks;
+  size_t SetCount = 0;
 
   void Reset(int32_t table, const RangeSet& ranges) {
     RunOf.assign(library::kFeatureIndexCount, 0);
     Runs.clear();
     Values.clear();
-    Sets.clear();
+    SetCount = 0;
     Valid = true;
     Version = library::TableVersion(table);
     Ranges = ranges;
   }
-  bool Full() const { return Values.size() >= kMaxKeptValues || Sets.size() >= kMaxKeptSets; }
+  bool Full() const { return Values.size() >= kMaxKeptValues || SetCount >= kMaxKeptSets; }
+
+  // A new set of no character.
+  VoterSet& NewSet() {
+    const size_t block = SetCount / kSetsPerBlock;
+    if (block == SetBlocks.size())
+      SetBlocks.push_back(std::make_unique_for_overwrite<VoterSet[]>(kSetsPerBlock));
+    VoterSet& set = SetBlocks[block][SetCount++ % kSetsPerBlock];
+    std::memset(set.Bits, 0, sizeof(set.Bits));
+    return set;
+  }
+  const VoterSet& SetAt(int32_t i) const {
+    return SetBlocks[static_cast<size_t>(i) / kSetsPerBlock][static_cast<size_t>(i) % kSetsPerBlock];
+  }
 };
 
 using KeptTables = std::array<std::array<KeptVoters, kFeatureWords>, kModeCount>;
@@ -121,8 +139,8 @@ KeptRun MakeRun(int32_t w, int32_t word, int32_t rangeMode, KeptVoters& kept) {
     for (uint32_t k = first; k < end; k += kCacheLineValues) __builtin_prefetch(lists.Values + k);
   }
   if (view.InRangeOnly && total > kMaxListedVoters) {
-    run.Set = static_cast<int32_t>(kept.Sets.size());
-    uint64_t* bits = kept.Sets.emplace_back().Bits;
+    run.Set = static_cast<int32_t>(kept.SetCount);
+    uint64_t* bits = kept.NewSet().Bits;
     for (int32_t i = 0; i < lookups; ++i) {
       const uint32_t end = lists.Offsets[indices[i] + 1];
       for (uint32_t k = lists.Offsets[indices[i]]; k + 1 < end; ++k) {
@@ -171,7 +189,7 @@ void FindWordVoters(const int32_t* words, int32_t rangeMode, WordVoters* voters)
     }
     const KeptRun& run = kept.Runs[kept.RunOf[index] - 1];
     if (run.Set != kNoSet) {
-      voters[w] = {&kept.Sets[static_cast<size_t>(run.Set)], nullptr, run.Count, run.Found};
+      voters[w] = {&kept.SetAt(run.Set), nullptr, run.Count, run.Found};
     } else {
       voters[w] = {nullptr, kept.Values.data() + run.First, run.Count, run.Found};
     }

@@ -89,35 +89,26 @@ VoteTally Tally;
 
 // Every word gives its weight to each of its voters (each character once):
 // listed voters into the vote table, sets into the tally. All the listed
-// voters' memory is asked for before the first vote is counted. Returns
-// whether anything was tallied (else every tallied count is 0).
-bool Vote(const WordVoters* voters) {
+// voters' memory is asked for before the first vote is counted.
+void Vote(const WordVoters* voters) {
   for (int32_t w = 0; w < kFeatureWords; ++w) {
-    if (voters[w].Set != nullptr) continue;
     for (uint32_t k = 0; k < voters[w].Count; k += kCacheLineValues) __builtin_prefetch(voters[w].First + k);
   }
-  const VoterSet* strong[kTallyWords];
-  const VoterSet* weak[kTallyWords];
+  VoterSet strong[kTallyWords];
+  VoterSet weak[kTallyWords];
   int32_t strongCount = 0;
   int32_t weakCount = 0;
-  bool tallied = false;
   for (int32_t w = 0; w < kFeatureWords; ++w) {
     const int32_t weight = WeightOfWord(w);
-    const VoterSet* set = voters[w].Set;
-    tallied |= set != nullptr;
-    if (set == nullptr) {
-      const CharIndex* first = voters[w].First;
-      for (uint32_t k = 0; k < voters[w].Count; ++k) AddVote(first[k], weight);
-      set = &EmptyVoterSet();
-    }
+    const CharIndex* first = voters[w].First;
+    for (uint32_t k = 0; k < voters[w].Count; ++k) AddVote(first[k], weight);
     if (weight == kStrongWeight) {
-      strong[strongCount++] = set;
+      strong[strongCount++] = voters[w].Set;
     } else {
-      weak[weakCount++] = set;
+      weak[weakCount++] = voters[w].Set;
     }
   }
-  if (tallied) TallyVotes(strong, weak, Tally);
-  return tallied;
+  TallyVotes(strong, weak, Tally);
 }
 
 // --- shape rules --------------------------------------------------------------
@@ -183,17 +174,17 @@ Contender Contenders[kVoteEntries];
 // The characters inside the ranges with a vote of the best floor or more, in
 // the order the ranges search them (by index inside each range): those the
 // tally marks and those the vote table holds a vote for. Returns their number.
-int32_t GatherContenders(const RangeSet& ranges, bool tallied) {
+int32_t GatherContenders(const RangeSet& ranges) {
   int32_t n = 0;
   for (int32_t i = 0; i < ranges.Count; ++i) {
     const IndexRange& r = ranges.Ranges[i];
     for (int32_t word = r.First / 64; word <= r.Last / 64; ++word) {
-      uint64_t bits = VotedChars[word] | (tallied ? Tally.AtFloor[word] : 0);
+      uint64_t bits = VotedChars[word] | AtFloorOfWord(Tally, word);
       if (word == r.First / 64) bits &= ~uint64_t{0} << (r.First % 64);
       if (word == r.Last / 64 && r.Last % 64 != 63) bits &= (uint64_t{1} << (r.Last % 64 + 1)) - 1;
       for (; bits != 0; bits &= bits - 1) {
         const int32_t c = word * 64 + __builtin_ctzll(bits);
-        const int32_t vote = (tallied ? TalliedVote(Tally, c) : 0) + Votes[c];
+        const int32_t vote = TalliedVote(Tally, c) + Votes[c];
         if (vote >= kBestFloor) Contenders[n++] = {static_cast<CharIndex>(c), static_cast<int16_t>(vote)};
       }
     }
@@ -328,13 +319,13 @@ void ClassifyCell(CharBlock& block, int32_t rangeMode, bool useContext) {
   WordVoters voters[kFeatureWords];
   FindWordVoters(block.Features, rangeMode, voters);
   for (int32_t w = 0; w < kFeatureWords; ++w) block.FeatureHits[w] = voters[w].Found ? 1 : 0;
-  const bool tallied = Vote(voters);
+  Vote(voters);
 
   const int32_t F = AspectTimesTen(block);
   ApplyShapeRules(block, F);
 
   const RangeSet ranges = RangesOfMode(rangeMode);
-  const int32_t contenders = GatherContenders(ranges, tallied);
+  const int32_t contenders = GatherContenders(ranges);
   const Tiers tiers = FindTiers(Contenders, contenders);
   const int32_t n = (tiers.Best > kBestFloor) ? CollectCandidates(block, Contenders, contenders, tiers) : 0;
   block.Codes[n] = 0;

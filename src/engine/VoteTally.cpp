@@ -6,6 +6,8 @@
 // weak count are then added as 3 × strong + weak with two ripple adds.
 #include "engine/VoteTally.h"
 
+#include <algorithm>
+
 namespace engine {
 
 namespace {
@@ -14,10 +16,14 @@ namespace {
 // instructions each operation is one instruction.
 using Lanes = uint64_t __attribute__((vector_size(32)));
 constexpr int32_t kLaneWords = 4;
+static_assert(kVoterSetStep % kLaneWords == 0);
 constexpr int32_t kCountBits = 5;  // counts of sixteen: 0..16
 
-inline const Lanes& Load(const VoterSet* set, int32_t i) {
-  return *reinterpret_cast<const Lanes*>(set->Bits + i);
+constexpr Lanes kNoLanes{};
+
+// Words i … i + 3 of a set: clear past its end.
+inline const Lanes& Load(const VoterSet& set, int32_t i) {
+  return i < set.Words ? *reinterpret_cast<const Lanes*>(set.Bits + i) : kNoLanes;
 }
 
 // One full adder over every bit: a + b + c = sum + 2 × carry. The outputs
@@ -31,11 +37,11 @@ inline void AddThree(const Lanes& a, const Lanes& b, const Lanes& c, Lanes& sum,
 }
 
 // The count of sixteen sets at word i, bit by bit (count[k] holds bit k).
-inline void CountSixteen(const VoterSet* const* sets, int32_t i, Lanes* count) {
+inline void CountSixteen(const VoterSet* sets, int32_t i, Lanes* count) {
   Lanes ones{}, twos{}, fours{}, eights{};
   Lanes twosA, twosB, foursA, foursB, eightsA, eightsB;
   for (int32_t half = 0; half < 2; ++half) {
-    const VoterSet* const* s = sets + 8 * half;
+    const VoterSet* s = sets + 8 * half;
     AddThree(ones, Load(s[0], i), Load(s[1], i), ones, twosA);
     AddThree(ones, Load(s[2], i), Load(s[3], i), ones, twosB);
     AddThree(twos, twosA, twosB, twos, foursA);
@@ -79,10 +85,12 @@ inline void AtLeastFloor(const Lanes* count, Lanes& atFloor) {
 
 }  // namespace
 
-__attribute__((target_clones("avx2", "default"))) void TallyVotes(const VoterSet* const* strong,
-                                                                  const VoterSet* const* weak,
-                                                                  VoteTally& tally) {
-  for (int32_t i = 0; i < kVoterSetWords; i += kLaneWords) {
+__attribute__((target_clones("avx2", "default"))) void TallyVotes(const VoterSet* strong,
+                                                                  const VoterSet* weak, VoteTally& tally) {
+  int32_t words = 0;
+  for (int32_t k = 0; k < kTallyWords; ++k) words = std::max({words, strong[k].Words, weak[k].Words});
+  tally.Words = words;
+  for (int32_t i = 0; i < words; i += kLaneWords) {
     Lanes strongCount[kTallyPlanes]{};
     Lanes weakCount[kTallyPlanes]{};
     CountSixteen(strong, i, strongCount);
@@ -96,11 +104,6 @@ __attribute__((target_clones("avx2", "default"))) void TallyVotes(const VoterSet
     for (int32_t k = 0; k < kTallyPlanes; ++k) *reinterpret_cast<Lanes*>(tally.Planes[k] + i) = count[k];
     AtLeastFloor(count, *reinterpret_cast<Lanes*>(tally.AtFloor + i));
   }
-}
-
-const VoterSet& EmptyVoterSet() {
-  static const VoterSet empty{};
-  return empty;
 }
 
 }  // namespace engine

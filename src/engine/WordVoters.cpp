@@ -7,6 +7,7 @@
 // finds them at once.
 #include "engine/WordVoters.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <memory>
@@ -25,59 +26,79 @@ using library::CharIndex;
 constexpr int32_t kDigits = 6;
 constexpr int32_t kMaxDigit = 4;
 constexpr int32_t kModeCount = 4;
-// Up to this many voters are kept as a list (512 bytes, a quarter of a set):
-// the vote counts a listed voter one at a time, a set's 16384 bits at once.
+// Up to this many voters are kept as a list (128 bytes): the vote counts a
+// listed voter one at a time, a set's bits all at once.
 constexpr uint32_t kMaxListedVoters = 64;
 // The room of one table's kept voters: 1 MB of listed voters and 1 MB of
-// sets. A clean page fills 0.7 MB of sets in its busiest table, a faint or
-// heavy one outgrows them there once.
+// sets. A clean page fills a third of the sets' room in its busiest table.
 constexpr size_t kMaxKeptValues = size_t{1} << 19;
-constexpr size_t kMaxKeptSets = 512;
-constexpr size_t kSetsPerBlock = 32;  // 64 KB
-constexpr int32_t kNoSet = -1;
+constexpr size_t kSetBlockWords = 8192;  // 64 KB
+constexpr size_t kMaxSetBlocks = 16;
+static_assert(library::kFeatureIndexCount < 65536);
 
 struct KeptRun {
   uint32_t First;
   uint32_t Count;
-  int32_t Set;  // index into Sets, or kNoSet for a list
+  VoterSet Set;  // no words for a list
   bool Found;
+};
+
+// The sets of one table, made one after the other in blocks that outlive a
+// fresh start, so that a set never moves once made and memory is asked for
+// once per block. The words after the last set are clear.
+class SetStore {
+ public:
+  // The words of a new set, all clear, with room for every character.
+  uint64_t* Next() {
+    if (used_ + kVoterSetWords > kSetBlockWords) {
+      ++block_;
+      used_ = 0;
+    }
+    if (block_ == blocks_.size()) blocks_.push_back(std::make_unique<Line[]>(kSetBlockWords / kLineWords));
+    return blocks_[block_][0].Words + used_;
+  }
+  // Ends the new set after `words` words.
+  void Take(int32_t words) { used_ += static_cast<size_t>(words); }
+  bool Full() const { return block_ + 1 >= kMaxSetBlocks && used_ + kVoterSetWords > kSetBlockWords; }
+  void Clear() {
+    for (size_t b = 0; b < blocks_.size() && b <= block_; ++b) {
+      std::memset(blocks_[b].get(), 0, (b == block_ ? used_ : kSetBlockWords) * sizeof(uint64_t));
+    }
+    block_ = 0;
+    used_ = 0;
+  }
+
+ private:
+  static constexpr size_t kLineWords = 8;
+  struct alignas(64) Line {
+    uint64_t Words[kLineWords];
+  };
+  std::vector<std::unique_ptr<Line[]>> blocks_;  // made clear
+  size_t block_ = 0;
+  size_t used_ = 0;
 };
 
 struct KeptVoters {
   bool Valid = false;
   uint64_t Version = 0;
   RangeSet Ranges{};
-  std::vector<uint32_t> RunOf;  // by the word's feature index: 1 + the run's number, 0 for none
+  // By the word's feature index: 1 + the run's number, 0 for none (a table
+  // keeps at most one run per feature index).
+  std::vector<uint16_t> RunOf;
   std::vector<KeptRun> Runs;
   std::vector<CharIndex> Values;
-  // The sets, in blocks that outlive a fresh start, so that a set never
-  // moves once made and memory is asked for once per block.
-  std::vector<std::unique_ptr<VoterSet[]>> SetBlocks;
-  size_t SetCount = 0;
+  SetStore Sets;
 
   void Reset(int32_t table, const RangeSet& ranges) {
     RunOf.assign(library::kFeatureIndexCount, 0);
     Runs.clear();
     Values.clear();
-    SetCount = 0;
+    Sets.Clear();
     Valid = true;
     Version = library::TableVersion(table);
     Ranges = ranges;
   }
-  bool Full() const { return Values.size() >= kMaxKeptValues || SetCount >= kMaxKeptSets; }
-
-  // A new set of no character.
-  VoterSet& NewSet() {
-    const size_t block = SetCount / kSetsPerBlock;
-    if (block == SetBlocks.size())
-      SetBlocks.push_back(std::make_unique_for_overwrite<VoterSet[]>(kSetsPerBlock));
-    VoterSet& set = SetBlocks[block][SetCount++ % kSetsPerBlock];
-    std::memset(set.Bits, 0, sizeof(set.Bits));
-    return set;
-  }
-  const VoterSet& SetAt(int32_t i) const {
-    return SetBlocks[static_cast<size_t>(i) / kSetsPerBlock][static_cast<size_t>(i) % kSetsPerBlock];
-  }
+  bool Full() const { return Values.size() >= kMaxKeptValues || Sets.Full(); }
 };
 
 using KeptTables = std::array<std::array<KeptVoters, kFeatureWords>, kModeCount>;
@@ -128,7 +149,7 @@ KeptRun MakeRun(int32_t w, int32_t word, int32_t rangeMode, KeptVoters& kept) {
   const RangeSet ranges = RangesOfMode(rangeMode);
   int32_t indices[kLookupsPerWord];
   const int32_t lookups = LookupIndices(word, indices);
-  KeptRun run{0, 0, kNoSet, false};
+  KeptRun run{0, 0, {}, false};
   size_t total = 0;
   for (int32_t i = 0; i < lookups; ++i) {
     const uint32_t first = lists.Offsets[indices[i]];
@@ -139,18 +160,22 @@ KeptRun MakeRun(int32_t w, int32_t word, int32_t rangeMode, KeptVoters& kept) {
     for (uint32_t k = first; k < end; k += kCacheLineValues) __builtin_prefetch(lists.Values + k);
   }
   if (view.InRangeOnly && total > kMaxListedVoters) {
-    run.Set = static_cast<int32_t>(kept.SetCount);
-    uint64_t* bits = kept.NewSet().Bits;
+    uint64_t* bits = kept.Sets.Next();
+    uint32_t highest = 0;
     for (int32_t i = 0; i < lookups; ++i) {
       const uint32_t end = lists.Offsets[indices[i] + 1];
       for (uint32_t k = lists.Offsets[indices[i]]; k + 1 < end; ++k) {
         const CharIndex c = lists.Values[k];  // the lists hold valid indices only
         bits[c / 64] |= uint64_t{1} << (c % 64);
+        highest = std::max<uint32_t>(highest, c);
       }
     }
+    const auto words = static_cast<int32_t>(highest / 64 / kVoterSetStep + 1) * kVoterSetStep;
+    kept.Sets.Take(words);
+    run.Set = {bits, words};
     return run;
   }
-  static VoterSet seen;  // the characters met so far, cleared after use
+  static uint64_t seen[kVoterSetWords];  // the characters met so far, cleared after use
   run.First = static_cast<uint32_t>(kept.Values.size());
   kept.Values.resize(run.First + total);
   CharIndex* out = kept.Values.data() + run.First;
@@ -160,16 +185,16 @@ KeptRun MakeRun(int32_t w, int32_t word, int32_t rangeMode, KeptVoters& kept) {
     for (uint32_t k = lists.Offsets[indices[i]]; k + 1 < end; ++k) {
       const CharIndex c = lists.Values[k];
       const uint64_t bit = uint64_t{1} << (c % 64);
-      const uint32_t fresh = (seen.Bits[c / 64] & bit) == 0;
+      const uint32_t fresh = (seen[c / 64] & bit) == 0;
       const uint32_t wanted = view.InRangeOnly || InRanges(ranges, c);  // the same for all of a view in range
       out[taken] = c;
       taken += fresh & wanted;
-      seen.Bits[c / 64] |= bit;
+      seen[c / 64] |= bit;
     }
   }
   for (int32_t i = 0; i < lookups; ++i) {
     const uint32_t end = lists.Offsets[indices[i] + 1];
-    for (uint32_t k = lists.Offsets[indices[i]]; k + 1 < end; ++k) seen.Bits[lists.Values[k] / 64] = 0;
+    for (uint32_t k = lists.Offsets[indices[i]]; k + 1 < end; ++k) seen[lists.Values[k] / 64] = 0;
   }
   kept.Values.resize(run.First + taken);
   run.Count = taken;
@@ -179,20 +204,24 @@ KeptRun MakeRun(int32_t w, int32_t word, int32_t rangeMode, KeptVoters& kept) {
 }  // namespace
 
 void FindWordVoters(const int32_t* words, int32_t rangeMode, WordVoters* voters) {
+  // Every word's entry of its table is asked for before the first is read.
+  KeptVoters* keptOf[kFeatureWords];
+  int32_t indexOf[kFeatureWords];
   for (int32_t w = 0; w < kFeatureWords; ++w) {
-    KeptVoters& kept = KeptVotersOf(w, rangeMode);
-    const int32_t index = library::FeatureWordToIndex(words[w]);
+    keptOf[w] = &KeptVotersOf(w, rangeMode);
+    indexOf[w] = library::FeatureWordToIndex(words[w]);
+    __builtin_prefetch(keptOf[w]->RunOf.data() + indexOf[w]);
+  }
+  for (int32_t w = 0; w < kFeatureWords; ++w) {
+    KeptVoters& kept = *keptOf[w];
+    const int32_t index = indexOf[w];
     if (kept.RunOf[index] == 0) {
       if (kept.Full()) kept.Reset(w, kept.Ranges);
       kept.Runs.push_back(MakeRun(w, words[w], rangeMode, kept));
-      kept.RunOf[index] = static_cast<uint32_t>(kept.Runs.size());
+      kept.RunOf[index] = static_cast<uint16_t>(kept.Runs.size());
     }
     const KeptRun& run = kept.Runs[kept.RunOf[index] - 1];
-    if (run.Set != kNoSet) {
-      voters[w] = {&kept.SetAt(run.Set), nullptr, run.Count, run.Found};
-    } else {
-      voters[w] = {nullptr, kept.Values.data() + run.First, run.Count, run.Found};
-    }
+    voters[w] = {run.Set, kept.Values.data() + run.First, run.Count, run.Found};
   }
 }
 

@@ -18,17 +18,23 @@
 
 namespace engine {
 
-// One bit per character index (bit c % 64 of word c / 64), in whole cache
-// lines.
-constexpr int32_t kVoterSetWords = 256;
-struct alignas(64) VoterSet {
-  uint64_t Bits[kVoterSetWords];
-};
+// A set of characters: bit c % 64 of word c / 64 for the words below Words,
+// a multiple of kVoterSetStep, so that a set ends after its highest
+// character (the default library's lists hold no character above 7103, 111
+// words). Bits is aligned to the step.
+constexpr int32_t kVoterSetWords = 256;  // every character index
+constexpr int32_t kVoterSetStep = 4;     // 32 bytes
 static_assert(kVoterSetWords * 64 > library::kMaxCharIndex);
+struct VoterSet {
+  const uint64_t* Bits = nullptr;
+  int32_t Words = 0;  // 0: no character
+
+  bool Has(int32_t c) const { return c / 64 < Words && ((Bits[c / 64] >> (c % 64)) & 1) != 0; }
+};
 
 // A word value's voters: a set, or (few of them) a list, never both.
 struct WordVoters {
-  const VoterSet* Set;              // nullptr when listed
+  VoterSet Set;                     // no words when listed
   const library::CharIndex* First;  // each character once
   uint32_t Count;
   bool Found;  // the library has a list at the value or at a neighbour

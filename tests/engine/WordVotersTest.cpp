@@ -43,10 +43,10 @@ class WordVotersTest : public ::testing::Test {
     FindWordVoters(words, mode, voters);
     if (found != nullptr) *found = voters[w].Found;
     std::vector<library::CharIndex> values;
-    if (voters[w].Set != nullptr) {
+    if (voters[w].Set.Words > 0) {
+      EXPECT_EQ(voters[w].Count, 0u);
       for (int32_t c = 0; c < kVoterSetWords * 64; ++c) {
-        if ((voters[w].Set->Bits[c / 64] >> (c % 64)) & 1)
-          values.push_back(static_cast<library::CharIndex>(c));
+        if (voters[w].Set.Has(c)) values.push_back(static_cast<library::CharIndex>(c));
       }
     } else {
       values.assign(voters[w].First, voters[w].First + voters[w].Count);
@@ -117,7 +117,7 @@ TEST_F(WordVotersTest, ManyVotersMakeASet) {
   words[3] = kWord;
   WordVoters voters[kFeatureWords];
   FindWordVoters(words, kRangeAll, voters);
-  EXPECT_NE(voters[3].Set, nullptr);
+  EXPECT_EQ(voters[3].Set.Words, 208);  // the set ends after the pair's word, 205
   EXPECT_EQ(VotersOf(3, kWord, kRangeAll), expected);
   // The Latin modes read lists of their own ranges only: the pair alone.
   EXPECT_EQ(VotersOf(3, kWord, kRangeLatin), (std::vector<library::CharIndex>{13132}));

@@ -161,16 +161,16 @@ KeptRun MakeRun(int32_t w, int32_t word, int32_t rangeMode, KeptVoters& kept) {
   }
   if (view.InRangeOnly && total > kMaxListedVoters) {
     uint64_t* bits = kept.Sets.Next();
-    uint32_t highest = 0;
     for (int32_t i = 0; i < lookups; ++i) {
       const uint32_t end = lists.Offsets[indices[i] + 1];
       for (uint32_t k = lists.Offsets[indices[i]]; k + 1 < end; ++k) {
         const CharIndex c = lists.Values[k];  // the lists hold valid indices only
         bits[c / 64] |= uint64_t{1} << (c % 64);
-        highest = std::max<uint32_t>(highest, c);
       }
     }
-    const auto words = static_cast<int32_t>(highest / 64 / kVoterSetStep + 1) * kVoterSetStep;
+    int32_t highestWord = kVoterSetWords - 1;
+    while (bits[highestWord] == 0) --highestWord;  // the set holds a character: total > 0
+    const int32_t words = (highestWord / kVoterSetStep + 1) * kVoterSetStep;
     kept.Sets.Take(words);
     run.Set = {bits, words};
     return run;

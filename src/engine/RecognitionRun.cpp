@@ -211,6 +211,28 @@ struct Fill {
     const uint32_t pair = (static_cast<uint32_t>(row[(x - 1) >> 3]) << 8) | row[(x + 1) >> 3];
     return ((pair >> (13 - ((x - 1) & 7))) & 7) ^ (Ink ? 0 : 7);
   }
+  // Whether any pixel of the rectangle is ink, eight pixels at a time.
+  bool AnyInk(int32_t left, int32_t right, int32_t top, int32_t bottom) const {
+    if (left > right) return false;
+    const uint8_t flip = Ink ? 0x00 : 0xFF;
+    const int32_t first = left >> 3;
+    const int32_t last = right >> 3;
+    const auto firstMask = static_cast<uint8_t>(0xFF >> (left & 7));
+    const auto lastMask = static_cast<uint8_t>(0xFF << (7 - (right & 7)));
+    for (int32_t y = top; y <= bottom; ++y) {
+      const uint8_t* row = Bits + static_cast<size_t>(y) * RowBytes;
+      if (first == last) {
+        if ((row[first] ^ flip) & firstMask & lastMask) return true;
+        continue;
+      }
+      if ((row[first] ^ flip) & firstMask) return true;
+      for (int32_t b = first + 1; b < last; ++b) {
+        if (row[b] ^ flip) return true;
+      }
+      if ((row[last] ^ flip) & lastMask) return true;
+    }
+    return false;
+  }
   // The neighbours of a pixel inside the region that are ink, bit d for the
   // neighbour (kFillDx[d], kFillDy[d]).
   uint32_t InkNeighbours(int32_t x, int32_t y) const {
@@ -294,6 +316,7 @@ void CollectComponent(int32_t x, int32_t y) {
     // Strokes inside the inner two thirds of the box belong to the component.
     const int32_t dx = width / kInnerDivisor;
     const int32_t dy = height / kInnerDivisor;
+    if (!fill.AnyInk(box.Left + dx, box.Right - dx, box.Top + dy, box.Bottom - dy)) break;
     for (int32_t ix = box.Left + dx; ix <= box.Right - dx && !ended; ++ix) {
       for (int32_t iy = box.Top + dy; iy <= box.Bottom - dy; ++iy) {
         if (!fill.IsScanInk(ix, iy)) continue;

@@ -25,6 +25,7 @@ using library::CharIndex;
 
 constexpr int32_t kDigits = 6;
 constexpr int32_t kMaxDigit = 4;
+static_assert(kVoterSetStep == 4 && kVoterSetWords % kVoterSetStep == 0);
 constexpr int32_t kModeCount = 4;
 // Up to this many voters are kept as a list (128 bytes): the vote counts a
 // listed voter one at a time, a set's bits all at once.
@@ -168,9 +169,10 @@ KeptRun MakeRun(int32_t w, int32_t word, int32_t rangeMode, KeptVoters& kept) {
         bits[c / 64] |= uint64_t{1} << (c % 64);
       }
     }
-    int32_t highestWord = kVoterSetWords - 1;
-    while (bits[highestWord] == 0) --highestWord;  // the set holds a character: total > 0
-    const int32_t words = (highestWord / kVoterSetStep + 1) * kVoterSetStep;
+    // The set ends after the last step of words that holds a character (it
+    // holds one: total > 0).
+    int32_t words = kVoterSetWords;
+    while ((bits[words - 1] | bits[words - 2] | bits[words - 3] | bits[words - 4]) == 0) words -= kVoterSetStep;
     kept.Sets.Take(words);
     run.Set = {bits, words};
     return run;

@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <numeric>
 
+#include "platform/ByteOrder.h"
+
 namespace engine {
 
 using core::Box;
@@ -74,8 +76,12 @@ void RowRuns(const uint8_t* row, uint8_t flip, int32_t left, int32_t right, std:
   for (int32_t byte = left >> 3; byte <= lastByte; byte += 8) {
     const int32_t x0 = byte * 8;
     uint64_t word = 0;
-    for (int32_t k = 0; k < 8 && byte + k <= lastByte; ++k) {
-      word |= static_cast<uint64_t>(row[byte + k] ^ flip) << (56 - 8 * k);
+    if (byte + 7 <= lastByte) {
+      word = platform::GetBe64(row + byte) ^ (flip ? ~uint64_t{0} : 0);
+    } else {
+      for (int32_t k = 0; byte + k <= lastByte; ++k) {
+        word |= static_cast<uint64_t>(row[byte + k] ^ flip) << (56 - 8 * k);
+      }
     }
     if (x0 < left) word &= ~uint64_t{0} >> (left - x0);
     if (right - x0 + 1 < 64) word &= ~uint64_t{0} << (64 - (right - x0 + 1));

@@ -13,8 +13,9 @@ namespace engine {
 namespace {
 
 // Four machine words side by side; on a processor with 256-bit vector
-// instructions each operation is one instruction.
-using Lanes = uint64_t __attribute__((vector_size(32)));
+// instructions each operation is one instruction. Sets and planes are read
+// and written through it.
+using Lanes = uint64_t __attribute__((vector_size(32), may_alias));
 constexpr int32_t kLaneWords = 4;
 static_assert(kVoterSetStep % kLaneWords == 0);
 constexpr int32_t kCountBits = 5;  // counts of sixteen: 0..16

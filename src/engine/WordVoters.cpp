@@ -7,7 +7,6 @@
 // finds them at once.
 #include "engine/WordVoters.h"
 
-#include <algorithm>
 #include <array>
 #include <cstring>
 #include <memory>

@@ -52,10 +52,11 @@ dir="$(cd "$dir" && pwd)"
 # Pages are named relative to the page set, so that records made from two
 # checkouts compare equal.
 cd "$pages"
-mapfile -t images < <(find . -mindepth 2 -maxdepth 2 -name '*.png' | sed 's|^\./||' | sort)
+mapfile -t images < <(find . -mindepth 2 -maxdepth 2 \( -name '*.png' -o -name '*.bmp' -o -name '*.tif' \) |
+  sed 's|^\./||' | sort)
 ((${#images[@]})) || { echo "output-identity.sh: no pages in $pages" >&2; exit 1; }
 for image in "${images[@]}"; do
-  stem="$(basename "$image" .png)"
+  stem="$(basename "${image%.*}")"
   "$cli" --library "$library" "${extra[@]}" "$image" >"$target/$stem.txt" 2>"$target/$stem.err" || true
   # The timing is the only part of the JSON that may change from run to run.
   "$cli" --library "$library" --format json --json-features "${extra[@]}" "$image" 2>/dev/null |
@@ -68,7 +69,7 @@ if [ "$mode" = record ]; then
 fi
 different=0
 for image in "${images[@]}"; do
-  stem="$(basename "$image" .png)"
+  stem="$(basename "${image%.*}")"
   for kind in txt json; do
     if ! cmp -s "$dir/$stem.$kind" "$target/$stem.$kind"; then
       echo "differs: $stem.$kind"

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "core/Rounding.h"
@@ -77,17 +78,54 @@ struct GridLines {
   LineBits RowFromRight[kCellSize];
 };
 
+// Eight bytes of 0 or 1 (the first in the lowest byte) as eight bits (the
+// first lowest): the product puts byte k's bit at bit 56 + k, and no two of
+// its partial products meet.
+LineBits PackBytes(uint64_t bytes) {
+  return (bytes * 0x0102040810204080ULL) >> 56;
+}
+
+// An 8 × 8 bit matrix, bit 8r + c for row r and column c, transposed.
+LineBits Transpose8(LineBits x) {
+  x = (x & 0xAA55AA55AA55AA55ULL) | ((x & 0x00AA00AA00AA00AAULL) << 7) | ((x >> 7) & 0x00AA00AA00AA00AAULL);
+  x = (x & 0xCCCC3333CCCC3333ULL) | ((x & 0x0000CCCC0000CCCCULL) << 14) | ((x >> 14) & 0x0000CCCC0000CCCCULL);
+  x = (x & 0xF0F0F0F00F0F0F0FULL) | ((x & 0x00000000F0F0F0F0ULL) << 28) | ((x >> 28) & 0x00000000F0F0F0F0ULL);
+  return x;
+}
+
+// A line measured from the other side: bit p becomes bit kCellSize − 1 − p.
+LineBits Reversed(LineBits x) {
+  x = __builtin_bswap64(x);
+  x = ((x >> 4) & 0x0F0F0F0F0F0F0F0FULL) | ((x & 0x0F0F0F0F0F0F0F0FULL) << 4);
+  x = ((x >> 2) & 0x3333333333333333ULL) | ((x & 0x3333333333333333ULL) << 2);
+  x = ((x >> 1) & 0x5555555555555555ULL) | ((x & 0x5555555555555555ULL) << 1);
+  return x >> (64 - kCellSize);
+}
+
+// The columns eight cells at a time; the rows are the columns' bits
+// transposed eight by eight.
 GridLines LinesOfGrid() {
+  static_assert(kCellSize % 8 == 0);
   GridLines lines{};
   for (int32_t i = 0; i < kCellSize; ++i) {
-    for (int32_t j = 0; j < kCellSize; ++j) {
-      const LineBits ink = CellGrid[i][j];
-      lines.ColumnFromTop[i] |= ink << j;
-      lines.ColumnFromBottom[i] |= ink << (kCellSize - 1 - j);
-      lines.RowFromLeft[j] |= ink << i;
-      lines.RowFromRight[j] |= ink << (kCellSize - 1 - i);
+    LineBits column = 0;
+    for (int32_t j = 0; j < kCellSize; j += 8) {
+      uint64_t bytes;
+      std::memcpy(&bytes, &CellGrid[i][j], sizeof(bytes));
+      column |= PackBytes(bytes) << j;
+    }
+    lines.ColumnFromTop[i] = column;
+    lines.ColumnFromBottom[i] = Reversed(column);
+  }
+  for (int32_t i0 = 0; i0 < kCellSize; i0 += 8) {
+    for (int32_t j0 = 0; j0 < kCellSize; j0 += 8) {
+      LineBits block = 0;  // bit 8r + c: column i0 + r, row j0 + c
+      for (int32_t r = 0; r < 8; ++r) block |= ((lines.ColumnFromTop[i0 + r] >> j0) & 0xFF) << (8 * r);
+      block = Transpose8(block);  // bit 8c + r
+      for (int32_t c = 0; c < 8; ++c) lines.RowFromLeft[j0 + c] |= ((block >> (8 * c)) & 0xFF) << i0;
     }
   }
+  for (int32_t j = 0; j < kCellSize; ++j) lines.RowFromRight[j] = Reversed(lines.RowFromLeft[j]);
   return lines;
 }
 

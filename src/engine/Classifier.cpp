@@ -5,8 +5,10 @@
 // twelve values one digit away (in the Latin range modes the lists cut down
 // to the mode's ranges, RangeLists.h), and each character found gets the
 // word's weight once (WordVoters.h keeps those characters per word value).
-// Fixed shape rules adjust the votes of a few characters by the cell's
-// aspect and size; the characters with the best (and a close second) vote
+// Words with many voters are counted for all characters at once
+// (VoteTally.h), the others one voter at a time into the vote table, where
+// fixed shape rules adjust the votes of a few characters by the cell's
+// aspect and size. The characters with the best (and a close second) vote
 // inside the range mode's index ranges become the candidates. The word-pair context then favours
 // likely predecessors in the previous block and seeds votes for likely
 // successors, and the look-alike rules settle a few similar pairs.
@@ -14,13 +16,13 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <string>
 
 #include "core/Rounding.h"
 #include "engine/CellFeatures.h"
 #include "engine/EngineState.h"
 #include "engine/LookAlikeRules.h"
+#include "engine/VoteTally.h"
 #include "engine/WordVoters.h"
 #include "library/CharIndex.h"
 #include "library/TemplateLibrary.h"
@@ -53,10 +55,20 @@ void BuildShapeList(ShapeList<N>& list, const char* utf8) {
   }
 }
 
+// Every change of the vote table marks its character, so that the table is
+// read and cleared where it was written only.
+void MarkVoted(CharIndex c) {
+  VotedChars[c / 64] |= uint64_t{1} << (c % 64);
+}
+
+void AddVote(CharIndex c, int32_t amount) {
+  Votes[c] = static_cast<int16_t>(Votes[c] + amount);
+  MarkVoted(c);
+}
+
 template <size_t N>
 void AddVotes(const ShapeList<N>& list, int32_t amount, size_t from = 0) {
-  for (size_t i = from; i < list.Count; ++i)
-    Votes[list.Items[i]] = static_cast<int16_t>(Votes[list.Items[i]] + amount);
+  for (size_t i = from; i < list.Count; ++i) AddVote(list.Items[i], amount);
 }
 
 // --- voting -------------------------------------------------------------------
@@ -65,6 +77,7 @@ constexpr int32_t kStrongWeight = 3;  // band 0 and crossing words
 constexpr int32_t kWeakWeight = 1;    // bands 1 and 2
 constexpr int32_t kFirstWeakWord = 12;
 constexpr int32_t kLastWeakWord = 27;
+static_assert(kLastWeakWord - kFirstWeakWord + 1 == kTallyWords && kFeatureWords == 2 * kTallyWords);
 
 int32_t WeightOfWord(int32_t w) {
   return (w >= kFirstWeakWord && w <= kLastWeakWord) ? kWeakWeight : kStrongWeight;
@@ -72,17 +85,30 @@ int32_t WeightOfWord(int32_t w) {
 
 constexpr size_t kCacheLineValues = 64 / sizeof(CharIndex);
 
-// Every word gives its weight to each of its voters (each character once).
-// All the voters' memory is asked for before the first vote is counted.
+VoteTally Tally;
+
+// Every word gives its weight to each of its voters (each character once):
+// listed voters into the vote table, sets into the tally. All the listed
+// voters' memory is asked for before the first vote is counted.
 void Vote(const WordVoters* voters) {
   for (int32_t w = 0; w < kFeatureWords; ++w) {
     for (uint32_t k = 0; k < voters[w].Count; k += kCacheLineValues) __builtin_prefetch(voters[w].First + k);
   }
+  VoterSet strong[kTallyWords];
+  VoterSet weak[kTallyWords];
+  int32_t strongCount = 0;
+  int32_t weakCount = 0;
   for (int32_t w = 0; w < kFeatureWords; ++w) {
-    const auto weight = static_cast<int16_t>(WeightOfWord(w));
+    const int32_t weight = WeightOfWord(w);
     const CharIndex* first = voters[w].First;
-    for (uint32_t k = 0; k < voters[w].Count; ++k) Votes[first[k]] = static_cast<int16_t>(Votes[first[k]] + weight);
+    for (uint32_t k = 0; k < voters[w].Count; ++k) AddVote(first[k], weight);
+    if (weight == kStrongWeight) {
+      strong[strongCount++] = voters[w].Set;
+    } else {
+      weak[weakCount++] = voters[w].Set;
+    }
   }
+  TallyVotes(strong, weak, Tally);
 }
 
 // --- shape rules --------------------------------------------------------------
@@ -101,10 +127,7 @@ void ApplyShapeRules(const CharBlock& block, int32_t F) {
   if (F >= kWideAspect) {
     AddVotes(WideShapes, kWideBonus);
   } else {
-    if (WideShapes.Count > 0) {
-      const CharIndex one = WideShapes.Items[0];
-      Votes[one] = static_cast<int16_t>(Votes[one] + (F >= kLowWideAspect ? kShapeStep : -kWideBonus));
-    }
+    if (WideShapes.Count > 0) AddVote(WideShapes.Items[0], F >= kLowWideAspect ? kShapeStep : -kWideBonus);
     AddVotes(WideShapes, -kWideBonus, 1);
     if (F > kNarrowPenaltyAbove) AddVotes(NarrowShapes, -kShapeStep);
     if (F <= kNarrowBonusUpTo) AddVotes(NarrowShapes, kShapeStep);
@@ -139,83 +162,77 @@ struct Tiers {
   int32_t SecondCount = 0;
 };
 
-// The scans over the vote table run once per classification over up to
-// 15886 votes; where the processor has wider vector instructions they take
-// them (the choice is made once, when the program is loaded).
-#define PELLAR_VECTOR_SCAN __attribute__((target_clones("avx2", "default")))
+static_assert(kTallyFloor == kBestFloor, "the tally marks every vote that can make a candidate");
 
-PELLAR_VECTOR_SCAN int16_t MaxOfRange(const IndexRange& r) {
-  int16_t m = INT16_MIN;
-  for (int32_t c = r.First; c <= r.Last; ++c) m = std::max(m, Votes[c]);
-  return m;
-}
+// A character inside the ranges whose vote can make it a candidate.
+struct Contender {
+  CharIndex Index;
+  int16_t Vote;
+};
+Contender Contenders[kVoteEntries];
 
-PELLAR_VECTOR_SCAN int16_t MaxBelowOfRange(const IndexRange& r, int16_t limit) {
-  int32_t m = INT16_MIN;  // an int accumulator lets the compiler vectorise the select
-  for (int32_t c = r.First; c <= r.Last; ++c) {
-    const int32_t v = Votes[c];
-    m = std::max(m, v < limit ? v : int32_t{INT16_MIN});
-  }
-  return static_cast<int16_t>(m);
-}
-
-PELLAR_VECTOR_SCAN int32_t CountOfRange(const IndexRange& r, int16_t value) {
+// The characters inside the ranges with a vote of the best floor or more, in
+// the order the ranges search them (by index inside each range): those the
+// tally marks and those the vote table holds a vote for. Returns their number.
+int32_t GatherContenders(const RangeSet& ranges) {
   int32_t n = 0;
-  for (int32_t c = r.First; c <= r.Last; ++c) n += (Votes[c] == value);
+  for (int32_t i = 0; i < ranges.Count; ++i) {
+    const IndexRange& r = ranges.Ranges[i];
+    for (int32_t word = r.First / 64; word <= r.Last / 64; ++word) {
+      uint64_t bits = VotedChars[word] | AtFloorOfWord(Tally, word);
+      if (word == r.First / 64) bits &= ~uint64_t{0} << (r.First % 64);
+      if (word == r.Last / 64 && r.Last % 64 != 63) bits &= (uint64_t{1} << (r.Last % 64 + 1)) - 1;
+      for (; bits != 0; bits &= bits - 1) {
+        const int32_t c = word * 64 + __builtin_ctzll(bits);
+        const int32_t vote = TalliedVote(Tally, c) + Votes[c];
+        if (vote >= kBestFloor) Contenders[n++] = {static_cast<CharIndex>(c), static_cast<int16_t>(vote)};
+      }
+    }
+  }
   return n;
 }
 
 // The result of visiting the votes one by one in range order with the
-// running best/second rule, computed in vectorisable passes: with a maximum
-// of 32 or more the best is that maximum and the second the larger of 31 and
-// the largest vote below it, each with its count. Below 32 nothing becomes a
-// candidate and only the best value matters.
-Tiers FindTiers(const RangeSet& ranges) {
+// running best/second rule: with a maximum of 32 or more the best is that
+// maximum and the second the larger of 31 and the largest vote below it,
+// each with its count. Below 32 nothing becomes a candidate and only the best
+// value matters. Votes below 31 play no part, so the contenders suffice.
+Tiers FindTiers(const Contender* contenders, int32_t count) {
   Tiers t;
   int16_t maxVote = INT16_MIN;
-  for (int32_t i = 0; i < ranges.Count; ++i) maxVote = std::max(maxVote, MaxOfRange(ranges.Ranges[i]));
+  for (int32_t i = 0; i < count; ++i) maxVote = std::max(maxVote, contenders[i].Vote);
   if (maxVote <= kBestFloor) return t;
   t.Best = maxVote;
   int16_t below = kBestFloor;
-  for (int32_t i = 0; i < ranges.Count; ++i)
-    below = std::max(below, MaxBelowOfRange(ranges.Ranges[i], maxVote));
+  for (int32_t i = 0; i < count; ++i) {
+    const int16_t v = contenders[i].Vote;
+    if (v < maxVote) below = std::max(below, v);
+  }
   t.Second = below;
-  for (int32_t i = 0; i < ranges.Count; ++i) {
-    t.BestCount += CountOfRange(ranges.Ranges[i], t.Best);
-    t.SecondCount += CountOfRange(ranges.Ranges[i], t.Second);
+  for (int32_t i = 0; i < count; ++i) {
+    t.BestCount += contenders[i].Vote == t.Best;
+    t.SecondCount += contenders[i].Vote == t.Second;
   }
   if (t.Best - t.Second > kMaxTierGap || t.Second == 0 || t.BestCount >= kMaxCandidates) t.SecondCount = 0;
   return t;
 }
 
-// The votes are scanned in chunks; a chunk whose largest vote is below the
-// second value holds no candidate and is skipped.
-constexpr int32_t kScanChunk = 64;
-
 // Writes the candidates and returns their number.
-int32_t CollectCandidates(CharBlock& block, const RangeSet& ranges, const Tiers& t) {
+int32_t CollectCandidates(CharBlock& block, const Contender* contenders, int32_t count, const Tiers& t) {
   const int32_t n = std::min(t.BestCount + t.SecondCount, kMaxCandidates);
   int32_t bestPos = 0;
   int32_t secondPos = t.BestCount;
   const bool withSecond = t.SecondCount > 0;
-  auto take = [&](int32_t c) {
-    const int16_t v = Votes[c];
+  for (int32_t i = 0; i < count; ++i) {
+    const int16_t v = contenders[i].Vote;
     if (v == t.Best) {
       if (bestPos < kMaxCandidates) {
-        block.Codes[bestPos] = library::IndexToCode(static_cast<CharIndex>(c));
+        block.Codes[bestPos] = library::IndexToCode(contenders[i].Index);
         block.Scores[bestPos++] = t.Best;
       }
     } else if (withSecond && v == t.Second && secondPos < kMaxCandidates) {
-      block.Codes[secondPos] = library::IndexToCode(static_cast<CharIndex>(c));
+      block.Codes[secondPos] = library::IndexToCode(contenders[i].Index);
       block.Scores[secondPos++] = t.Second;
-    }
-  };
-  for (int32_t i = 0; i < ranges.Count; ++i) {
-    const IndexRange& r = ranges.Ranges[i];
-    for (int32_t first = r.First; first <= r.Last; first += kScanChunk) {
-      const IndexRange chunk{first, std::min(first + kScanChunk - 1, r.Last)};
-      if (MaxOfRange(chunk) < t.Second) continue;
-      for (int32_t c = chunk.First; c <= chunk.Last; ++c) take(c);
     }
   }
   return n;
@@ -246,7 +263,10 @@ void SeedSuccessors(const uint16_t* record) {
   const uint16_t* successors = record + record[0];
   const uint16_t count = successors[0];
   for (uint16_t e = 1; e < count; ++e) {
-    if (successors[e] <= library::kMaxCharIndex) Votes[successors[e]] = kSeedVote;
+    if (successors[e] <= library::kMaxCharIndex) {
+      Votes[successors[e]] = kSeedVote;
+      MarkVoted(successors[e]);
+    }
   }
 }
 
@@ -281,7 +301,11 @@ void BuildShapeLists() {
 }
 
 void ClearVotes() {
-  std::memset(Votes, 0, sizeof(Votes));
+  for (int32_t word = 0; word < kVotedCharWords; ++word) {
+    for (uint64_t bits = VotedChars[word]; bits != 0; bits &= bits - 1)
+      Votes[word * 64 + __builtin_ctzll(bits)] = 0;
+    VotedChars[word] = 0;
+  }
 }
 
 int32_t AspectTimesTen(const CharBlock& block) {
@@ -291,7 +315,6 @@ int32_t AspectTimesTen(const CharBlock& block) {
 }
 
 void ClassifyCell(CharBlock& block, int32_t rangeMode, bool useContext) {
-  std::memset(LastWord, 0xFF, sizeof(LastWord));  // every entry −1
   PackFeatures(block);
   WordVoters voters[kFeatureWords];
   FindWordVoters(block.Features, rangeMode, voters);
@@ -302,8 +325,9 @@ void ClassifyCell(CharBlock& block, int32_t rangeMode, bool useContext) {
   ApplyShapeRules(block, F);
 
   const RangeSet ranges = RangesOfMode(rangeMode);
-  const Tiers tiers = FindTiers(ranges);
-  const int32_t n = (tiers.Best > kBestFloor) ? CollectCandidates(block, ranges, tiers) : 0;
+  const int32_t contenders = GatherContenders(ranges);
+  const Tiers tiers = FindTiers(Contenders, contenders);
+  const int32_t n = (tiers.Best > kBestFloor) ? CollectCandidates(block, Contenders, contenders, tiers) : 0;
   block.Codes[n] = 0;
   block.Scores[n] = 0;
   const int32_t penalty = ShapePenalty(F);

@@ -51,7 +51,7 @@ int32_t EdgeProfile[kEdgeProfiles][kCellSize];
 int32_t FeatureDigits[kFeatureWords][kFeatureDigits];
 
 int16_t Votes[kVoteEntries];
-int8_t LastWord[kVoteEntries];
+uint64_t VotedChars[kVotedCharWords];
 
 ShapeList<5> WideShapes;
 ShapeList<11> NarrowShapes;

@@ -176,11 +176,13 @@ extern int32_t EdgeProfile[kEdgeProfiles][kCellSize];
 extern int32_t FeatureDigits[kFeatureWords][kFeatureDigits];
 
 // The vote table over the library's character indices (Classifier): the
-// votes of the cell being classified, and the number of the last feature
-// word that voted for each character (−1: none yet).
+// votes of the cell being classified that are not tallied (listed voters,
+// shape rules, the context's seeds), and one bit per character whose entry
+// may be other than 0.
 constexpr int32_t kVoteEntries = 15887;
+constexpr int32_t kVotedCharWords = (kVoteEntries + 63) / 64;
 extern int16_t Votes[kVoteEntries];
-extern int8_t LastWord[kVoteEntries];
+extern uint64_t VotedChars[kVotedCharWords];
 
 // Characters whose shape the classifier rewards or penalises by the cell's
 // proportions, as library indices; built at start-up from the code table.

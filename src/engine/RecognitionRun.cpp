@@ -202,6 +202,46 @@ struct Fill {
   void Erase(int32_t x, int32_t y) const {
     Bits[static_cast<size_t>(y) * RowBytes + (x >> 3)] ^= static_cast<uint8_t>(0x80 >> (x & 7));
   }
+  bool Inside(int32_t x, int32_t y) const { return x > Left && x < Right && y > Top && y < Bottom; }
+  // Whether pixels x − 1, x and x + 1 of row y are ink, as bits 2, 1 and 0:
+  // the bytes of x − 1 and x + 1 side by side (one byte twice when they
+  // share it) hold the three pixels next to each other.
+  uint32_t InkOfThree(int32_t x, int32_t y) const {
+    const uint8_t* row = Bits + static_cast<size_t>(y) * RowBytes;
+    const uint32_t pair = (static_cast<uint32_t>(row[(x - 1) >> 3]) << 8) | row[(x + 1) >> 3];
+    return ((pair >> (13 - ((x - 1) & 7))) & 7) ^ (Ink ? 0 : 7);
+  }
+  // Whether any pixel of the rectangle is ink, eight pixels at a time.
+  bool AnyInk(int32_t left, int32_t right, int32_t top, int32_t bottom) const {
+    if (left > right) return false;
+    const uint8_t flip = Ink ? 0x00 : 0xFF;
+    const int32_t first = left >> 3;
+    const int32_t last = right >> 3;
+    const auto firstMask = static_cast<uint8_t>(0xFF >> (left & 7));
+    const auto lastMask = static_cast<uint8_t>(0xFF << (7 - (right & 7)));
+    for (int32_t y = top; y <= bottom; ++y) {
+      const uint8_t* row = Bits + static_cast<size_t>(y) * RowBytes;
+      if (first == last) {
+        if ((row[first] ^ flip) & firstMask & lastMask) return true;
+        continue;
+      }
+      if ((row[first] ^ flip) & firstMask) return true;
+      for (int32_t b = first + 1; b < last; ++b) {
+        if (row[b] ^ flip) return true;
+      }
+      if ((row[last] ^ flip) & lastMask) return true;
+    }
+    return false;
+  }
+  // The neighbours of a pixel inside the region that are ink, bit d for the
+  // neighbour (kFillDx[d], kFillDy[d]).
+  uint32_t InkNeighbours(int32_t x, int32_t y) const {
+    const uint32_t above = InkOfThree(x, y - 1);
+    const uint32_t here = InkOfThree(x, y);
+    const uint32_t below = InkOfThree(x, y + 1);
+    return ((above >> 2) & 1) | (((above >> 1) & 1) << 1) | ((above & 1) << 2) | ((here & 1) << 3) |
+           ((below & 1) << 4) | (((below >> 1) & 1) << 5) | (((below >> 2) & 1) << 6) | (((here >> 2) & 1) << 7);
+  }
 };
 
 enum class StackState { Room, Full };
@@ -241,13 +281,24 @@ void CollectComponent(int32_t x, int32_t y) {
       int32_t px, py;
       PopPoint(px, py);
       AppendToLog(px, py);
-      for (int32_t d = 0; d < 8; ++d) {
+      // Inside the region all eight neighbours are read at once; on its
+      // edge one by one.
+      uint32_t ink = 0;
+      if (fill.Inside(px, py)) {
+        ink = fill.InkNeighbours(px, py);
+      } else {
+        for (int32_t d = 0; d < 8; ++d) {
+          const int32_t nx = px + kFillDx[d];
+          const int32_t ny = py + kFillDy[d];
+          if (nx >= fill.Left && nx <= fill.Right && ny >= fill.Top && ny <= fill.Bottom && fill.IsScanInk(nx, ny)) {
+            ink |= 1u << d;
+          }
+        }
+      }
+      for (; ink != 0; ink &= ink - 1) {
+        const int32_t d = __builtin_ctz(ink);
         const int32_t nx = px + kFillDx[d];
         const int32_t ny = py + kFillDy[d];
-        if (nx < fill.Left || nx > fill.Right || ny < fill.Top || ny > fill.Bottom ||
-            !fill.IsScanInk(nx, ny)) {
-          continue;
-        }
         PushPoint(nx, ny);
         box.Left = std::min(box.Left, nx);
         box.Right = std::max(box.Right, nx);
@@ -265,6 +316,7 @@ void CollectComponent(int32_t x, int32_t y) {
     // Strokes inside the inner two thirds of the box belong to the component.
     const int32_t dx = width / kInnerDivisor;
     const int32_t dy = height / kInnerDivisor;
+    if (!fill.AnyInk(box.Left + dx, box.Right - dx, box.Top + dy, box.Bottom - dy)) break;
     for (int32_t ix = box.Left + dx; ix <= box.Right - dx && !ended; ++ix) {
       for (int32_t iy = box.Top + dy; iy <= box.Bottom - dy; ++iy) {
         if (!fill.IsScanInk(ix, iy)) continue;

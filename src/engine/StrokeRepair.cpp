@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <numeric>
 
+#include "platform/ByteOrder.h"
+
 namespace engine {
 
 using core::Box;
@@ -63,21 +65,37 @@ class Components {
   std::vector<int64_t> pixels_;
 };
 
-// The runs of ink of one row between left and right.
+// The runs of ink of one row between left and right, found 64 pixels at a
+// time: the bytes in reading order make a word whose highest bit is the
+// leftmost pixel (pixels outside the region count as paper), and a run starts
+// at the first ink bit and ends before the next paper bit.
 void RowRuns(const uint8_t* row, uint8_t flip, int32_t left, int32_t right, std::vector<Run>& runs) {
   runs.clear();
   int32_t start = -1;
-  for (int32_t bx = left >> 3; bx <= right >> 3; ++bx) {
-    const uint8_t byte = row[bx] ^ flip;
-    if (start < 0 && byte == 0) continue;
-    if (start >= 0 && byte == 0xFF) continue;
-    for (int32_t bit = 0; bit < 8; ++bit) {
-      const int32_t x = bx * 8 + bit;
-      if (x < left || x > right) continue;
-      const bool ink = (byte >> (7 - bit)) & 1;
-      if (ink && start < 0) start = x;
-      if (!ink && start >= 0) {
-        runs.push_back({start, x - 1, -1});
+  const int32_t lastByte = right >> 3;
+  for (int32_t byte = left >> 3; byte <= lastByte; byte += 8) {
+    const int32_t x0 = byte * 8;
+    uint64_t word = 0;
+    if (byte + 7 <= lastByte) {
+      word = platform::GetBe64(row + byte) ^ (flip ? ~uint64_t{0} : 0);
+    } else {
+      for (int32_t k = 0; byte + k <= lastByte; ++k) {
+        word |= static_cast<uint64_t>(row[byte + k] ^ flip) << (56 - 8 * k);
+      }
+    }
+    if (x0 < left) word &= ~uint64_t{0} >> (left - x0);
+    if (right - x0 + 1 < 64) word &= ~uint64_t{0} << (64 - (right - x0 + 1));
+    for (int32_t pos = 0; pos < 64;) {
+      if (start < 0) {
+        const uint64_t ink = word << pos;
+        if (ink == 0) break;
+        pos += __builtin_clzll(ink);
+        start = x0 + pos;
+      } else {
+        const uint64_t paper = ~word << pos;  // the bits shifted in are not paper: the run goes on
+        if (paper == 0) break;
+        pos += __builtin_clzll(paper);
+        runs.push_back({start, x0 + pos - 1, -1});
         start = -1;
       }
     }

@@ -1,10 +1,12 @@
 // Little-endian integers in byte buffers, as the file formats of the program
-// (bitmaps, ground-truth files, library tables) store them.
+// (bitmaps, ground-truth files, library tables) store them; and eight bytes
+// of a monochrome page row as one word, its first pixel highest.
 #pragma once
 
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace platform {
@@ -18,6 +20,12 @@ inline uint32_t GetLe32(const uint8_t* p) {
 }
 inline uint64_t GetLe64(const uint8_t* p) {
   return uint64_t{GetLe32(p)} | (uint64_t{GetLe32(p + 4)} << 32);
+}
+inline uint64_t GetBe64(const uint8_t* p) {
+  uint64_t v;
+  std::memcpy(&v, p, sizeof v);
+  if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap64(v);
+  return v;
 }
 inline void PutLe16(uint8_t* p, uint16_t v) {
   p[0] = static_cast<uint8_t>(v);

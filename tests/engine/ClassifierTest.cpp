@@ -204,6 +204,35 @@ TEST_F(ClassifierTest, ShapeRules) {
   EXPECT_EQ(ScoreOfSize(block_, 40, 40), 32);
 }
 
+// With seventy other characters at every word, each word's voters are a set
+// and are counted all at once; the tiers and the shape rules come out as they
+// do with few voters, also where a shape bonus lifts a tallied 30 over the
+// floor or a penalty takes a tallied 64 down.
+TEST_F(ClassifierTest, ManyVotersPerWord) {
+  for (int32_t f = 0; f < 70 * kFeatureWords; ++f)
+    Teach(library::IndexToCode(static_cast<library::CharIndex>(1000 + f)), {f % kFeatureWords});
+  TeachVotes(Hanzi(1), 10, 1);  // 31
+  TeachVotes(Hanzi(2), 10, 2);  // 32
+  TeachVotes(Hanzi(3), 10, 0);  // 30
+  TeachVotes(Hanzi(4), 10, 2);  // 32
+  Classify();
+  ASSERT_EQ(CandidateCount(), 3);
+  EXPECT_EQ(block_.Codes[0], Hanzi(2));
+  EXPECT_EQ(block_.Codes[1], Hanzi(4));
+  EXPECT_EQ(block_.Scores[1], 32);
+  EXPECT_EQ(block_.Codes[2], Hanzi(1));
+  EXPECT_EQ(block_.Scores[2], 31);
+
+  TeachVotes(kFullStop, 10, 0);                // 30
+  EXPECT_EQ(ScoreOfSize(block_, 15, 15), 32);  // small: +2, beside the hanzi's 32
+  EXPECT_EQ(block_.Codes[0], kFullStop);       // the lowest index of the three
+  TeachVotes(kOne, 16, 16);
+  EXPECT_EQ(ScoreOfSize(block_, 40, 40), 34);  // F = 10: −30
+  EXPECT_EQ(block_.Codes[0], kOne);
+  EXPECT_EQ(block_.Codes[1], Hanzi(2));
+  EXPECT_EQ(block_.Scores[1], 32);
+}
+
 TEST_F(ClassifierTest, RangeModesRestrictAndOrderCandidates) {
   TeachVotes(Hanzi(0), 16, 12);  // 60
   TeachVotes(kFullA, 13, 1);     // 40

@@ -134,6 +134,25 @@ TEST_F(RunComponentTest, FillStaysInsideTheRegion) {
   EXPECT_TRUE(ScanInk(100, 55));
 }
 
+// Neighbours touching only at a corner join, in either palette, wherever the
+// three pixels around one fall in the bytes (inside a byte, across two).
+TEST_F(RunComponentTest, CornersJoinAcrossBytesInEitherPalette) {
+  for (const bool inkIsOne : {true, false}) {
+    platform::Bitmap page = enginetest::MakePage(64, 64, inkIsOne);
+    for (int32_t k = 0; k < 20; ++k) DrawBox(page, 5 + k, 5 + k, 10 + k % 2, 10 + k % 2);  // a zigzag
+    DrawBox(page, 24, 24, 12, 30);  // a bar down from its end: 19 pixels
+    DrawBox(page, 25, 25, 31, 31);  // a corner below it
+    Load(page);
+    engine::CollectComponent(5, 10);
+    EXPECT_EQ(engine::LogTop, 20 + 19 + 1) << inkIsOne;
+    EXPECT_EQ(Collected(), "5-25/10-31") << inkIsOne;
+    for (int32_t y = 0; y < 64; ++y) {
+      for (int32_t x = 0; x < 64; ++x) ASSERT_FALSE(ScanInk(x, y)) << x << "," << y;
+    }
+    enginetest::ResetEngineState();
+  }
+}
+
 TEST_F(RunComponentTest, LargeBlobsRestartTheLogAndStopWhenTheStackIsNearlyFull) {
   // A solid 1000 x 1000 blob: the log passes the stack (and is restarted) and
   // the stack later nearly fills, so the fill stops before the blob is done;

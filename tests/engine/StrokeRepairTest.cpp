@@ -49,6 +49,32 @@ TEST(StrokeRepairTest, CountsTinyAndWholeComponents8Connected) {
 
 // Specks and ragged edges around wide strokes are no broken strokes: the ink
 // of the region lies mostly in runs wider than a thin stroke.
+// Runs are found 64 pixels at a time: a run across the words stays one run,
+// the region cuts it at its edges, also inside a byte, and a run that ends
+// where a word ends is not joined to the ink of the next word, in either
+// palette.
+TEST(StrokeRepairTest, RunsAcrossWordsAndRegionEdges) {
+  for (const bool inkIsOne : {true, false}) {
+    platform::Bitmap page = enginetest::MakePage(200, 10, inkIsOne);
+    enginetest::DrawBox(page, 5, 150, 2, 2);
+    enginetest::DrawBox(page, 60, 63, 6, 6);
+    enginetest::DrawBox(page, 65, 75, 6, 6);
+    const Bits bits(page);
+    auto width = [&](Box region) {
+      return engine::CountFragments(bits.Data, bits.RowBytes, bits.Ink, region).StrokeWidth;
+    };
+    EXPECT_EQ(width(Box{0, 199, 0, 4}), 146);
+    EXPECT_EQ(width(Box{7, 140, 0, 4}), 134);
+    EXPECT_EQ(width(Box{64, 127, 0, 4}), 64);
+    EXPECT_EQ(width(Box{150, 199, 0, 4}), 1);
+    EXPECT_EQ(width(Box{151, 199, 0, 9}), 0);  // no ink
+    EXPECT_EQ(width(Box{0, 199, 5, 9}), 11);   // runs of 4 and 11: the median pixel is in the 11
+    const engine::FragmentCount count =
+        engine::CountFragments(bits.Data, bits.RowBytes, bits.Ink, Box{61, 65, 5, 9});
+    EXPECT_EQ(count.Tiny, 2);  // 61..63 and 65: apart
+  }
+}
+
 TEST(StrokeRepairTest, WideStrokesWithSpecksAreNotBroken) {
   platform::Bitmap page = enginetest::MakePage(64, 40);
   for (int32_t x = 2; x <= 20; x += 3) enginetest::DrawPixel(page, x, 2);  // seven specks

@@ -1,11 +1,10 @@
 // The voters of a feature word: every character of the lists at the word's
 // value and at its twelve neighbours exactly once, in the range mode's
-// lists; kept runs follow every change of the library and survive being
-// dropped.
+// lists, as a list or (many of them) as a set; kept voters follow every
+// change of the library and survive being dropped.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 #include "engine/Classifier.h"
@@ -40,12 +39,19 @@ class WordVotersTest : public ::testing::Test {
     int32_t words[kFeatureWords];
     std::fill(words, words + kFeatureWords, 444444);
     words[w] = word;
-    std::memset(LastWord, 0xFF, sizeof(LastWord));
     WordVoters voters[kFeatureWords];
     FindWordVoters(words, mode, voters);
     if (found != nullptr) *found = voters[w].Found;
-    std::vector<library::CharIndex> values(voters[w].First, voters[w].First + voters[w].Count);
-    std::sort(values.begin(), values.end());
+    std::vector<library::CharIndex> values;
+    if (voters[w].Set.Words > 0) {
+      EXPECT_EQ(voters[w].Count, 0u);
+      for (int32_t c = 0; c < kVoterSetWords * 64; ++c) {
+        if (voters[w].Set.Has(c)) values.push_back(static_cast<library::CharIndex>(c));
+      }
+    } else {
+      values.assign(voters[w].First, voters[w].First + voters[w].Count);
+      std::sort(values.begin(), values.end());
+    }
     return values;
   }
 };
@@ -89,6 +95,36 @@ TEST_F(WordVotersTest, KeptRunsFollowTheLibrary) {
   EXPECT_EQ(VotersOf(9, kWord, kRangeAll), (std::vector<library::CharIndex>{287}));
   library::ClearLibrary();
   EXPECT_EQ(VotersOf(9, kWord, kRangeAll), (std::vector<library::CharIndex>{}));
+}
+
+// Many voters are kept as a set, with the same characters a list would hold:
+// each once, from the value and its neighbours, only those inside the ranges.
+TEST_F(WordVotersTest, ManyVotersMakeASet) {
+  const int32_t index = library::FeatureWordToIndex(kWord);
+  std::vector<library::CharIndex> expected;
+  for (int32_t k = 0; k < 150; ++k) {
+    const CharCode code = MakeCode(static_cast<uint8_t>(0xB0 + k / 90), static_cast<uint8_t>(0xA1 + k % 90));
+    library::LibraryAdd(3, k % 2 == 0 ? index : library::FeatureWordToIndex(kWord + 10), code);
+    if (k % 3 == 0) library::LibraryAdd(3, library::FeatureWordToIndex(kWord - 1), code);  // met twice
+    expected.push_back(library::CodeToIndex(code));
+  }
+  library::LibraryAdd(3, index, kPair);
+  library::LibraryAdd(3, library::FeatureWordToIndex(kWord + 2), MakeCode('x', 'y'));  // two steps away
+  expected.push_back(13132);
+  std::sort(expected.begin(), expected.end());
+  int32_t words[kFeatureWords];
+  std::fill(words, words + kFeatureWords, 444444);
+  words[3] = kWord;
+  WordVoters voters[kFeatureWords];
+  FindWordVoters(words, kRangeAll, voters);
+  EXPECT_EQ(voters[3].Set.Words, 208);  // the set ends after the pair's word, 205
+  EXPECT_EQ(VotersOf(3, kWord, kRangeAll), expected);
+  // The Latin modes read lists of their own ranges only: the pair alone.
+  EXPECT_EQ(VotersOf(3, kWord, kRangeLatin), (std::vector<library::CharIndex>{13132}));
+  while (!ModeLists(3, kRangeLatin).InRangeOnly) {
+  }
+  DropWordVoters();
+  EXPECT_EQ(VotersOf(3, kWord, kRangeLatin), (std::vector<library::CharIndex>{13132}));
 }
 
 }  // namespace

@@ -188,6 +188,25 @@ bool RepairPageIfBroken() {
   return true;
 }
 
+// The bytes of a row that hold columns left … right, and for each of them
+// the bits of those columns (a byte's first pixel is its highest bit).
+struct ByteSpan {
+  int32_t First, Last;
+  uint8_t FirstMask, LastMask;
+
+  ByteSpan(int32_t left, int32_t right)
+      : First(left >> 3),
+        Last(right >> 3),
+        FirstMask(static_cast<uint8_t>(0xFF >> (left & 7))),
+        LastMask(static_cast<uint8_t>(0xFF << (7 - (right & 7)))) {}
+  uint8_t Columns(int32_t bx) const {
+    uint8_t mask = 0xFF;
+    if (bx == First) mask &= FirstMask;
+    if (bx == Last) mask &= LastMask;
+    return mask;
+  }
+};
+
 // Direct access to ScanBits for the fill: the ink test and the erasure of one
 // pixel, and the region the fill stays in.
 struct Fill {
@@ -215,21 +234,12 @@ struct Fill {
   bool AnyInk(int32_t left, int32_t right, int32_t top, int32_t bottom) const {
     if (left > right) return false;
     const uint8_t flip = Ink ? 0x00 : 0xFF;
-    const int32_t first = left >> 3;
-    const int32_t last = right >> 3;
-    const auto firstMask = static_cast<uint8_t>(0xFF >> (left & 7));
-    const auto lastMask = static_cast<uint8_t>(0xFF << (7 - (right & 7)));
+    const ByteSpan span(left, right);
     for (int32_t y = top; y <= bottom; ++y) {
       const uint8_t* row = Bits + static_cast<size_t>(y) * RowBytes;
-      if (first == last) {
-        if ((row[first] ^ flip) & firstMask & lastMask) return true;
-        continue;
+      for (int32_t bx = span.First; bx <= span.Last; ++bx) {
+        if ((row[bx] ^ flip) & span.Columns(bx)) return true;
       }
-      if ((row[first] ^ flip) & firstMask) return true;
-      for (int32_t b = first + 1; b < last; ++b) {
-        if (row[b] ^ flip) return true;
-      }
-      if ((row[last] ^ flip) & lastMask) return true;
     }
     return false;
   }
@@ -409,18 +419,13 @@ RunOutcome ScanPage() {
     ~PendingGuard() { ReleasePendingBlocks(); }
   } guard;
 
-  const int32_t firstByte = Job.Left >> 3;
-  const int32_t lastByte = Job.Right >> 3;
-  const uint8_t firstMask = static_cast<uint8_t>(0xFF >> (Job.Left & 7));
-  const uint8_t lastMask = static_cast<uint8_t>(0xFF << (7 - (Job.Right & 7)));
+  const ByteSpan span(Job.Left, Job.Right);
   // Ink bits read as 1 after this flip.
   const uint8_t flip = InkValue ? 0x00 : 0xFF;
   for (int32_t y = Job.Top; y <= Job.Bottom; ++y) {
     const uint8_t* row = ScanBits.data() + static_cast<size_t>(y) * RowBytes;
-    for (int32_t bx = firstByte; bx <= lastByte; ++bx) {
-      uint8_t edges = 0xFF;
-      if (bx == firstByte) edges &= firstMask;
-      if (bx == lastByte) edges &= lastMask;
+    for (int32_t bx = span.First; bx <= span.Last; ++bx) {
+      uint8_t edges = span.Columns(bx);
       // The fills only erase pixels, so the byte is read again after each one.
       for (uint8_t ink = (row[bx] ^ flip) & edges; ink != 0; ink = (row[bx] ^ flip) & edges) {
         const int bit = std::countl_zero(ink);

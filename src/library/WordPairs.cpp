@@ -52,10 +52,13 @@ std::vector<uint16_t> WordsFrom(const std::vector<uint8_t>& data, size_t start) 
   return words;
 }
 
-// Entries of a list that starts with its count word (a count of 0 or 1 is
-// an empty list).
+// Entries of a list whose count word is `count` (a count of 0 or 1 is an
+// empty list).
+size_t EntriesOf(size_t count) {
+  return count > 1 ? count - 1 : 0;
+}
 size_t ListLength(const uint16_t* list) {
-  return list[0] > 1 ? list[0] - 1u : 0u;
+  return EntriesOf(list[0]);
 }
 
 // Both count words and all entries of the record at `offset` lie inside the
@@ -75,29 +78,26 @@ bool RecordFits(const std::vector<uint8_t>& data, size_t offset) {
 bool SetWordPairData(std::vector<uint8_t> data) {
   Image() = WordPairImage{};
   if (data.size() < kWordPairIndexBytes) return false;
-  std::vector<uint32_t> index(kCodeCount, 0);
+  WordPairImage image;
+  image.Index.assign(kCodeCount, 0);
   bool anyOdd = false;
   for (size_t code = 0; code < kCodeCount; ++code) {
     const size_t at = code * sizeof(uint32_t);
     const uint32_t entry =
         static_cast<uint32_t>(WordAt(data, at)) | static_cast<uint32_t>(WordAt(data, at + 2)) << 16;
     if (entry == 0) continue;
-    if (entry < code || !RecordFits(data, entry - code)) return false;
-    index[code] = static_cast<uint32_t>(entry - code);
-    anyOdd = anyOdd || (index[code] & 1) != 0;
+    const size_t offset = entry - code;
+    if (entry < code || !RecordFits(data, offset)) return false;
+    image.Index[code] = static_cast<uint32_t>(offset);
+    anyOdd = anyOdd || (offset & 1) != 0;
+    const size_t predecessors = WordAt(data, offset);
+    image.LongestPredecessors = std::max(image.LongestPredecessors, EntriesOf(predecessors));
+    image.LongestSuccessors =
+        std::max(image.LongestSuccessors, EntriesOf(WordAt(data, offset + 2 * predecessors)));
   }
-  WordPairImage image;
-  image.Index = std::move(index);
   image.EvenWords = WordsFrom(data, 0);
   if (anyOdd) image.OddWords = WordsFrom(data, 1);
   Image() = std::move(image);
-  WordPairImage& loaded = Image();
-  for (size_t code = 0; code < kCodeCount; ++code) {
-    const uint16_t* record = WordPairRecord(static_cast<core::CharCode>(code));
-    if (record == nullptr) continue;
-    loaded.LongestPredecessors = std::max(loaded.LongestPredecessors, ListLength(record));
-    loaded.LongestSuccessors = std::max(loaded.LongestSuccessors, ListLength(record + record[0]));
-  }
   return true;
 }
 

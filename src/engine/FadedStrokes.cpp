@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 
 #include "engine/EngineState.h"
@@ -167,11 +166,9 @@ int32_t MarkVanishedPeriods(BlockList& line, int32_t hanziSize) {
     }
     const int32_t baseline = BaselineAt(line, i - 1);
     const auto size = static_cast<int32_t>(kMarkTenths * hanziSize / 10);
-    CharBlock trial{};
-    trial.Codes[0] = kChinesePeriod;
-    trial.Scores[0] = DoubtfulScore;
     CharBlock* mark = NewBlock();
-    std::memcpy(static_cast<void*>(mark), static_cast<const void*>(&trial), kResultPartBytes);
+    mark->Codes[0] = kChinesePeriod;
+    mark->Scores[0] = DoubtfulScore;
     SetBox(*mark, Box{a.Right + 1 + size / 2, a.Right + size + size / 2, std::max(baseline - size + 1, 0),
                       baseline});
     mark->LineNo = a.LineNo;

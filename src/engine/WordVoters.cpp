@@ -108,9 +108,8 @@ KeptTables& Kept() {
   return kept;
 }
 
-KeptVoters& KeptVotersOf(int32_t table, int32_t rangeMode) {
+KeptVoters& KeptVotersOf(int32_t table, int32_t rangeMode, const RangeSet& ranges) {
   KeptVoters& voters = Kept()[static_cast<size_t>(rangeMode)][static_cast<size_t>(table)];
-  const RangeSet ranges = RangesOfMode(rangeMode);
   if (!voters.Valid || voters.Version != library::TableVersion(table) || !SameRanges(voters.Ranges, ranges)) {
     voters.Reset(table, ranges);
   }
@@ -143,10 +142,9 @@ int32_t LookupIndices(int32_t word, int32_t* indices) {
 // where each character is written at the end every time and kept only the
 // first time it is met inside the ranges (a branch would go either way at
 // random).
-KeptRun MakeRun(int32_t w, int32_t word, int32_t rangeMode, KeptVoters& kept) {
+KeptRun MakeRun(int32_t w, int32_t word, int32_t rangeMode, const RangeSet& ranges, KeptVoters& kept) {
   const ModeView view = ModeLists(w, rangeMode);
   const library::PackedLists& lists = view.Lists;
-  const RangeSet ranges = RangesOfMode(rangeMode);
   int32_t indices[kLookupsPerWord];
   const int32_t lookups = LookupIndices(word, indices);
   KeptRun run{0, 0, {}, false};
@@ -205,11 +203,12 @@ KeptRun MakeRun(int32_t w, int32_t word, int32_t rangeMode, KeptVoters& kept) {
 }  // namespace
 
 void FindWordVoters(const int32_t* words, int32_t rangeMode, WordVoters* voters) {
+  const RangeSet ranges = RangesOfMode(rangeMode);
   // Every word's entry of its table is asked for before the first is read.
   KeptVoters* keptOf[kFeatureWords];
   int32_t indexOf[kFeatureWords];
   for (int32_t w = 0; w < kFeatureWords; ++w) {
-    keptOf[w] = &KeptVotersOf(w, rangeMode);
+    keptOf[w] = &KeptVotersOf(w, rangeMode, ranges);
     indexOf[w] = library::FeatureWordToIndex(words[w]);
     __builtin_prefetch(keptOf[w]->RunOf.data() + indexOf[w]);
   }
@@ -218,7 +217,7 @@ void FindWordVoters(const int32_t* words, int32_t rangeMode, WordVoters* voters)
     const int32_t index = indexOf[w];
     if (kept.RunOf[index] == 0) {
       if (kept.Full()) kept.Reset(w, kept.Ranges);
-      kept.Runs.push_back(MakeRun(w, words[w], rangeMode, kept));
+      kept.Runs.push_back(MakeRun(w, words[w], rangeMode, ranges, kept));
       kept.RunOf[index] = static_cast<uint16_t>(kept.Runs.size());
     }
     const KeptRun& run = kept.Runs[kept.RunOf[index] - 1];
